@@ -1,0 +1,8 @@
+#include "app/UdpClientSender.h"
+
+#include "transport/TIdUDPClient.h"
+
+void UdpClientSender::SendBroadcast(const std::string& payload, std::uint16_t port)
+{
+    client_.SendBroadcast(payload, port);
+}

@@ -1,0 +1,143 @@
+#include "app/TApplication.h"
+
+#include "runtime/Exception.h"
+
+#include <QWidget>
+#include <QtTest>
+
+#include <stdexcept>
+
+namespace {
+struct Box {
+    QString caption;
+    QString text;
+};
+
+// A form whose start-up handler fails half-way.
+class FailingForm : public QWidget {
+public:
+    void FormCreate()
+    {
+        setWindowTitle(QStringLiteral("before"));
+        throw runtime::Exception("起動できません");
+    }
+};
+} // namespace
+
+class TApplicationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        boxes.clear();
+        TApplication::setErrorBoxHook(
+            [this](const QString& caption, const QString& text) { boxes.push_back({caption, text}); });
+    }
+    void cleanup() { TApplication::setErrorBoxHook(nullptr); }
+
+    void errorBoxText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("full stop") << "Package Size Too Big." << "Package Size Too Big.";
+        QTest::newRow("exclamation") << "Stop!" << "Stop!";
+        QTest::newRow("comma is below the full stop") << "a," << "a,";
+        QTest::newRow("letter") << "Not found" << "Not found.";
+        QTest::newRow("digit") << "Socket Error # 10051" << "Socket Error # 10051.";
+        QTest::newRow("question mark") << "Why?" << "Why?.";
+        QTest::newRow("slash is above the full stop") << "a/" << "a/.";
+        QTest::newRow("japanese") << "タイマーを取得できません" << "タイマーを取得できません.";
+        QTest::newRow("ideographic full stop") << "終了。" << "終了。.";
+    }
+    void errorBoxText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(TApplication::ErrorBoxText(message), shown);
+    }
+
+    void titleFromExecutable_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("plain") << "/usr/bin/setarome" << "Setarome";
+        QTest::newRow("upper case after the first") << "/opt/SETAROME" << "Setarome";
+        QTest::newRow("cut at the first dot") << "/x/Rain.Node.exe" << "Rain";
+        QTest::newRow("first character kept as it is") << "tool" << "tool";
+        QTest::newRow("one character") << "/bin/x" << "x";
+    }
+    void titleFromExecutable()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, title);
+        QCOMPARE(TApplication::TitleFromExecutable(path), title);
+    }
+
+    void guardShowsTheToolkitsErrorsAndGoesOn()
+    {
+        bool after = false;
+        TApplication::Guard([] { throw runtime::EOutOfResources("タイマーを取得できません"); });
+        after = true;
+        QVERIFY(after);
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].text, QStringLiteral("タイマーを取得できません."));
+        QCOMPARE(boxes[0].caption, TApplication::TitleFromExecutable(QCoreApplication::applicationFilePath()));
+    }
+
+    void abortIsSilent()
+    {
+        TApplication::Guard([] { throw runtime::EAbort("quiet"); });
+        QVERIFY(boxes.empty());
+    }
+
+    void foreignExceptionsAreShownToo()
+    {
+        TApplication::Guard([] { throw std::runtime_error("bad thing"); });
+        TApplication::Guard([] { throw 42; });
+        QCOMPARE(boxes.size(), 2u);
+        QCOMPARE(boxes[0].text, QStringLiteral("bad thing."));
+        QCOMPARE(boxes[1].text, QString());
+    }
+
+    void exceptionFromAnEventHandlerReachesTheBox()
+    {
+        // A handler that throws inside the toolkit's own dispatch.
+        class Thrower : public QObject {
+        protected:
+            bool event(QEvent* e) override
+            {
+                if (e->type() == QEvent::User)
+                    throw runtime::Exception("in handler");
+                return QObject::event(e);
+            }
+        } thrower;
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].text, QStringLiteral("in handler."));
+    }
+
+    void failedStartUpHandlerIsShownAndStartUpGoesOn()
+    {
+        FailingForm* form = nullptr;
+        TApplication::instance()->CreateForm(form);
+        QVERIFY(form != nullptr);
+        QCOMPARE(form->windowTitle(), QStringLiteral("before"));
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].text, QStringLiteral("起動できません."));
+    }
+
+private:
+    std::vector<Box> boxes;
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TApplicationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TApplicationTest.moc"
