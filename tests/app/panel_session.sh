@@ -1,0 +1,69 @@
+# Sourced by the end-to-end test and the panel measurements: runs a program
+# under Xvfb in a network namespace of its own ("tx"), joined by a veth pair to
+# a second namespace ("rx"). Both are created here and removed by
+# session_cleanup; nothing is ever sent on this machine's own network.
+
+session_pids=()
+session_work=$(mktemp -d)
+
+# Creates the namespaces, or returns 1 where the process may not.
+session_namespaces() {
+  if ! ip netns add "panel-probe-$$" 2>/dev/null; then
+    return 1
+  fi
+  ip netns del "panel-probe-$$"
+  tx="panel-tx-$$"; rx="panel-rx-$$"
+  local net=$((($$ % 200) + 20))
+  tx_ip="10.213.$net.1"; rx_ip="10.213.$net.2"
+  ip netns add "$tx"; ip netns add "$rx"
+  ip link add vtx netns "$tx" type veth peer name vrx netns "$rx"
+  ip -n "$tx" addr add "$tx_ip/24" dev vtx
+  ip -n "$rx" addr add "$rx_ip/24" dev vrx
+  ip -n "$tx" link set lo up; ip -n "$rx" link set lo up
+  ip -n "$tx" link set vtx up; ip -n "$rx" link set vrx up
+  # Without a route the limited broadcast has no way out.
+  ip -n "$tx" route add default dev vtx
+}
+
+session_cleanup() {
+  local p
+  for p in "${session_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [ -n "${tx:-}" ] && ip netns del "$tx" 2>/dev/null
+  [ -n "${rx:-}" ] && ip netns del "$rx" 2>/dev/null
+  rm -rf "$session_work"
+}
+
+now_ms() { date +%s%3N; }
+
+# Runs a command in the sending namespace, on the session's display.
+in_tx() { ip netns exec "$tx" env -u QT_QPA_PLATFORM DISPLAY=":$display" "$@"; }
+
+# Starts Xvfb inside the sending namespace and sets $display.
+session_display() {
+  local fifo="$session_work/display"
+  exec 3>"$fifo"
+  ip netns exec "$tx" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  session_pids+=($!)
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
+  display=$(head -n1 "$fifo")
+}
+
+# Receives on port 16520 in the peer namespace into $session_work/received.
+session_receive() {
+  ip netns exec "$rx" "$1" 16520 100000 "$2" >"$session_work/received" &
+  session_pids+=($!)
+}
+
+# Starts a program in the sending namespace; sets $program_pid and, once its
+# window titled $2 is visible, $window.
+session_program() {
+  in_tx "$1" >"$session_work/stdout" 2>"$session_work/stderr" &
+  program_pid=$!
+  session_pids+=("$program_pid")
+  window=$(in_tx timeout 20 xdotool search --sync --onlyvisible --name "$2" | head -n1)
+}
+
+# Clicks at window coordinates.
+session_click() { in_tx xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
