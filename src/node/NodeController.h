@@ -1,5 +1,6 @@
 #pragma once
 
+#include "node/GetLocalAddress.h"
 #include "node/LogClock.h"
 #include "node/NodePanel.h"
 #include "node/NodeState.h"
@@ -18,11 +19,12 @@ namespace node {
 // the panel interface. Exceptions that escape a handler reach its caller.
 class NodeController {
 public:
-    // Gives the text for EditIP at start-up (GetLocalAddress in the program).
+    // Gives the text for EditIP at start-up.
     using LocalAddress = std::function<std::string()>;
 
-    NodeController(NodePanel& panel, Sender& sender, TimerService& timers, LogClock& clock,
-                   LocalAddress localAddress);
+    NodeController(
+        NodePanel& panel, Sender& sender, TimerService& timers, LogClock& clock,
+        LocalAddress localAddress = [] { return GetLocalAddress(); });
     NodeController(const NodeController&) = delete;
     NodeController& operator=(const NodeController&) = delete;
 
