@@ -1,0 +1,166 @@
+#include "widgets/TTimerSpeedButton.h"
+
+#include <QBitmap>
+#include <QEvent>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <qdrawutil.h>
+
+TTimerSpeedButton::TTimerSpeedButton(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TTimerSpeedButton::SetButtonFlags(TButtonFlags flags)
+{
+    if (flags == buttonFlags_)
+        return;
+    buttonFlags_ = flags;
+    update();
+}
+
+void TTimerSpeedButton::SetGlyph(const QPixmap& glyph)
+{
+    glyph_ = glyph;
+    drawnGlyph_ = glyph;
+    if (!glyph.isNull()) {
+        const QImage image = glyph.toImage();
+        const QRgb transparent = image.pixel(0, image.height() - 1);
+        drawnGlyph_.setMask(
+            QBitmap::fromImage(image.createMaskFromColor(transparent, Qt::MaskOutColor)));
+    }
+    update();
+}
+
+void TTimerSpeedButton::Click()
+{
+    if (onClick_)
+        onClick_(this);
+}
+
+void TTimerSpeedButton::TimerExpired()
+{
+    repeatInterval_ = RepeatPeriod;
+    autoRepeatTimer_.start(repeatInterval_, this);
+    if (!down_)
+        return;
+    try {
+        Click();
+    } catch (...) {
+        // A failing click ends the repeat; the error itself belongs to the
+        // application's error handling, so it travels on.
+        autoRepeatTimer_.stop();
+        throw;
+    }
+}
+
+void TTimerSpeedButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QBrush face = palette().brush(QPalette::Button);
+    qDrawWinButton(&painter, rect(), palette(), down_, &face);
+    if (!drawnGlyph_.isNull()) {
+        QPixmap pixmap = drawnGlyph_;
+        if (!isEnabled()) {
+            QStyleOption option;
+            option.initFrom(this);
+            pixmap = style()->generatedIconPixmap(QIcon::Disabled, pixmap, &option);
+        }
+        // Centred, and pushed one pixel right and down while pressed.
+        const int shift = down_ ? 1 : 0;
+        painter.drawPixmap((width() - pixmap.width()) / 2 + shift,
+                           (height() - pixmap.height()) / 2 + shift, pixmap);
+    }
+    if (buttonFlags_.testFlag(ButtonFlag::ShowFocusFrame))
+        PaintFocusFrame(painter);
+}
+
+void TTimerSpeedButton::PaintFocusFrame(QPainter& painter)
+{
+    QRect frame = rect().adjusted(3, 3, -3, -3);
+    if (down_)
+        frame.translate(1, 1);
+    QPen pen(palette().color(QPalette::ButtonText), 0, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+}
+
+void TTimerSpeedButton::mousePressEvent(QMouseEvent* event)
+{
+    if (onMouseDown_)
+        onMouseDown_(this, event->button());
+    if (event->button() == Qt::LeftButton) {
+        tracking_ = true;
+        SetDown(true);
+    }
+    // Any button starts the timer; only the pressed state lets it click.
+    if (buttonFlags_.testFlag(ButtonFlag::AllowRepeat))
+        StartRepeat();
+}
+
+void TTimerSpeedButton::mouseMoveEvent(QMouseEvent* event)
+{
+    if (tracking_)
+        SetDown(rect().contains(event->position().toPoint()));
+}
+
+void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool clicks = tracking_ && event->button() == Qt::LeftButton &&
+                        rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        EndTracking();
+    // Stopped before the click, so a failing click leaves no timer running.
+    autoRepeatTimer_.stop();
+    if (clicks)
+        Click();
+}
+
+void TTimerSpeedButton::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == autoRepeatTimer_.timerId())
+        TimerExpired();
+    else
+        QWidget::timerEvent(event);
+}
+
+void TTimerSpeedButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        EndTracking();
+        autoRepeatTimer_.stop();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TTimerSpeedButton::hideEvent(QHideEvent* event)
+{
+    EndTracking();
+    autoRepeatTimer_.stop();
+    QWidget::hideEvent(event);
+}
+
+void TTimerSpeedButton::SetDown(bool down)
+{
+    if (down == down_)
+        return;
+    down_ = down;
+    update();
+}
+
+void TTimerSpeedButton::StartRepeat()
+{
+    repeatInterval_ = FirstRepeatDelay;
+    autoRepeatTimer_.start(repeatInterval_, this);
+}
+
+void TTimerSpeedButton::EndTracking()
+{
+    tracking_ = false;
+    SetDown(false);
+}
