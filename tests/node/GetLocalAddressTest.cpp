@@ -150,11 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
         Path{"LoopbackKeptWithoutInterface",
              [](ScriptedPlatform& p) { p.interfaces = {Ip("127.0.0.1")}; }, "127.0.1.1", 1, 1},
         Path{"ThrowInStartup", Throw("startup"), "0", 0, 0},
-        Path{"ThrowInGethostname", Throw("gethostname"), "0", 1, 0},
-        Path{"ThrowInWriteLine", Throw("writeLine"), "0", 1, 1},
         Path{"ThrowInGethostbyname", Throw("gethostbyname"), "0", 1, 1},
         Path{"ThrowInInetNtoa", Throw("inet_ntoa"), "0", 1, 1},
-        Path{"ThrowInInterfaceAddresses", Throw("interfaceAddresses"), "0", 1, 1},
         Path{"ThrowInCleanup", Throw("cleanup"), "0", 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
