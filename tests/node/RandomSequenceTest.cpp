@@ -1,0 +1,35 @@
+#include "node/RandomSequence.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TEST(RandomSequence, StartUpSequenceDiscardsOneDraw)
+{
+    node::RandomSequence random;
+    std::vector<int> drawn;
+    for (int i = 0; i < 6; ++i)
+        drawn.push_back(random.next());
+    EXPECT_EQ(drawn, (std::vector<int>{130, 10982, 1090, 11656, 7117, 17595}));
+}
+
+TEST(RandomSequence, SeededSequenceStartsWithoutDiscarding)
+{
+    node::RandomSequence seeded(1);
+    EXPECT_EQ(seeded.next(), 346); // the draw the start-up sequence discards
+    EXPECT_EQ(seeded.next(), 130);
+}
+
+TEST(RandomSequence, StateWrapsAndNumbersStayInRange)
+{
+    node::RandomSequence random(0xFFFFFFFFu);
+    for (int i = 0; i < 100000; ++i) {
+        const int n = random.next();
+        ASSERT_GE(n, 0);
+        ASSERT_LE(n, node::RandomSequence::kMax);
+    }
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#include "node/ValueSources.h"
+
+#include "MemoryPanel.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+using node::Control;
+
+TEST(FixedSource, FollowsTheRainFlag)
+{
+    node::NodeState state;
+    EXPECT_EQ(node::FixedValue(state), 0);
+    state.rainFlag = true;
+    EXPECT_EQ(node::FixedValue(state), 100);
+}
+
+struct PeriodicCase {
+    std::int32_t cycle;
+    std::int32_t counter;
+    std::int32_t value;
+};
+
+class PeriodicSourceRows : public testing::TestWithParam<PeriodicCase> {};
+
+TEST_P(PeriodicSourceRows, RainsInTheFirstHalf)
+{
+    MemoryPanel panel;
+    panel.spins[Control::CSpinCycle] = GetParam().cycle;
+    node::NodeState state;
+    state.periodCounter = GetParam().counter;
+    EXPECT_EQ(node::PeriodicValue(state, panel), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PeriodicSourceRows,
+                         testing::Values(PeriodicCase{60, 0, 100}, PeriodicCase{60, 29, 100},
+                                         PeriodicCase{60, 30, 0}, PeriodicCase{60, 59, 0},
+                                         PeriodicCase{5, 1, 100}, PeriodicCase{5, 2, 0},
+                                         PeriodicCase{1, 0, 0}, PeriodicCase{0, 0, 0},
+                                         PeriodicCase{-7, 0, 0}));
+
+std::vector<std::int32_t> randomValues(std::int32_t min, std::int32_t max, int count)
+{
+    MemoryPanel panel;
+    panel.spins[Control::CSpinMin] = min;
+    panel.spins[Control::CSpinMax] = max;
+    node::NodeState state;
+    std::vector<std::int32_t> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back(node::RandomValue(state, panel));
+    return values;
+}
+
+TEST(RandomSource, StartUpSequenceGivesTheKnownValues)
+{
+    EXPECT_EQ(randomValues(0, 100, 3), (std::vector<std::int32_t>{29, 74, 80}));
+}
+
+TEST(RandomSource, EqualBoundsGiveTheBound)
+{
+    for (std::int32_t v : randomValues(37, 37, 50))
+        EXPECT_EQ(v, 37);
+}
+
+TEST(RandomSource, SwappedBoundsGiveTheSameValues)
+{
+    EXPECT_EQ(randomValues(100, 0, 200), randomValues(0, 100, 200));
+    EXPECT_EQ(randomValues(-20, 10, 200), randomValues(10, -20, 200));
+}
+
+// CSpinMin has no limits: bounds as far apart as 32 bits allow neither crash
+// nor leave the range.
+TEST(RandomSource, ExtremeBoundsStayInRange)
+{
+    for (auto [min, max] : {std::pair{INT_MIN, INT_MAX}, std::pair{INT_MIN, 100},
+                            std::pair{INT_MAX, INT_MIN}, std::pair{INT_MIN, INT_MIN}}) {
+        for (std::int32_t v : randomValues(min, max, 100)) {
+            EXPECT_GE(v, std::min(min, max));
+            EXPECT_LE(v, std::max(min, max));
+        }
+    }
+}
+
+TEST(RandomSource, DefaultBoundsSpreadOverTheWholeRange)
+{
+    const std::vector<std::int32_t> values = randomValues(0, 100, 20000);
+    std::vector<int> seen(101);
+    for (std::int32_t v : values)
+        ++seen.at(static_cast<std::size_t>(v));
+    for (int count : seen)
+        EXPECT_GT(count, 100);
+}
+
+struct WalkCase {
+    bool rainFlag;
+    std::int32_t switchCounter;
+    std::int32_t value;
+    std::int32_t counterAfter;
+};
+
+class Random2SourceRows : public testing::TestWithParam<WalkCase> {};
+
+// The first draw after start-up is 130 % 3000 = 130: a counter above it
+// switches, one at or below it keeps the state and counts on.
+TEST_P(Random2SourceRows, SwitchesWhenTheDrawIsBelowTheCounter)
+{
+    node::NodeState state;
+    state.rainFlag = GetParam().rainFlag;
+    state.switchCounter = GetParam().switchCounter;
+    EXPECT_EQ(node::Random2Value(state), GetParam().value);
+    EXPECT_EQ(state.switchCounter, GetParam().counterAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Random2SourceRows,
+                         testing::Values(WalkCase{true, 0, 100, 1}, WalkCase{false, 0, 0, 1},
+                                         WalkCase{true, 130, 100, 131}, WalkCase{true, 131, 0, 0},
+                                         WalkCase{false, 131, 100, 0}, WalkCase{true, 3000, 0, 0},
+                                         WalkCase{false, -5, 0, 0}));
+
+// Over a long run the walk keeps switching, never twice in a row.
+TEST(Random2Source, WalkSwitchesButNeverOnTheTickAfterASwitch)
+{
+    node::NodeState state;
+    state.rainFlag = true;
+    int switches = 0;
+    bool switchedLastTick = false;
+    for (int tick = 0; tick < 100000; ++tick) {
+        const bool raining = node::Random2Value(state) > 50;
+        const bool switched = raining != state.rainFlag;
+        ASSERT_FALSE(switched && switchedLastTick) << "tick " << tick;
+        switches += switched ? 1 : 0;
+        switchedLastTick = switched;
+        state.rainFlag = raining;
+    }
+    EXPECT_GT(switches, 100);
+}
+
+} // namespace
