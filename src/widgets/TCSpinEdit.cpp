@@ -45,6 +45,14 @@ QString TypedText(const QKeyEvent* event)
     return text;
 }
 
+// The standard context menu's entries carry no names in every Qt version;
+// their texts end in a tab and the shortcut of the standard key.
+bool IsMenuAction(const QAction* action, QKeySequence::StandardKey key)
+{
+    const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+    return !shortcut.isEmpty() && action->text().endsWith(u'\t' + shortcut);
+}
+
 QChar DecimalSeparator()
 {
     const QString separator = QLocale().decimalPoint();
@@ -235,8 +243,7 @@ void TCSpinEdit::PlaceButton()
     initStyleOption(&option);
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
     const int pairWidth = button_->width();
-    button_->SetBounds(width() - frame - pairWidth - 1, frame, pairWidth,
-                       height() - 2 * frame - 1);
+    button_->SetBounds(width() - frame - pairWidth - 1, frame, pairWidth, height() - 2 * frame - 1);
     SetEditRect();
 }
 
@@ -249,8 +256,9 @@ void TCSpinEdit::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     if (!EditsAllowed()) {
-        for (const char* name : {"edit-cut", "edit-paste"}) {
-            if (auto* action = menu->findChild<QAction*>(QLatin1String(name)))
+        for (QAction* action : menu->actions()) {
+            if (IsMenuAction(action, QKeySequence::Cut) ||
+                IsMenuAction(action, QKeySequence::Paste))
                 action->setEnabled(false);
         }
     }
