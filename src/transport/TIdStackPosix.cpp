@@ -5,9 +5,10 @@
 #include "transport/SocketErrorCode.h"
 #include "transport/SocketLibrary.h"
 #include "transport/StackRegistry.h"
-#include "transport/TIdSocketList.h"
+#include "transport/TIdSocketListPosix.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -18,6 +19,8 @@ namespace {
 
 // errno and h_errno are per thread, so the code saved from them is too.
 thread_local std::int32_t savedError = 0;
+
+constexpr const char* kSetSizeExceeded = "Set Size Exceeded.";
 
 // Keeps the code of a failing call before anything else can touch errno.
 template <typename R> R Saved(R result)
@@ -41,6 +44,43 @@ template <typename Call> auto Restarted(Call call)
 SocketEntryTable& Entries()
 {
     return SocketEntries();
+}
+
+constexpr std::int32_t kWaitForever = -2;
+
+// Fills a select set from a list and returns the highest descriptor. Linux
+// sets are bitmaps of FD_SETSIZE bits, so a larger descriptor would write
+// past the set: it is refused like a 65th descriptor.
+int FillSet(const TIdSocketList& list, fd_set& set)
+{
+    if (list.Count() > TIdSocketListPosix::kCapacity) {
+        throw EIdStackSetSizeExceeded(kSetSizeExceeded);
+    }
+    int highest = -1;
+    for (int i = 0; i < list.Count(); ++i) {
+        const int socket = list.Item(i);
+        if (socket < 0 || socket >= FD_SETSIZE) {
+            throw EIdStackSetSizeExceeded(kSetSizeExceeded);
+        }
+        FD_SET(socket, &set);
+        highest = std::max(highest, socket);
+    }
+    return highest;
+}
+
+// Leaves in the list only the descriptors select left in the set.
+void KeepReady(TIdSocketList& list, const fd_set& set)
+{
+    std::vector<int> ready;
+    for (int i = 0; i < list.Count(); ++i) {
+        if (FD_ISSET(list.Item(i), &set)) {
+            ready.push_back(list.Item(i));
+        }
+    }
+    list.Clear();
+    for (const int socket : ready) {
+        list.Add(socket);
+    }
 }
 
 sockaddr* AsGeneric(sockaddr_in* address)
@@ -213,6 +253,32 @@ ssize_t TIdStackPosix::SockRecvFrom(int socket, void* buffer, std::size_t length
     });
     int family = 0;
     ReadAddress(address, family, port, ip);
+    return result;
+}
+
+int TIdStackPosix::SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
+                              TIdSocketList* error)
+{
+    const std::array<TIdSocketList*, 3> lists{read, write, error};
+    std::array<fd_set, 3> sets{};
+    int highest = -1;
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        FD_ZERO(&sets[i]);
+        if (lists[i] != nullptr) {
+            highest = std::max(highest, FillSet(*lists[i], sets[i]));
+        }
+    }
+    timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    timeval* limit = timeoutMs == kWaitForever ? nullptr : &wait;
+    const int result = Restarted(
+        [&] { return Entries().select(highest + 1, &sets[0], &sets[1], &sets[2], limit); });
+    if (result >= 0) {
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            if (lists[i] != nullptr) {
+                KeepReady(*lists[i], sets[i]);
+            }
+        }
+    }
     return result;
 }
 

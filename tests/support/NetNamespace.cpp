@@ -1,0 +1,162 @@
+#include "support/NetNamespace.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <sched.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+std::atomic<int> instanceCounter{0};
+
+// Runs a program without a shell, returning its exit status and its output.
+int RunProgram(const std::vector<std::string>& argv, std::string& output)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        output = std::strerror(errno);
+        return -1;
+    }
+    // Built before the fork: the child of a threaded process may not allocate.
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        dup2(pipeEnds[1], STDERR_FILENO);
+        close(pipeEnds[0]);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    char buffer[256];
+    ssize_t n = 0;
+    while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
+        output.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+NetNamespace::NetNamespace(Layout layout)
+{
+    const std::string base =
+        "rn" + std::to_string(getpid()) + "x" + std::to_string(instanceCounter++);
+    sender_ = base + "s";
+    receiver_ = base + "r";
+    if (geteuid() != 0) {
+        skipReason_ = "network namespaces need root; the real-send tests run as root in CI";
+        return;
+    }
+    ready_ = Build(layout);
+}
+
+NetNamespace::~NetNamespace()
+{
+    // Deleting a namespace also removes the veth end inside it, and so the pair.
+    for (const std::string& name : created_) {
+        std::string output;
+        RunProgram({"ip", "netns", "del", name}, output);
+    }
+}
+
+bool NetNamespace::Build(Layout layout)
+{
+    if (!Ip({"netns", "add", sender_})) {
+        return false;
+    }
+    created_.push_back(sender_);
+    if (!Ip({"-n", sender_, "link", "set", "lo", "up"})) {
+        return false;
+    }
+    if (layout == Layout::LoopbackOnly) {
+        return true;
+    }
+    if (!Ip({"netns", "add", receiver_})) {
+        return false;
+    }
+    created_.push_back(receiver_);
+    return Ip({"-n", sender_, "link", "add", "veth0", "type", "veth", "peer", "name", "veth1",
+               "netns", receiver_}) &&
+           Ip({"-n", sender_, "addr", "add", std::string(kSenderAddress) + "/24", "dev",
+               "veth0"}) &&
+           Ip({"-n", receiver_, "addr", "add", std::string(kReceiverAddress) + "/24", "dev",
+               "veth1"}) &&
+           Ip({"-n", receiver_, "link", "set", "lo", "up"}) &&
+           Ip({"-n", sender_, "link", "set", "veth0", "up"}) &&
+           Ip({"-n", receiver_, "link", "set", "veth1", "up"}) &&
+           // Without a route a limited broadcast fails with ENETUNREACH.
+           Ip({"-n", sender_, "route", "add", "default", "dev", "veth0"});
+}
+
+bool NetNamespace::Ip(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> argv{"ip"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::string output;
+    if (RunProgram(argv, output) == 0) {
+        return true;
+    }
+    skipReason_ = "cannot set up network namespaces:";
+    for (const std::string& arg : argv) {
+        skipReason_ += " " + arg;
+    }
+    skipReason_ += ": " + output;
+    return false;
+}
+
+void NetNamespace::RunInSender(const std::function<void()>& work) const
+{
+    RunIn(sender_, work);
+}
+
+void NetNamespace::RunInReceiver(const std::function<void()>& work) const
+{
+    RunIn(receiver_, work);
+}
+
+void NetNamespace::RunIn(const std::string& name, const std::function<void()>& work)
+{
+    std::exception_ptr failure;
+    std::thread thread([&] {
+        try {
+            // The network namespace belongs to the thread, so only this one moves.
+            const int fd = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+            const bool entered = fd >= 0 && setns(fd, CLONE_NEWNET) == 0;
+            const int error = errno;
+            if (fd >= 0) {
+                close(fd);
+            }
+            if (!entered) {
+                throw std::runtime_error("cannot enter network namespace " + name + ": " +
+                                         std::strerror(error));
+            }
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    thread.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+} // namespace testsupport

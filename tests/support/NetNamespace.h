@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Network namespaces for tests that really send. Pair: a sender and a
+// receiver namespace joined by a veth pair (10.231.0.1/24 and 10.231.0.2/24),
+// with a default route over the sender's veth so a limited broadcast leaves
+// it. LoopbackOnly: one namespace with nothing but lo up. Everything is
+// removed on destruction. Where namespaces cannot be made (not root, no
+// iproute2), Ready() is false and SkipReason() says why.
+class NetNamespace {
+public:
+    enum class Layout { Pair, LoopbackOnly };
+
+    static constexpr const char* kSenderAddress = "10.231.0.1";
+    static constexpr const char* kReceiverAddress = "10.231.0.2";
+
+    explicit NetNamespace(Layout layout = Layout::Pair);
+    NetNamespace(const NetNamespace&) = delete;
+    NetNamespace& operator=(const NetNamespace&) = delete;
+    ~NetNamespace();
+
+    bool Ready() const { return ready_; }
+    const std::string& SkipReason() const { return skipReason_; }
+
+    // Runs work on a thread of its own that has entered the namespace, waits
+    // for it and passes on what it throws. Sockets it opens stay in that
+    // namespace whichever thread uses them later.
+    void RunInSender(const std::function<void()>& work) const;
+    // Only for the Pair layout.
+    void RunInReceiver(const std::function<void()>& work) const;
+
+private:
+    bool Build(Layout layout);
+    // Runs ip with the arguments; on failure records the command and its
+    // output as the skip reason.
+    bool Ip(const std::vector<std::string>& arguments);
+    static void RunIn(const std::string& name, const std::function<void()>& work);
+
+    std::string sender_;
+    std::string receiver_;
+    std::vector<std::string> created_;
+    bool ready_ = false;
+    std::string skipReason_;
+};
+
+} // namespace testsupport
