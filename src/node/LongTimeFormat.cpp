@@ -16,7 +16,7 @@ struct Directive {
 };
 
 // Finds the first of `conversions` ("%H", "%-I"...), skipping "%%". Composite
-// conversions (%T, %r, %X) are expanded by the caller.
+// conversions (%T, %r) are expanded before.
 Directive findDirective(std::string_view format, std::string_view conversions)
 {
     for (std::size_t i = 0; i + 1 < format.size(); ++i) {
@@ -36,28 +36,23 @@ Directive findDirective(std::string_view format, std::string_view conversions)
     return {};
 }
 
+// Expands %T and %r, the composite conversions that locales use in T_FMT.
 std::string expandComposites(std::string_view format, std::string_view ampmFormat)
 {
     std::string out;
     for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            const char c = format[i + 1];
-            if (c == 'T') {
-                out += "%H:%M:%S";
-                ++i;
-                continue;
-            }
-            if (c == 'r') {
-                out += ampmFormat.empty() ? std::string_view("%I:%M:%S %p") : ampmFormat;
-                ++i;
-                continue;
-            }
+        const bool directive = format[i] == '%' && i + 1 < format.size();
+        const char c = directive ? format[i + 1] : '\0';
+        if (c == 'T')
+            out += std::string_view("%H:%M:%S");
+        else if (c == 'r')
+            out += ampmFormat.empty() ? std::string_view("%I:%M:%S %p") : ampmFormat;
+        else if (directive)
+            out += format.substr(i, 2); // also keeps "%%" a pair
+        else
             out += format[i];
-            out += c;
+        if (directive)
             ++i;
-            continue;
-        }
-        out += format[i];
     }
     return out;
 }
