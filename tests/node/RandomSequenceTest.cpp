@@ -22,14 +22,4 @@ TEST(RandomSequence, SeededSequenceStartsWithoutDiscarding)
     EXPECT_EQ(seeded.next(), 130);
 }
 
-TEST(RandomSequence, StateWrapsAndNumbersStayInRange)
-{
-    node::RandomSequence random(0xFFFFFFFFu);
-    for (int i = 0; i < 100000; ++i) {
-        const int n = random.next();
-        ASSERT_GE(n, 0);
-        ASSERT_LE(n, node::RandomSequence::kMax);
-    }
-}
-
 } // namespace

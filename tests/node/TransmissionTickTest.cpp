@@ -140,23 +140,6 @@ TEST_F(TransmissionTick, PeriodCounterAdvancesInEveryMode)
     EXPECT_EQ(state.periodCounter, 2);
 }
 
-TEST_F(TransmissionTick, RandomModeFromStartUp)
-{
-    panel.checkMode(Control::RadioRnd);
-    std::string indications;
-    for (int i = 0; i < 3; ++i)
-        indications += runTick();
-    EXPECT_EQ(indications, "011"); // values 29, 74, 80
-}
-
-TEST_F(TransmissionTick, Random2FreshStartKeepsTheState)
-{
-    panel.checkMode(Control::RadioRnd2);
-    state.rainFlag = true;
-    EXPECT_EQ(runTick(), "1");
-    EXPECT_EQ(state.switchCounter, 1);
-}
-
 TEST_F(TransmissionTick, FileStopEndsTheTickBeforeAnythingIsLoggedOrSent)
 {
     ScratchDir dir;

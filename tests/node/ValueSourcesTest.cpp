@@ -19,30 +19,6 @@ TEST(FixedSource, FollowsTheRainFlag)
     EXPECT_EQ(node::FixedValue(state), 100);
 }
 
-struct PeriodicCase {
-    std::int32_t cycle;
-    std::int32_t counter;
-    std::int32_t value;
-};
-
-class PeriodicSourceRows : public testing::TestWithParam<PeriodicCase> {};
-
-TEST_P(PeriodicSourceRows, RainsInTheFirstHalf)
-{
-    MemoryPanel panel;
-    panel.spins[Control::CSpinCycle] = GetParam().cycle;
-    node::NodeState state;
-    state.periodCounter = GetParam().counter;
-    EXPECT_EQ(node::PeriodicValue(state, panel), GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, PeriodicSourceRows,
-                         testing::Values(PeriodicCase{60, 0, 100}, PeriodicCase{60, 29, 100},
-                                         PeriodicCase{60, 30, 0}, PeriodicCase{60, 59, 0},
-                                         PeriodicCase{5, 1, 100}, PeriodicCase{5, 2, 0},
-                                         PeriodicCase{1, 0, 0}, PeriodicCase{0, 0, 0},
-                                         PeriodicCase{-7, 0, 0}));
-
 std::vector<std::int32_t> randomValues(std::int32_t min, std::int32_t max, int count)
 {
     MemoryPanel panel;
@@ -83,16 +59,6 @@ TEST(RandomSource, ExtremeBoundsStayInRange)
             EXPECT_LE(v, std::max(min, max));
         }
     }
-}
-
-TEST(RandomSource, DefaultBoundsSpreadOverTheWholeRange)
-{
-    const std::vector<std::int32_t> values = randomValues(0, 100, 20000);
-    std::vector<int> seen(101);
-    for (std::int32_t v : values)
-        ++seen.at(static_cast<std::size_t>(v));
-    for (int count : seen)
-        EXPECT_GT(count, 100);
 }
 
 struct WalkCase {
