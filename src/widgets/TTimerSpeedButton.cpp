@@ -28,10 +28,8 @@ void TTimerSpeedButton::SetGlyph(const QPixmap& glyph)
     glyph_ = glyph;
     drawnGlyph_ = glyph;
     if (!glyph.isNull()) {
-        const QImage image = glyph.toImage();
-        const QRgb transparent = image.pixel(0, image.height() - 1);
-        drawnGlyph_.setMask(
-            QBitmap::fromImage(image.createMaskFromColor(transparent, Qt::MaskOutColor)));
+        const QColor transparent = glyph.toImage().pixelColor(0, glyph.height() - 1);
+        drawnGlyph_.setMask(glyph.createMaskFromColor(transparent, Qt::MaskInColor));
     }
     update();
 }
