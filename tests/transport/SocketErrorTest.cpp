@@ -1,0 +1,108 @@
+// Error codes and texts: the errno mapping, the message table and the
+// result test.
+#include "transport/EIdSocketError.h"
+#include "transport/SocketErrorCode.h"
+#include "transport/TIdStackPosix.h"
+
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <netdb.h>
+
+using namespace transport;
+
+namespace {
+
+struct ErrnoRow {
+    int error;
+    std::int32_t code;
+};
+
+class ErrnoMappingTest : public testing::TestWithParam<ErrnoRow> {};
+
+TEST_P(ErrnoMappingTest, GivesTheWindowsSocketsCode)
+{
+    EXPECT_EQ(SocketErrorCode::FromErrno(GetParam().error), GetParam().code);
+}
+
+// Linux numbers differ from BSD's above 34; an errno without a BSD number
+// keeps its own value, below the table.
+INSTANTIATE_TEST_SUITE_P(Codes, ErrnoMappingTest,
+                         testing::Values(ErrnoRow{ENETUNREACH, 10051}, ErrnoRow{EMSGSIZE, 10040},
+                                         ErrnoRow{EACCES, 10013}, ErrnoRow{EINTR, 10004},
+                                         ErrnoRow{EAGAIN, 10035}, ErrnoRow{ENOTSOCK, 10038},
+                                         ErrnoRow{ELOOP, 10062}, ErrnoRow{ENOTEMPTY, 10066},
+                                         ErrnoRow{EHOSTUNREACH, 10065}, ErrnoRow{EPROTO, EPROTO}));
+
+TEST(ErrnoMappingTest, AFailedLookupIsHostNotFound)
+{
+    EXPECT_EQ(SocketErrorCode::FromHostError(HOST_NOT_FOUND), 11001);
+    EXPECT_EQ(SocketErrorCode::SystemText(10051), std::strerror(ENETUNREACH));
+}
+
+struct TextRow {
+    std::int32_t code;
+    const char* message;
+};
+
+class ErrorTextTest : public testing::TestWithParam<TextRow> {};
+
+TEST_P(ErrorTextTest, FillsTheFormatWithTheTableText)
+{
+    TIdStackPosix stack;
+    EXPECT_EQ(stack.ErrorText(GetParam().code), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ErrorTextTest,
+    testing::Values(TextRow{10004, "Socket Error # 10004\r\nInterrupted system call."},
+                    TextRow{10035, "Socket Error # 10035\r\nOperation would block. "},
+                    TextRow{10040, "Socket Error # 10040\r\nMessage too long."},
+                    TextRow{10047, "Socket Error # 10047\r\nAddress family not supported by "
+                                   "protocol family."},
+                    TextRow{10051, "Socket Error # 10051\r\nNetwork is unreachable."},
+                    TextRow{10066, "Socket Error # 10066\r\nDirectory not empty"},
+                    TextRow{12345, "Socket Error # 12345\r\n"},
+                    TextRow{11001, "Socket Error # 11001\r\nHost not found."}));
+
+TEST(ErrorTextTest, HostNotFoundIsOnlyKnownToThePosixStack)
+{
+    TIdStackPosix stack;
+    EXPECT_EQ(stack.TIdStack::ErrorText(11001), "Socket Error # 11001\r\n");
+}
+
+TEST(CheckSocketResultTest, OnlyMinusOneFetchesTheCodeAndRaises)
+{
+    TIdStackPosix stack;
+    EXPECT_EQ(stack.SockClose(-1), -1); // EBADF, saved as 10009
+    const std::int32_t ignored[] = {10009};
+    EXPECT_TRUE(stack.CheckSocketResult(-1, ignored));
+    EXPECT_EQ(stack.LastSocketError(), 10009);
+
+    EXPECT_EQ(stack.SockShutdown(-1, SHUT_WR), -1);
+    EXPECT_FALSE(stack.CheckSocketResult(0));
+    EXPECT_FALSE(stack.CheckSocketResult(7));
+    EXPECT_EQ(stack.LastSocketError(), 10009);
+
+    try {
+        stack.CheckSocketResult(-1);
+        FAIL() << "no exception";
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.ErrorCode(), 10009);
+        EXPECT_EQ(e.Message(), "Socket Error # 10009\r\nBad file number.");
+    }
+}
+
+TEST(CheckSocketResultTest, AnUnknownServiceIsNeitherNameNorNumber)
+{
+    TIdStackPosix stack;
+    EXPECT_EQ(stack.SockServiceByName("16520"), 16520);
+    try {
+        stack.SockServiceByName("no-such-service");
+        FAIL() << "no exception";
+    } catch (const EIdInvalidServiceName& e) {
+        EXPECT_EQ(e.Message(), "no-such-service is not a valid service.");
+    }
+}
+
+} // namespace
