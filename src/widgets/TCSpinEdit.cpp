@@ -23,8 +23,8 @@ constexpr int BorderHeight = 1;
 
 // The characters a key press types, as the native edit would receive them:
 // Backspace and Enter as their control codes, Ctrl+letter as its control
-// code; cursor and function keys (Delete among them) and Alt combinations
-// type nothing and are never filtered.
+// code. Delete and Alt combinations type nothing, like the cursor and
+// function keys, and are never filtered.
 QString TypedText(const QKeyEvent* event)
 {
     switch (event->key()) {
@@ -36,7 +36,7 @@ QString TypedText(const QKeyEvent* event)
     default:
         break;
     }
-    if (event->key() >= Qt::Key_Escape || event->modifiers().testFlag(Qt::AltModifier))
+    if (event->key() == Qt::Key_Delete || event->modifiers().testFlag(Qt::AltModifier))
         return {};
     const QString text = event->text();
     if (event->modifiers().testFlag(Qt::ControlModifier) && text.size() == 1 &&

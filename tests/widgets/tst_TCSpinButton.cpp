@@ -14,7 +14,6 @@ private slots:
     void constructionSizes();
     void sizing_data();
     void sizing();
-    void clickRouting();
     void pressHandsFocusToFocusControl();
     void keyboardAndFocusFrameOfAStandalonePair();
     void builtInGlyphs_data();
@@ -68,20 +67,6 @@ void TestTCSpinButton::sizing()
     QCOMPARE(pair->geometry(), QRect(QPoint(3, 4), size));
     QCOMPARE(pair->UpButton()->geometry(), up);
     QCOMPARE(pair->DownButton()->geometry(), down);
-}
-
-void TestTCSpinButton::clickRouting()
-{
-    TCSpinButton pair;
-    std::vector<std::pair<char, QObject*>> clicks;
-    pair.SetOnUpClick([&clicks](QObject* sender) { clicks.emplace_back('u', sender); });
-    pair.SetOnDownClick([&clicks](QObject* sender) { clicks.emplace_back('d', sender); });
-    pair.show();
-    QTest::mouseClick(pair.DownButton(), Qt::LeftButton);
-    QTest::mouseClick(pair.UpButton(), Qt::LeftButton);
-    pair.UpButton()->Click();
-    const std::vector<std::pair<char, QObject*>> expected{{'d', &pair}, {'u', &pair}, {'u', &pair}};
-    QCOMPARE(clicks, expected);
 }
 
 void TestTCSpinButton::pressHandsFocusToFocusControl()

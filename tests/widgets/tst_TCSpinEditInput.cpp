@@ -89,7 +89,7 @@ void TestTCSpinEditInput::characterFilter_data()
         {"backspace", Qt::Key_Backspace, "\b", "8", nullptr},
         {"delete is not filtered", Qt::Key_Delete, "\x7f", "7", "7"},
         {"escape", Qt::Key_Escape, "\x1b", "78", "78"},
-        {"hiragana", Qt::Key_unknown, "\xe3\x81\x82",
+        {"hiragana", Qt::Key(0x3042), "\xe3\x81\x82",
          "7\xe3\x81\x82"
          "8",
          "7\xe3\x81\x82"

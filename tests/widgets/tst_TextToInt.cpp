@@ -24,13 +24,11 @@ void TestTextToInt::reads_data()
     QTest::newRow("leading blanks") << "   12" << 12;
     QTest::newRow("plus sign") << "+7" << 7;
     QTest::newRow("minus sign") << "-5" << -5;
-    QTest::newRow("blank then sign") << " -5" << -5;
     QTest::newRow("leading zeros") << "000123" << 123;
     QTest::newRow("largest") << "2147483647" << 2147483647;
     QTest::newRow("smallest") << "-2147483648" << (-2147483647 - 1);
     QTest::newRow("dollar hex") << "$10" << 16;
     QTest::newRow("x hex") << "x1f" << 31;
-    QTest::newRow("X hex") << "XFF" << 255;
     QTest::newRow("0x hex") << "0x10" << 16;
     QTest::newRow("0X hex mixed case") << "0XaB" << 171;
     QTest::newRow("hex pattern is two's complement") << "$FFFFFFFF" << -1;
@@ -56,24 +54,19 @@ void TestTextToInt::refuses_data()
     QTest::newRow("empty") << "";
     QTest::newRow("blanks only") << "   ";
     QTest::newRow("lone minus") << "-";
-    QTest::newRow("lone plus") << "+";
     QTest::newRow("two signs") << "--5";
     QTest::newRow("sign then blank") << "- 5";
     QTest::newRow("trailing blank") << "12 ";
     QTest::newRow("decimal separator") << "1.5";
-    QTest::newRow("comma") << "1,5";
     QTest::newRow("letters after") << "12abc";
-    QTest::newRow("letters") << "abc";
     QTest::newRow("tab is no blank") << "\t12";
     QTest::newRow("above range") << "2147483648";
     QTest::newRow("below range") << "-2147483649";
-    QTest::newRow("far above range") << "99999999999999999999";
     QTest::newRow("lone dollar") << "$";
     QTest::newRow("lone 0x") << "0x";
     QTest::newRow("hex above 32 bits") << "$100000000";
     QTest::newRow("bad hex digit") << "$1G";
     QTest::newRow("fullwidth digit") << QString::fromUtf8("\xef\xbc\x91");
-    QTest::newRow("arabic-indic digit") << QString::fromUtf8("\xd9\xa1");
 }
 
 void TestTextToInt::refuses()
