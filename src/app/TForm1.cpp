@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/PanelFonts.h"
 #include "app/QtTimerService.h"
 #include "app/TApplication.h"
 #include "app/UdpClientSender.h"
@@ -38,8 +39,12 @@ TForm1::TForm1(QWidget* parent)
       timerService_(std::make_unique<QtTimerService>()),
       clock_(std::make_unique<node::SystemLogClock>())
 {
+    installPanelFontSubstitutes();
     // Loading the layout calls no handler: the events are bound afterwards.
     ui->setupUi(this);
+    usePixelFontSizes(this);
+    for (QLabel* label : findChildren<QLabel*>())
+        fitCaptionToDesign(label);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

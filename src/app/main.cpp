@@ -1,6 +1,5 @@
 // setarome: makes this PC a simulated UECS weather node.
 
-#include "app/PanelFonts.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "runtime/Exception.h"
@@ -10,7 +9,6 @@
 int main(int argc, char** argv)
 {
     TApplication Application(argc, argv);
-    installPanelFontSubstitutes();
     TForm1* Form1 = nullptr;
     try {
         Application.Initialize();

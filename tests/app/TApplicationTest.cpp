@@ -62,8 +62,8 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "/usr/bin/setarome" << "Setarome";
-        QTest::newRow("upper case after the first") << "/opt/SETAROME" << "Setarome";
+        QTest::newRow("plain") << "/usr/bin/setarome" << "setarome";
+        QTest::newRow("lower case after the first") << "/opt/SETAROME" << "Setarome";
         QTest::newRow("cut at the first dot") << "/x/Rain.Node.exe" << "Rain";
         QTest::newRow("first character kept as it is") << "tool" << "tool";
         QTest::newRow("one character") << "/bin/x" << "x";

@@ -19,11 +19,11 @@ session_program "$program" 'セタロメ'
 sleep 0.5
 
 session_click 563 60          # "1秒"
-session_click 229 20          # "送信開始"
 started=$(now_ms)
+session_click 229 20          # "送信開始"
 sleep 3.6
-session_click 216 140         # "降雨ON"
 rain_on=$(now_ms)
+session_click 216 140         # "降雨ON"
 sleep 2.2
 session_click 317 20          # "停止"
 stopped=$(now_ms)
@@ -53,7 +53,7 @@ for line in "${dry[@]}"; do
   [ "$(cut -f2 <<<"$line")" -eq "${#dry_text}" ] || fail "datagram length differs from the text: $line"
 done
 offset=$(awk -v f="$(cut -f1 <<<"${dry[0]}")" -v s="$started" 'BEGIN { printf "%d", f - s }')
-[ "$offset" -ge 700 ] && [ "$offset" -le 1400 ] || fail "first datagram ${offset} ms after the start click"
+[ "$offset" -ge 950 ] && [ "$offset" -le 1600 ] || fail "first datagram ${offset} ms after the start click"
 printf '%s\n' "${dry[@]}" | awk -F'\t' '
   NR > 1 { d = $1 - prev; if (d < 900 || d > 1100) { print "period " d; bad = 1 } }
   { prev = $1 }

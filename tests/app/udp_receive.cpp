@@ -34,9 +34,6 @@ int main(int argc, char** argv)
         std::perror("udp_receive");
         return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
-
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto end = start + std::chrono::milliseconds(timeoutMs);

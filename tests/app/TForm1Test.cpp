@@ -1,0 +1,244 @@
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+#include "node/NodeController.h"
+#include "transport/SocketEntryTable.h"
+#include "widgets/TCSpinEdit.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace {
+// Every datagram the panel tries to send ends here: these tests never send.
+std::vector<std::string> sent;
+int sendError = 0;
+
+ssize_t recordingSendto(int, const void* buffer, size_t length, int, const sockaddr*, socklen_t)
+{
+    if (sendError != 0) {
+        errno = sendError;
+        return -1;
+    }
+    sent.emplace_back(static_cast<const char*>(buffer), length);
+    return static_cast<ssize_t>(length);
+}
+
+const QString title = QStringLiteral("セタロメ Ver1.2(降雨)");
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { transport::SocketEntries().sendto.Set(&recordingSendto); }
+
+    void init()
+    {
+        sent.clear();
+        sendError = 0;
+        boxes.clear();
+        TApplication::setErrorBoxHook([this](const QString&, const QString& text) { boxes << text; });
+        form = new TForm1;
+        form->FormCreate();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+    }
+    void cleanup()
+    {
+        delete form;
+        TForm1::setFileDialogHook(nullptr);
+        TApplication::setErrorBoxHook(nullptr);
+    }
+
+    void startsIdleWithTheLayoutDefaults()
+    {
+        QCOMPARE(form->windowTitle(), title);
+        QCOMPARE(label("LabelNow")->text(), QStringLiteral("停止"));
+        QCOMPARE(label("Label7")->text(), QStringLiteral("降雨OFF"));
+        QVERIFY(child<QRadioButton>("RadioFix")->isChecked());
+        QVERIFY(child<QRadioButton>("RadioGroup1Item1")->isChecked());
+        QVERIFY(child<QLineEdit>("EditIP")->text() != QStringLiteral("192.168.1.1"));
+        QCOMPARE(child<QLineEdit>("EditCCM1")->text(), QStringLiteral("WRainfall"));
+        QCOMPARE(child<TCSpinEdit>("CSpinPr1")->GetValue(), 29);
+        QCOMPARE(child<TCSpinEdit>("CSpinCycle")->GetValue(), 60);
+        QVERIFY(child<QPlainTextEdit>("Memo1")->isReadOnly());
+        QCOMPARE(form->controller().Timer1().Interval(), 10000u);
+        QVERIFY(!form->controller().Timer1().Enabled());
+    }
+
+    void onlyTheControlsOfTheCheckedModeAcceptInput()
+    {
+        for (const char* on : {"ButtonStart", "EditCCM1", "CSpinRm1", "RadioFix", "RadioRnd",
+                               "ButtonRainOn", "ButtonRainOff", "EditIP"})
+            QVERIFY2(child<QWidget>(on)->isEnabled(), on);
+        for (const char* off : {"ButtonStop", "CSpinCycle", "BtnCycleReset", "EditFile",
+                                "BtnOpenFile", "CheckLoop"})
+            QVERIFY2(!child<QWidget>(off)->isEnabled(), off);
+        QVERIFY(child<TCSpinEdit>("CSpinMax")->isHidden());
+        QVERIFY(child<TCSpinEdit>("CSpinMin")->isHidden());
+
+        QTest::mouseClick(child<QRadioButton>("RadioSin"), Qt::LeftButton);
+        QVERIFY(child<QWidget>("CSpinCycle")->isEnabled());
+        QVERIFY(child<QWidget>("BtnCycleReset")->isEnabled());
+        QVERIFY(!child<QWidget>("ButtonRainOn")->isEnabled());
+    }
+
+    void layoutFollowsTheDesign()
+    {
+        QCOMPARE(form->size(), QSize(627, 371));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(child<QPushButton>("ButtonStart")->geometry(), QRect(192, 8, 75, 25));
+        QCOMPARE(child<QGroupBox>("GroupBox1")->geometry(), QRect(8, 112, 353, 241));
+        QCOMPARE(child<QPlainTextEdit>("Memo1")->geometry(), QRect(368, 160, 233, 193));
+        QCOMPARE(child<QCheckBox>("CheckLoop")->geometry(), QRect(16, 192, 329, 17));
+        QCOMPARE(child<TCSpinEdit>("CSpinCycle")->geometry(), QRect(200, 112, 41, 21));
+    }
+
+    void japaneseTextUsesAJapaneseGothic()
+    {
+        const QFontInfo body(label("Label1")->font());
+        const QFontInfo large(label("Label2")->font());
+        QCOMPARE(body.family(), QStringLiteral("IPAPGothic"));
+        QCOMPARE(large.pixelSize(), 16);
+        QCOMPARE(body.pixelSize(), 12);
+    }
+
+    void editBoxesRefuseTextPastTheirLimit()
+    {
+        auto* ccm = child<QLineEdit>("EditCCM1");
+        ccm->clear();
+        QTest::keyClicks(ccm, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        QCOMPARE(ccm->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRS"));
+        auto* ip = child<QLineEdit>("EditIP");
+        ip->clear();
+        QTest::keyClicks(ip, QStringLiteral("255.255.255.255.255.255.255"));
+        QCOMPARE(ip->text().size(), 24);
+    }
+
+    void startAndStopByClicking()
+    {
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        QVERIFY(!child<QWidget>("ButtonStart")->isEnabled());
+        QVERIFY(!child<QWidget>("EditCCM1")->isEnabled());
+        QVERIFY(form->controller().Timer1().Enabled());
+        QCOMPARE(lastLogLine(), QStringLiteral("送信開始"));
+        QCOMPARE(label("LabelNow")->text(), QStringLiteral("開始"));
+        QCOMPARE(form->windowTitle(), title + QStringLiteral("  動作中"));
+
+        QTest::mouseClick(child<QPushButton>("ButtonStop"), Qt::LeftButton);
+        QVERIFY(!form->controller().Timer1().Enabled());
+        QCOMPARE(lastLogLine(), QStringLiteral("送信停止"));
+        QCOMPARE(label("LabelNow")->text(), QStringLiteral("停止"));
+        QCOMPARE(form->windowTitle(), title + QStringLiteral("  停止中"));
+        QVERIFY(sent.empty());
+    }
+
+    void aTickBroadcastsTheMessageOfThePanel()
+    {
+        QTest::mouseClick(child<QRadioButton>("RadioGroup1Item0"), Qt::LeftButton);
+        QCOMPARE(form->controller().Timer1().Interval(), 1000u);
+        child<QLineEdit>("EditIP")->setText(QStringLiteral("10.0.0.7"));
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1u, 3000);
+        QCOMPARE(sent[0], std::string("<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"WRainfall\" "
+                                      "room=\"1\" region=\"1\" order=\"1\" priority=\"29\">0</DATA>"
+                                      "<IP>10.0.0.7</IP></UECS>"));
+        QVERIFY(lastLogLine().endsWith(QStringLiteral("\t0")));
+        QCOMPARE(label("LabelNow")->text(), QStringLiteral("0"));
+    }
+
+    void aFailedSendIsALogLineAndTransmissionGoesOn()
+    {
+        sendError = ENETUNREACH;
+        QTest::mouseClick(child<QRadioButton>("RadioGroup1Item0"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(lastLogLine(), QStringLiteral("送信失敗"), 3000);
+        QVERIFY(form->controller().Timer1().Enabled());
+        QVERIFY(boxes.isEmpty());
+    }
+
+    void rainButtonsShowTheFlag()
+    {
+        QTest::mouseClick(child<QPushButton>("ButtonRainOn"), Qt::LeftButton);
+        QCOMPARE(label("Label7")->text(), QStringLiteral("降雨ON"));
+        QTest::mouseClick(child<QPushButton>("ButtonRainOff"), Qt::LeftButton);
+        QCOMPARE(label("Label7")->text(), QStringLiteral("降雨OFF"));
+    }
+
+    void fileChoiceFillsTheFullPath()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("雨.txt"));
+        QTest::mouseClick(child<QRadioButton>("RadioFile"), Qt::LeftButton);
+        TForm1::setFileDialogHook([&] { return std::optional<QString>(file); });
+        QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+        QCOMPARE(QDir::currentPath(), dir.path());
+
+        TForm1::setFileDialogHook([] { return std::optional<QString>(); });
+        QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+    }
+
+    void logLinesAreCountedAndTrimmedFromTheTop()
+    {
+        node::NodePanel& panel = *form;
+        QCOMPARE(panel.logLineCount(), 0);
+        panel.deleteFirstLogLine();
+        for (const char* line : {"a", "b", "c"})
+            panel.appendLog(line);
+        QCOMPARE(panel.logLineCount(), 3);
+        panel.deleteFirstLogLine();
+        QCOMPARE(panel.logLineCount(), 2);
+        QCOMPARE(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("b\nc"));
+        panel.deleteFirstLogLine();
+        panel.deleteFirstLogLine();
+        QCOMPARE(panel.logLineCount(), 0);
+    }
+
+    void closingWhileTransmittingLogsTheFarewellOnly()
+    {
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        form->close();
+        QCOMPARE(lastLogLine(), QStringLiteral("終了します"));
+        QVERIFY(!child<QPlainTextEdit>("Memo1")->toPlainText().contains(QStringLiteral("送信停止")));
+    }
+
+private:
+    template <class W> W* child(const char* name) const
+    {
+        W* widget = form->findChild<W*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    QLabel* label(const char* name) const { return child<QLabel>(name); }
+    QString lastLogLine() const
+    {
+        return child<QPlainTextEdit>("Memo1")->toPlainText().split(u'\n').last();
+    }
+
+    TForm1* form = nullptr;
+    QStringList boxes;
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TForm1Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TForm1Test.moc"
