@@ -11,10 +11,9 @@ namespace transport {
 // differently above 34, so every errno passes through this one mapping.
 namespace SocketErrorCode {
 
-constexpr std::int32_t kMessageTooLong = 10040;     // WSAEMSGSIZE
-constexpr std::int32_t kNetworkUnreachable = 10051; // WSAENETUNREACH
-constexpr std::int32_t kNotInitialised = 10093;     // WSANOTINITIALISED
-constexpr std::int32_t kHostNotFound = 11001;       // WSAHOST_NOT_FOUND
+constexpr std::int32_t kMessageTooLong = 10040; // WSAEMSGSIZE
+constexpr std::int32_t kNotInitialised = 10093; // WSANOTINITIALISED
+constexpr std::int32_t kHostNotFound = 11001;   // WSAHOST_NOT_FOUND
 
 // An errno value as a socket error code. An errno without a BSD counterpart
 // is passed on as it is, below the table's range, so it cannot be mistaken

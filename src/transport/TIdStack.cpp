@@ -159,7 +159,11 @@ std::string TIdStack::ErrorText(std::int32_t code)
 {
     const auto* entry = std::find_if(kErrorTexts.begin(), kErrorTexts.end(),
                                      [code](const auto& e) { return e.first == code; });
-    const char* text = entry == kErrorTexts.end() ? "" : entry->second;
+    return SocketErrorMessage(code, entry == kErrorTexts.end() ? "" : entry->second);
+}
+
+std::string TIdStack::SocketErrorMessage(std::int32_t code, const char* text)
+{
     return "Socket Error # " + std::to_string(code) + "\r\n" + text;
 }
 

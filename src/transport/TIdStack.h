@@ -84,6 +84,9 @@ public:
     static bool IsAddressText(const std::string& text);
 
 protected:
+    // The one shape of every socket error message.
+    static std::string SocketErrorMessage(std::int32_t code, const char* text);
+
     // Created on first use and owned by the stack.
     std::unique_ptr<std::vector<std::string>> localAddresses_;
 

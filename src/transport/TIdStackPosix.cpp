@@ -317,7 +317,7 @@ int TIdStackPosix::SockShutdown(int socket, int how)
 std::string TIdStackPosix::ErrorText(std::int32_t code)
 {
     if (code == SocketErrorCode::kHostNotFound) {
-        return "Socket Error # " + std::to_string(code) + "\r\nHost not found.";
+        return SocketErrorMessage(code, "Host not found.");
     }
     return TIdStack::ErrorText(code);
 }
