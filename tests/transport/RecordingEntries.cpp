@@ -53,15 +53,6 @@ int FakeSetOption(int s, int level, int name, const void* value, socklen_t lengt
     return 0;
 }
 
-int FakeGetOption(int s, int level, int name, void* value, socklen_t* length) noexcept
-{
-    current->calls.push_back("getsockopt(" + std::to_string(s) + ", " + OptionName(level, name) +
-                             ")");
-    std::memcpy(value, &current->broadcastOption[s], sizeof(int));
-    *length = sizeof(int);
-    return 0;
-}
-
 std::uint16_t FakeHtons(std::uint16_t value) noexcept
 {
     current->calls.push_back("htons(" + std::to_string(value) + ")");
@@ -120,7 +111,6 @@ struct RecordingEntries::Saved {
     transport::SocketEntryTable& e = SocketEntries();
     decltype(e.socket.Get()) socket = e.socket.Get();
     decltype(e.setsockopt.Get()) setsockopt = e.setsockopt.Get();
-    decltype(e.getsockopt.Get()) getsockopt = e.getsockopt.Get();
     decltype(e.htons.Get()) htons = e.htons.Get();
     decltype(e.sendto.Get()) sendto = e.sendto.Get();
     decltype(e.shutdown.Get()) shutdown = e.shutdown.Get();
@@ -135,7 +125,6 @@ RecordingEntries::RecordingEntries() : saved_(std::make_unique<Saved>())
     transport::SocketEntryTable& e = SocketEntries();
     e.socket.Set(&FakeSocket);
     e.setsockopt.Set(&FakeSetOption);
-    e.getsockopt.Set(&FakeGetOption);
     e.htons.Set(&FakeHtons);
     e.sendto.Set(&FakeSendTo);
     e.shutdown.Set(&FakeShutdown);
@@ -148,7 +137,6 @@ RecordingEntries::~RecordingEntries()
     transport::SocketEntryTable& e = SocketEntries();
     e.socket.Set(saved_->socket);
     e.setsockopt.Set(saved_->setsockopt);
-    e.getsockopt.Set(saved_->getsockopt);
     e.htons.Set(saved_->htons);
     e.sendto.Set(saved_->sendto);
     e.shutdown.Set(saved_->shutdown);

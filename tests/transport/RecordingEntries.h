@@ -9,7 +9,7 @@
 namespace transporttest {
 
 // Points the socket entries the datagram path uses (socket, setsockopt,
-// getsockopt, htons, sendto, shutdown, close, gethostbyname) at fakes that
+// htons, sendto, shutdown, close, gethostbyname) at fakes that
 // record each call as text and fail on request; restores the saved entries
 // on destruction. No real socket is made. One instance at a time.
 class RecordingEntries {

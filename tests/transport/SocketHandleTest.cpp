@@ -46,22 +46,4 @@ TEST(SocketHandleTest, ClosingKeepsTheDescriptorNumberUntilTheStateIsReset)
     EXPECT_EQ(handle.RemotePort(), 0);
 }
 
-TEST(SocketHandleTest, AssignCopiesTheAddressesOnly)
-{
-    TIdSocketHandle source;
-    source.SetIP("1.2.3.4");
-    source.SetPort(10);
-    source.SetRemoteIP("5.6.7.8");
-    source.SetRemotePort(20);
-    TIdSocketHandle copy;
-
-    copy.Assign(source);
-
-    EXPECT_EQ(copy.IP(), "1.2.3.4");
-    EXPECT_EQ(copy.Port(), 10);
-    EXPECT_EQ(copy.RemoteIP(), "5.6.7.8");
-    EXPECT_EQ(copy.RemotePort(), 20);
-    EXPECT_EQ(copy.Socket(), -1);
-}
-
 } // namespace
