@@ -45,7 +45,8 @@ std::int32_t FromErrno(int error)
 
 std::int32_t FromHostError(int hostError)
 {
-    return kHostBase + hostError;
+    // NETDB_INTERNAL: the resolver failed for a system reason, left in errno.
+    return hostError == NETDB_INTERNAL ? FromErrno(errno) : kHostBase + hostError;
 }
 
 std::string SystemText(std::int32_t code)

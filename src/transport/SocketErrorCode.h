@@ -20,7 +20,8 @@ constexpr std::int32_t kHostNotFound = 11001;   // WSAHOST_NOT_FOUND
 // for a listed code.
 std::int32_t FromErrno(int error);
 
-// A resolver failure (h_errno of gethostbyname/gethostbyaddr) as a code.
+// A resolver failure (h_errno of gethostbyname/gethostbyaddr) as a code;
+// a failure inside the resolver is the code of its errno.
 std::int32_t FromHostError(int hostError);
 
 // The platform's own description of a code made by the functions above.

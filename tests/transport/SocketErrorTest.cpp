@@ -34,9 +34,11 @@ INSTANTIATE_TEST_SUITE_P(Codes, ErrnoMappingTest,
                                          ErrnoRow{ELOOP, 10062}, ErrnoRow{ENOTEMPTY, 10066},
                                          ErrnoRow{EHOSTUNREACH, 10065}, ErrnoRow{EPROTO, EPROTO}));
 
-TEST(ErrnoMappingTest, AFailedLookupIsHostNotFound)
+TEST(HostErrorMappingTest, AFailedLookupIsHostNotFound)
 {
     EXPECT_EQ(SocketErrorCode::FromHostError(HOST_NOT_FOUND), 11001);
+    errno = ENETDOWN;
+    EXPECT_EQ(SocketErrorCode::FromHostError(NETDB_INTERNAL), 10050);
     EXPECT_EQ(SocketErrorCode::SystemText(10051), std::strerror(ENETUNREACH));
 }
 
@@ -65,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextRow{12345, "Socket Error # 12345\r\n"},
                     TextRow{11001, "Socket Error # 11001\r\nHost not found."}));
 
-TEST(ErrorTextTest, HostNotFoundIsOnlyKnownToThePosixStack)
+TEST(PosixErrorTextTest, HostNotFoundIsOnlyKnownToThePosixStack)
 {
     TIdStackPosix stack;
     EXPECT_EQ(stack.TIdStack::ErrorText(11001), "Socket Error # 11001\r\n");
