@@ -95,7 +95,7 @@ TEST(CheckSocketResultTest, OnlyMinusOneFetchesTheCodeAndRaises)
     }
 }
 
-TEST(CheckSocketResultTest, AnUnknownServiceIsNeitherNameNorNumber)
+TEST(ServiceNameTest, AnUnknownServiceIsNeitherNameNorNumber)
 {
     TIdStackPosix stack;
     EXPECT_EQ(stack.SockServiceByName("16520"), 16520);
