@@ -39,6 +39,14 @@ now_ms() { date +%s%3N; }
 # Runs a command in the sending namespace, on the session's display.
 in_tx() { ip netns exec "$tx" env -u QT_QPA_PLATFORM DISPLAY=":$display" "$@"; }
 
+# Starts a program there in the background; $program_pid is the program's own
+# pid (ip and env exec it), so it can be measured and ended.
+spawn_in_tx() {
+  ip netns exec "$tx" env -u QT_QPA_PLATFORM DISPLAY=":$display" "$@" &
+  program_pid=$!
+  session_pids+=("$program_pid")
+}
+
 # Starts Xvfb inside the sending namespace and sets $display.
 session_display() {
   local fifo="$session_work/display"
@@ -59,9 +67,7 @@ session_receive() {
 # Starts a program in the sending namespace; sets $program_pid and, once its
 # window titled $2 is visible, $window.
 session_program() {
-  in_tx "$1" >"$session_work/stdout" 2>"$session_work/stderr" &
-  program_pid=$!
-  session_pids+=("$program_pid")
+  spawn_in_tx "$1" >"$session_work/stdout" 2>"$session_work/stderr"
   window=$(in_tx timeout 20 xdotool search --sync --onlyvisible --name "$2" | head -n1)
 }
 
