@@ -16,13 +16,13 @@ std::chrono::steady_clock::time_point QtTimerService::now() const
     return std::chrono::steady_clock::now();
 }
 
-bool QtTimerService::arm(std::chrono::steady_clock::time_point deadline,
-                         std::function<void()> fire)
+bool QtTimerService::arm(std::chrono::steady_clock::time_point deadline, std::function<void()> fire)
 {
     using namespace std::chrono;
     disarm();
     // Round up so the wake-up never comes before the deadline.
-    const auto wait = ceil<milliseconds>(std::max(deadline - now(), steady_clock::duration::zero()));
+    const auto wait =
+        ceil<milliseconds>(std::max(deadline - now(), steady_clock::duration::zero()));
     timerId_ = startTimer(wait, Qt::PreciseTimer);
     if (timerId_ == 0)
         return false;

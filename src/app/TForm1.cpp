@@ -4,8 +4,8 @@
 #include "app/QtTimerService.h"
 #include "app/TApplication.h"
 #include "app/UdpClientSender.h"
-#include "node/SystemLogClock.h"
 #include "node/NodeController.h"
+#include "node/SystemLogClock.h"
 #include "transport/TIdUDPClient.h"
 #include "ui_TForm1.h"
 #include "widgets/TCSpinEdit.h"
@@ -43,6 +43,8 @@ TForm1::TForm1(QWidget* parent)
     // Loading the layout calls no handler: the events are bound afterwards.
     ui->setupUi(this);
     usePixelFontSizes(this);
+    // The designed caption is three spaces, which the layout compiler drops.
+    ui->LabelNow->setText(QStringLiteral("   "));
     for (QLabel* label : findChildren<QLabel*>())
         fitCaptionToDesign(label);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -89,38 +91,64 @@ void TForm1::connectEvents()
     for (QAbstractButton* radio :
          {ui->RadioFix, ui->RadioSin, ui->RadioRnd, ui->RadioRnd2, ui->RadioFile})
         onChecked(radio, &node::NodeController::RadioClick);
-    for (QAbstractButton* radio : {ui->RadioGroup1Item0, ui->RadioGroup1Item1, ui->RadioGroup1Item2})
+    for (QAbstractButton* radio :
+         {ui->RadioGroup1Item0, ui->RadioGroup1Item1, ui->RadioGroup1Item2})
         onChecked(radio, &node::NodeController::RadioGroup1Click);
 }
 
 QWidget* TForm1::widgetOf(Control control) const
 {
     switch (control) {
-    case Control::ButtonStart: return ui->ButtonStart;
-    case Control::ButtonStop: return ui->ButtonStop;
-    case Control::EditCCM1: return ui->EditCCM1;
-    case Control::EditIP: return ui->EditIP;
-    case Control::EditFile: return ui->EditFile;
-    case Control::CSpinRm1: return ui->CSpinRm1;
-    case Control::CSpinRe1: return ui->CSpinRe1;
-    case Control::CSpinOr1: return ui->CSpinOr1;
-    case Control::CSpinPr1: return ui->CSpinPr1;
-    case Control::CSpinMax: return ui->CSpinMax;
-    case Control::CSpinMin: return ui->CSpinMin;
-    case Control::CSpinCycle: return ui->CSpinCycle;
-    case Control::RadioFix: return ui->RadioFix;
-    case Control::RadioSin: return ui->RadioSin;
-    case Control::RadioRnd: return ui->RadioRnd;
-    case Control::RadioRnd2: return ui->RadioRnd2;
-    case Control::RadioFile: return ui->RadioFile;
-    case Control::CheckLoop: return ui->CheckLoop;
-    case Control::BtnOpenFile: return ui->BtnOpenFile;
-    case Control::BtnCycleReset: return ui->BtnCycleReset;
-    case Control::ButtonRainOn: return ui->ButtonRainOn;
-    case Control::ButtonRainOff: return ui->ButtonRainOff;
-    case Control::RadioGroup1: return ui->RadioGroup1;
-    case Control::LabelNow: return ui->LabelNow;
-    case Control::Label7: return ui->Label7;
+    case Control::ButtonStart:
+        return ui->ButtonStart;
+    case Control::ButtonStop:
+        return ui->ButtonStop;
+    case Control::EditCCM1:
+        return ui->EditCCM1;
+    case Control::EditIP:
+        return ui->EditIP;
+    case Control::EditFile:
+        return ui->EditFile;
+    case Control::CSpinRm1:
+        return ui->CSpinRm1;
+    case Control::CSpinRe1:
+        return ui->CSpinRe1;
+    case Control::CSpinOr1:
+        return ui->CSpinOr1;
+    case Control::CSpinPr1:
+        return ui->CSpinPr1;
+    case Control::CSpinMax:
+        return ui->CSpinMax;
+    case Control::CSpinMin:
+        return ui->CSpinMin;
+    case Control::CSpinCycle:
+        return ui->CSpinCycle;
+    case Control::RadioFix:
+        return ui->RadioFix;
+    case Control::RadioSin:
+        return ui->RadioSin;
+    case Control::RadioRnd:
+        return ui->RadioRnd;
+    case Control::RadioRnd2:
+        return ui->RadioRnd2;
+    case Control::RadioFile:
+        return ui->RadioFile;
+    case Control::CheckLoop:
+        return ui->CheckLoop;
+    case Control::BtnOpenFile:
+        return ui->BtnOpenFile;
+    case Control::BtnCycleReset:
+        return ui->BtnCycleReset;
+    case Control::ButtonRainOn:
+        return ui->ButtonRainOn;
+    case Control::ButtonRainOff:
+        return ui->ButtonRainOff;
+    case Control::RadioGroup1:
+        return ui->RadioGroup1;
+    case Control::LabelNow:
+        return ui->LabelNow;
+    case Control::Label7:
+        return ui->Label7;
     }
     return nullptr;
 }

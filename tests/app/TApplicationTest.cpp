@@ -31,8 +31,9 @@ private slots:
     void init()
     {
         boxes.clear();
-        TApplication::setErrorBoxHook(
-            [this](const QString& caption, const QString& text) { boxes.push_back({caption, text}); });
+        TApplication::setErrorBoxHook([this](const QString& caption, const QString& text) {
+            boxes.push_back({caption, text});
+        });
     }
     void cleanup() { TApplication::setErrorBoxHook(nullptr); }
 
@@ -40,16 +41,26 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("full stop") << "Package Size Too Big." << "Package Size Too Big.";
-        QTest::newRow("exclamation") << "Stop!" << "Stop!";
-        QTest::newRow("comma is below the full stop") << "a," << "a,";
-        QTest::newRow("letter") << "Not found" << "Not found.";
-        QTest::newRow("digit") << "Socket Error # 10051" << "Socket Error # 10051.";
-        QTest::newRow("question mark") << "Why?" << "Why?.";
-        QTest::newRow("slash is above the full stop") << "a/" << "a/.";
-        QTest::newRow("japanese") << "タイマーを取得できません" << "タイマーを取得できません.";
-        QTest::newRow("ideographic full stop") << "終了。" << "終了。.";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("full stop") << "Package Size Too Big."
+                                   << "Package Size Too Big.";
+        QTest::newRow("exclamation") << "Stop!"
+                                     << "Stop!";
+        QTest::newRow("comma is below the full stop") << "a,"
+                                                      << "a,";
+        QTest::newRow("letter") << "Not found"
+                                << "Not found.";
+        QTest::newRow("digit") << "Socket Error # 10051"
+                               << "Socket Error # 10051.";
+        QTest::newRow("question mark") << "Why?"
+                                       << "Why?.";
+        QTest::newRow("slash is above the full stop") << "a/"
+                                                      << "a/.";
+        QTest::newRow("japanese") << "タイマーを取得できません"
+                                  << "タイマーを取得できません.";
+        QTest::newRow("ideographic full stop") << "終了。"
+                                               << "終了。.";
     }
     void errorBoxText()
     {
@@ -62,11 +73,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "/usr/bin/setarome" << "setarome";
-        QTest::newRow("lower case after the first") << "/opt/SETAROME" << "Setarome";
-        QTest::newRow("cut at the first dot") << "/x/Rain.Node.exe" << "Rain";
-        QTest::newRow("first character kept as it is") << "tool" << "tool";
-        QTest::newRow("one character") << "/bin/x" << "x";
+        QTest::newRow("plain") << "/usr/bin/setarome"
+                               << "setarome";
+        QTest::newRow("lower case after the first") << "/opt/SETAROME"
+                                                    << "Setarome";
+        QTest::newRow("cut at the first dot") << "/x/Rain.Node.exe"
+                                              << "Rain";
+        QTest::newRow("first character kept as it is") << "tool"
+                                                       << "tool";
+        QTest::newRow("one character") << "/bin/x"
+                                       << "x";
     }
     void titleFromExecutable()
     {
@@ -83,7 +99,8 @@ private slots:
         QVERIFY(after);
         QCOMPARE(boxes.size(), 1u);
         QCOMPARE(boxes[0].text, QStringLiteral("タイマーを取得できません."));
-        QCOMPARE(boxes[0].caption, TApplication::TitleFromExecutable(QCoreApplication::applicationFilePath()));
+        QCOMPARE(boxes[0].caption,
+                 TApplication::TitleFromExecutable(QCoreApplication::applicationFilePath()));
     }
 
     void abortIsSilent()

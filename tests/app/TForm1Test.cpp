@@ -1,5 +1,5 @@
-#include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/TApplication.h"
 #include "node/NodeController.h"
 #include "transport/SocketEntryTable.h"
 #include "widgets/TCSpinEdit.h"
@@ -47,7 +47,8 @@ private slots:
         sent.clear();
         sendError = 0;
         boxes.clear();
-        TApplication::setErrorBoxHook([this](const QString&, const QString& text) { boxes << text; });
+        TApplication::setErrorBoxHook(
+            [this](const QString&, const QString& text) { boxes << text; });
         form = new TForm1;
         form->FormCreate();
         form->show();
@@ -76,13 +77,23 @@ private slots:
         QVERIFY(!form->controller().Timer1().Enabled());
     }
 
+    void loadingTheLayoutCallsNoHandler()
+    {
+        TForm1 loaded;
+        QCOMPARE(loaded.windowTitle(), title);
+        QCOMPARE(loaded.findChild<QLabel*>("LabelNow")->text(), QStringLiteral("   "));
+        QCOMPARE(loaded.findChild<QLineEdit*>("EditIP")->text(), QStringLiteral("192.168.1.1"));
+        QVERIFY(loaded.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
+        QCOMPARE(loaded.controller().Timer1().Interval(), 1000u);
+    }
+
     void onlyTheControlsOfTheCheckedModeAcceptInput()
     {
         for (const char* on : {"ButtonStart", "EditCCM1", "CSpinRm1", "RadioFix", "RadioRnd",
                                "ButtonRainOn", "ButtonRainOff", "EditIP"})
             QVERIFY2(child<QWidget>(on)->isEnabled(), on);
-        for (const char* off : {"ButtonStop", "CSpinCycle", "BtnCycleReset", "EditFile",
-                                "BtnOpenFile", "CheckLoop"})
+        for (const char* off :
+             {"ButtonStop", "CSpinCycle", "BtnCycleReset", "EditFile", "BtnOpenFile", "CheckLoop"})
             QVERIFY2(!child<QWidget>(off)->isEnabled(), off);
         QVERIFY(child<TCSpinEdit>("CSpinMax")->isHidden());
         QVERIFY(child<TCSpinEdit>("CSpinMin")->isHidden());
@@ -151,9 +162,11 @@ private slots:
         child<QLineEdit>("EditIP")->setText(QStringLiteral("10.0.0.7"));
         QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1u, 3000);
-        QCOMPARE(sent[0], std::string("<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"WRainfall\" "
-                                      "room=\"1\" region=\"1\" order=\"1\" priority=\"29\">0</DATA>"
-                                      "<IP>10.0.0.7</IP></UECS>"));
+        QCOMPARE(
+            sent[0],
+            std::string("<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"WRainfall\" "
+                        "room=\"1\" region=\"1\" order=\"1\" priority=\"29\">0</DATA>"
+                        "<IP>10.0.0.7</IP></UECS>"));
         QVERIFY(lastLogLine().endsWith(QStringLiteral("\t0")));
         QCOMPARE(label("LabelNow")->text(), QStringLiteral("0"));
     }
@@ -192,6 +205,39 @@ private slots:
         QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
     }
 
+    void ticksKeepComingWhileAModalDialogIsOpen()
+    {
+        QTemporaryDir dir;
+        QFile playback(dir.filePath(QStringLiteral("rain.txt")));
+        QVERIFY(playback.open(QIODevice::WriteOnly));
+        playback.write("1\n0\n");
+        playback.close();
+        QTest::mouseClick(child<QRadioButton>("RadioFile"), Qt::LeftButton);
+        child<QLineEdit>("EditFile")->setText(playback.fileName());
+        child<QCheckBox>("CheckLoop")->setChecked(true);
+        QTest::mouseClick(child<QRadioButton>("RadioGroup1Item0"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+
+        // The dialog's own loop runs until a tick has gone out, or gives up.
+        std::size_t sentWhileOpen = 0;
+        TForm1::setFileDialogHook([&] {
+            QEventLoop dialogLoop;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, &dialogLoop, [&] {
+                if (!sent.empty())
+                    dialogLoop.quit();
+            });
+            poll.start(10);
+            QTimer::singleShot(3000, &dialogLoop, &QEventLoop::quit);
+            dialogLoop.exec();
+            sentWhileOpen = sent.size();
+            return std::optional<QString>();
+        });
+        QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
+        QCOMPARE(sentWhileOpen, 1u);
+        QVERIFY(sent[0].find(">1</DATA>") != std::string::npos);
+    }
+
     void logLinesAreCountedAndTrimmedFromTheTop()
     {
         node::NodePanel& panel = *form;
@@ -213,7 +259,8 @@ private slots:
         QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
         form->close();
         QCOMPARE(lastLogLine(), QStringLiteral("終了します"));
-        QVERIFY(!child<QPlainTextEdit>("Memo1")->toPlainText().contains(QStringLiteral("送信停止")));
+        QVERIFY(
+            !child<QPlainTextEdit>("Memo1")->toPlainText().contains(QStringLiteral("送信停止")));
     }
 
 private:

@@ -1,8 +1,8 @@
 // Receives UDP datagrams on a port and prints one line per datagram:
-// the wall-clock time in milliseconds since the epoch, a tab, the payload's length, a tab, the payload.
-// Stops after COUNT datagrams or TIMEOUT_MS milliseconds, whichever comes
-// first. Used by the end-to-end test and the tick-period measurement, always
-// inside a network namespace that the caller created.
+// the wall-clock time in milliseconds since the epoch, a tab, the payload's length, a tab, the
+// payload. Stops after COUNT datagrams or TIMEOUT_MS milliseconds, whichever comes first. Used by
+// the end-to-end test and the tick-period measurement, always inside a network namespace that the
+// caller created.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
