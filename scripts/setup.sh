@@ -4,12 +4,13 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps imagemagick
   fonts-ipafont-gothic fontconfig
-  iproute2 procps
+  # the end-to-end test: a display, clicks as an operator makes them, and
+  # network namespaces joined by veth pairs
+  xvfb xdotool iproute2
 )
 
 sudo_cmd=()
