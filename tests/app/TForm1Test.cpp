@@ -116,6 +116,44 @@ private slots:
         QCOMPARE(child<TCSpinEdit>("CSpinCycle")->geometry(), QRect(200, 112, 41, 21));
     }
 
+    void tabOrderFollowsTheDesign()
+    {
+        const QStringList design{"Memo1",
+                                 "ButtonStart",
+                                 "ButtonStop",
+                                 "RadioFix",
+                                 "RadioSin",
+                                 "RadioFile",
+                                 "EditFile",
+                                 "CheckLoop",
+                                 "BtnOpenFile",
+                                 "CSpinCycle",
+                                 "BtnCycleReset",
+                                 "RadioRnd",
+                                 "CSpinMax",
+                                 "CSpinMin",
+                                 "RadioRnd2",
+                                 "ButtonRainOn",
+                                 "ButtonRainOff",
+                                 "EditCCM1",
+                                 "CSpinRm1",
+                                 "CSpinRe1",
+                                 "CSpinOr1",
+                                 "CSpinPr1",
+                                 "RadioGroup1Item0",
+                                 "RadioGroup1Item1",
+                                 "RadioGroup1Item2",
+                                 "EditIP"};
+        QStringList chain;
+        QWidget* widget = child<QWidget>("Memo1");
+        do {
+            if (design.contains(widget->objectName()))
+                chain << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget->objectName() != QStringLiteral("Memo1"));
+        QCOMPARE(chain, design);
+    }
+
     void japaneseTextUsesAJapaneseGothic()
     {
         const QFontInfo body(label("Label1")->font());
