@@ -163,6 +163,16 @@ private slots:
         QCOMPARE(body.pixelSize(), 12);
     }
 
+    void captionsStayInsideTheirDesignedBoxes()
+    {
+        for (const char* name : {"Label2", "Label3", "Label4", "Label5", "Label6", "Label12"}) {
+            const QLabel* caption = label(name);
+            const int width = QFontMetrics(caption->font()).horizontalAdvance(caption->text());
+            QVERIFY2(width <= caption->width() + 1, name);
+        }
+        QCOMPARE(label("Label4")->geometry(), QRect(232, 48, 44, 16));
+    }
+
     void editBoxesRefuseTextPastTheirLimit()
     {
         auto* ccm = child<QLineEdit>("EditCCM1");
