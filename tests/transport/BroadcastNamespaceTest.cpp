@@ -69,17 +69,27 @@ std::string Pattern(std::size_t size)
     return text;
 }
 
-class BroadcastSizeTest : public testing::TestWithParam<std::size_t> {};
+// A sending namespace with a veth peer in which a receiver listens.
+class PeerNamespaceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!ns.Ready()) {
+            GTEST_SKIP() << ns.SkipReason();
+        }
+        ns.RunInReceiver([&] { receiver.emplace(); });
+    }
+
+    NetNamespace ns;
+    std::optional<Receiver> receiver;
+    TIdUDPClient client;
+};
+
+class BroadcastSizeTest : public PeerNamespaceTest,
+                          public testing::WithParamInterface<std::size_t> {};
 
 TEST_P(BroadcastSizeTest, ArrivesInThePeerNamespaceAsOneDatagramOfTheSameBytes)
 {
-    NetNamespace ns;
-    if (!ns.Ready()) {
-        GTEST_SKIP() << ns.SkipReason();
-    }
-    std::optional<Receiver> receiver;
-    ns.RunInReceiver([&] { receiver.emplace(); });
-    TIdUDPClient client;
     const std::string text = Pattern(GetParam());
 
     ns.RunInSender([&] { client.SendBroadcast(text, kPort); });
@@ -117,16 +127,8 @@ TEST(BroadcastNamespaceTest, WithoutARouteTheSendIsNetworkUnreachableAndTheSocke
     EXPECT_EQ(receiver->Next(), "still usable");
 }
 
-TEST(BroadcastNamespaceTest, ATooLongTextIsPackageSizeTooBigAndTheNextSendLeavesTheOptionOff)
+TEST_F(PeerNamespaceTest, ATooLongTextIsPackageSizeTooBigAndTheNextSendLeavesTheOptionOff)
 {
-    NetNamespace ns;
-    if (!ns.Ready()) {
-        GTEST_SKIP() << ns.SkipReason();
-    }
-    std::optional<Receiver> receiver;
-    ns.RunInReceiver([&] { receiver.emplace(); });
-    TIdUDPClient client;
-
     ns.RunInSender([&] {
         try {
             client.SendBroadcast(std::string(70000, 'r'), kPort);
