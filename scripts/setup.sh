@@ -8,9 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fontconfig
-  # the end-to-end test: a display, clicks as an operator makes them, and
-  # network namespaces joined by veth pairs
-  xvfb xdotool iproute2
+  # the end-to-end test: a display, clicks as an operator makes them, a close
+  # as a window manager sends it, and network namespaces joined by veth pairs
+  xvfb xdotool libx11-dev iproute2
 )
 
 sudo_cmd=()

@@ -18,7 +18,7 @@ session_display
 launch() {
   local start; start=$(now_ms)
   spawn_in_tx "$1" >/dev/null 2>&1
-  until window=$(in_tx xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n1) && [ -n "$window" ]; do
+  until window=$(window_of "$program_pid") && [ -n "$window" ]; do
     sleep 0.005
   done
   launch_ms=$(($(now_ms) - start))
@@ -27,9 +27,9 @@ rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 # Nanoseconds the process has run on a CPU, all its threads together.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 
-launch "$build/bench/app/bare_window" bare
+launch "$build/bench/app/bare_window"
 bare_ms=$launch_ms bare_pid=$program_pid
-launch "$build/src/app/setarome" 'セタロメ'
+launch "$build/src/app/setarome"
 panel_ms=$launch_ms panel_pid=$program_pid
 sleep 0.5
 session_click 563 60    # "1秒"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # End to end, as an operator would: the real program under Xvfb in a network
 # namespace, "1秒" and "送信開始" clicked, the datagrams checked in the peer
-# namespace; then "降雨ON" and "停止".
-#   end_to_end.sh PROGRAM RECEIVER
+# namespace; then "降雨ON", "停止", and the window closed as a window manager
+# closes it.
+#   end_to_end.sh PROGRAM RECEIVER CLOSE_WINDOW
 set -euo pipefail
 program=$1
 receiver=$2
+close_window=$3
 source "$(dirname "$0")/panel_session.sh"
 trap session_cleanup EXIT
 
@@ -15,7 +17,7 @@ if ! session_namespaces; then
 fi
 session_receive "$receiver" 60000
 session_display
-session_program "$program" 'セタロメ'
+session_program "$program"
 sleep 0.5
 
 session_click 563 60          # "1秒"
@@ -28,6 +30,7 @@ sleep 2.2
 session_click 317 20          # "停止"
 stopped=$(now_ms)
 sleep 2.5
+session_close "$close_window"
 
 received="$session_work/received"
 fail() {
@@ -61,4 +64,5 @@ printf '%s\n' "${dry[@]}" | awk -F'\t' '
 [ "${#wet[@]}" -ge 1 ] || fail "no datagram after rain ON"
 [ "$(cut -f3- <<<"${wet[-1]}")" = "$(expected 1)" ] || fail "rain ON not carried: ${wet[-1]}"
 [ "$late" -eq 0 ] || fail "$late datagrams after the stop"
-echo "end to end: ${#dry[@]} dry and ${#wet[@]} wet datagrams from $tx_ip, none after the stop"
+[ "$exit_status" -eq 0 ] || fail "closing the window ended the program with status $exit_status"
+echo "end to end: ${#dry[@]} dry and ${#wet[@]} wet datagrams from $tx_ip, none after the stop, exit status 0 on close"

@@ -64,11 +64,42 @@ session_receive() {
   session_pids+=($!)
 }
 
+# The visible window of process $1, if it has one yet. Found by the process id
+# the toolkit stores on it, not by its title: xdotool matches a Japanese title
+# only under a UTF-8 locale, which a fresh machine does not have.
+window_of() { in_tx xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1 || true; }
+
 # Starts a program in the sending namespace; sets $program_pid and, once its
-# window titled $2 is visible, $window.
+# window is visible, $window. Fails, saying why, if no window shows in 20 s.
 session_program() {
   spawn_in_tx "$1" >"$session_work/stdout" 2>"$session_work/stderr"
-  window=$(in_tx timeout 20 xdotool search --sync --onlyvisible --name "$2" | head -n1)
+  local _
+  for _ in $(seq 200); do
+    window=$(window_of "$program_pid")
+    [ -n "$window" ] && return 0
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "FAIL: no window from $1 within 20 s"
+  echo "--- program output"; cat "$session_work/stdout" "$session_work/stderr"
+  return 1
+}
+
+# Closes the window as a window manager does and waits up to 5 s for the
+# program to end; sets $exit_status (124 if it did not end).
+session_close() {
+  in_tx "$1" "$window"
+  local _
+  for _ in $(seq 50); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    exit_status=124
+  else
+    exit_status=0
+    wait "$program_pid" || exit_status=$?
+  fi
 }
 
 # Clicks at window coordinates.
