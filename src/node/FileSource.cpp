@@ -9,23 +9,26 @@ namespace node {
 std::optional<std::int32_t> FileValue(NodeState& state, NodePanel& panel,
                                       const std::function<void()>& stop)
 {
-    PlaybackFile& file = state.playbackFile;
-    if (!file.isOpen() && !file.open(panel.text(Control::EditFile))) {
-        panel.appendLog("ファイルが開けません");
+    const auto stopWith = [&](const char* logLine) {
+        panel.appendLog(logLine);
         stop();
         return std::nullopt;
-    }
+    };
+    PlaybackFile& file = state.playbackFile;
+    if (!file.isOpen() && !file.open(panel.text(Control::EditFile)))
+        return stopWith("ファイルが開けません");
     // A fresh buffer each tick: when even the read after a rewind finds no
     // line (an empty file played in a loop), the line is empty and gives 0.
     PlaybackFile::Line line;
-    if (!file.readLine(line) && file.atEnd()) {
-        if (!panel.isChecked(Control::CheckLoop)) {
-            panel.appendLog("ファイル終了");
-            stop();
-            return std::nullopt;
-        }
+    if (!file.readLine(line)) {
+        // A read error is no end: looping over it would send 0 for ever.
+        if (file.failed())
+            return stopWith("ファイルが読めません");
+        if (!panel.isChecked(Control::CheckLoop))
+            return stopWith("ファイル終了");
         file.rewind();
-        file.readLine(line);
+        if (!file.readLine(line) && file.failed())
+            return stopWith("ファイルが読めません");
     }
     const std::int32_t number =
         ParseLeadingInteger(std::string_view(line.bytes.data(), line.length));

@@ -45,6 +45,7 @@ void PlaybackFile::close()
         ::close(fd_);
     fd_ = -1;
     atEnd_ = false;
+    failed_ = false;
     ctrlZSeen_ = false;
     begin_ = end_ = 0;
 }
@@ -54,6 +55,7 @@ void PlaybackFile::rewind()
     if (fd_ >= 0)
         ::lseek(fd_, 0, SEEK_SET);
     atEnd_ = false;
+    failed_ = false;
     ctrlZSeen_ = false;
     begin_ = end_ = 0;
 }
@@ -64,10 +66,12 @@ bool PlaybackFile::fill()
         return false;
     ssize_t n;
     do {
-        n = ::read(fd_, buffer_.data(), buffer_.size());
+        n = read_(fd_, buffer_.data(), buffer_.size());
     } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        failed_ = true;
     if (n <= 0)
-        return false; // end of file, or a read error treated as one
+        return false;
     begin_ = 0;
     end_ = static_cast<std::size_t>(n);
     return true;
@@ -75,9 +79,14 @@ bool PlaybackFile::fill()
 
 bool PlaybackFile::readLine(Line& line)
 {
+    failed_ = false;
+    // Built aside, so that a read that fails half-way leaves `line` intact.
+    Line read;
     std::size_t length = 0;
     while (length < kLineBufferSize - 1) {
         if (begin_ == end_ && !fill()) {
+            if (failed_)
+                return false;
             atEnd_ = true;
             break;
         }
@@ -92,13 +101,14 @@ bool PlaybackFile::readLine(Line& line)
             atEnd_ = true;
             break;
         }
-        line.bytes[length++] = c;
+        read.bytes[length++] = c;
         if (c == '\n')
             break;
     }
     if (length == 0)
         return false;
-    line.length = length;
+    read.length = length;
+    line = read;
     return true;
 }
 

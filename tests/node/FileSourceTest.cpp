@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -154,6 +156,38 @@ TEST_F(FileSource, LinesAppendedWhilePlayingArePlayed)
     dir.append("play.txt", "2\n");
     EXPECT_EQ(tick(), 200);
     EXPECT_EQ(tick(), std::nullopt);
+}
+
+class FileSourceReadError : public FileSource, public testing::WithParamInterface<bool> {};
+
+// A read error stops with its own line in both modes: without loop it is no
+// end of the file, with loop no endless run of zeros.
+TEST_P(FileSourceReadError, StopsWithItsOwnLine)
+{
+    panel.texts[Control::EditFile] = "/proc/self/mem"; // reading at offset 0 fails with EIO
+    if (GetParam())
+        panel.checked.insert(Control::CheckLoop);
+    EXPECT_EQ(tick(), std::nullopt);
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(panel.log, std::deque<std::string>{"ファイルが読めません"});
+}
+
+INSTANTIATE_TEST_SUITE_P(LoopOffOn, FileSourceReadError, testing::Bool());
+
+TEST_F(FileSource, ReadErrorAfterTheRewindStops)
+{
+    int reads = 0;
+    state.playbackFile.setReader([&reads](int fd, void* buffer, std::size_t size) -> ssize_t {
+        if (++reads < 3)
+            return ::read(fd, buffer, size);
+        errno = EIO;
+        return -1;
+    });
+    play("1\n", true);
+    EXPECT_EQ(ticks(2), (Values{100, std::nullopt}));
+    EXPECT_EQ(reads, 3); // the line, the end, the failed read after the rewind
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(panel.log, std::deque<std::string>{"ファイルが読めません"});
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <unistd.h>
 
@@ -291,6 +292,73 @@ TEST_F(NodeControllerTest, StartWithoutATimerStopsAfterSwitchingTheButtons)
     node.ButtonStartClick();
     tick();
     EXPECT_EQ(sender.sent, 1);
+}
+
+// Random and random 2 draw from one sequence for the whole run: neither a
+// start nor a mode change reseeds it or gives a source its own. With bounds 0
+// and 100 the draws after start-up rain as 0110001000001001.
+TEST_F(NodeControllerTest, RandomSourcesShareOneSequenceAcrossStarts)
+{
+    std::string rained;
+    const auto run = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            tick();
+            rained += lastLog().back();
+        }
+    };
+    select(Control::RadioRnd);
+    node.ButtonStartClick();
+    run(3);
+    node.ButtonStopClick();
+    node.ButtonStartClick();
+    run(3);
+    select(Control::RadioRnd2);
+    tick(2); // draws 6 and 7; too early in its walk to switch
+    select(Control::RadioRnd);
+    run(6);
+    EXPECT_EQ(rained, "011"
+                      "000"
+                      "000010");
+    node::RandomSequence next = node.State().random;
+    EXPECT_EQ(next.next(), 1360); // the fifteenth draw
+}
+
+std::size_t openDescriptors()
+{
+    const std::filesystem::directory_iterator entries("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+}
+
+// Leaving file mode closes the file, also while transmission goes on.
+TEST_F(NodeControllerTest, LeavingFileModeClosesTheFile)
+{
+    panel.texts[Control::EditFile] = playbackFile("1\n1\n");
+    for (Control mode :
+         {Control::RadioFix, Control::RadioSin, Control::RadioRnd, Control::RadioRnd2}) {
+        select(Control::RadioFile);
+        node.ButtonStartClick();
+        tick();
+        ASSERT_TRUE(node.State().playbackFile.isOpen());
+        const std::size_t open = openDescriptors();
+        select(mode);
+        EXPECT_FALSE(node.State().playbackFile.isOpen()) << static_cast<int>(mode);
+        EXPECT_EQ(openDescriptors(), open - 1) << static_cast<int>(mode);
+        EXPECT_TRUE(node.Timer1().Enabled());
+    }
+}
+
+TEST_F(NodeControllerTest, UnreadableFileStopsLikeTheStopButton)
+{
+    select(Control::RadioFile);
+    panel.texts[Control::EditFile] = "/proc/self/mem"; // reading at offset 0 fails with EIO
+    panel.checked.insert(Control::CheckLoop);
+    node.ButtonStartClick();
+    tick(3);
+    EXPECT_EQ(panel.log, (std::deque<std::string>{"送信開始", "ファイルが読めません", "送信停止"}));
+    EXPECT_FALSE(node.Timer1().Enabled());
+    EXPECT_FALSE(node.State().playbackFile.isOpen());
+    EXPECT_EQ(panel.caption, kTitle + "  停止中");
+    EXPECT_EQ(sender.sent, 0);
 }
 
 } // namespace

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <deque>
 #include <string>
 #include <sys/stat.h>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -133,6 +137,68 @@ TEST(PlaybackFile, OpeningAnotherFileClosesTheFirst)
     ASSERT_TRUE(file.open(dir.write("a.txt", "1\n")));
     ASSERT_TRUE(file.open(dir.write("b.txt", "2\n")));
     EXPECT_EQ(readAll(file), std::vector<std::string>{"2\n"});
+}
+
+// Reads the scripted results in turn instead of the file: bytes, or an errno
+// to fail with; the end of the file once the script is used up.
+node::PlaybackFile::Reader scriptedReader(std::deque<std::variant<std::string, int>> script)
+{
+    return [script = std::move(script)](int, void* buffer, std::size_t size) mutable -> ssize_t {
+        if (script.empty())
+            return 0;
+        const auto next = std::move(script.front());
+        script.pop_front();
+        if (const int* error = std::get_if<int>(&next)) {
+            errno = *error;
+            return -1;
+        }
+        const std::string& bytes = std::get<std::string>(next);
+        const std::size_t n = std::min(size, bytes.size());
+        std::memcpy(buffer, bytes.data(), n);
+        return static_cast<ssize_t>(n);
+    };
+}
+
+// A read error half-way through a line loses that line but not the one read
+// before, and is told apart from the end; the next read starts afresh.
+TEST(PlaybackFile, ReadErrorIsNotTheEnd)
+{
+    ScratchDir dir;
+    node::PlaybackFile file;
+    file.setReader(scriptedReader({"1\n2", EIO, "3\n"}));
+    ASSERT_TRUE(file.open(dir.write("a.txt", "")));
+    node::PlaybackFile::Line line;
+    ASSERT_TRUE(file.readLine(line));
+    EXPECT_FALSE(file.readLine(line));
+    EXPECT_TRUE(file.failed());
+    EXPECT_FALSE(file.atEnd());
+    EXPECT_EQ(std::string(line.bytes.data(), line.length), "1\n");
+    EXPECT_EQ(readAll(file), std::vector<std::string>{"3\n"});
+    EXPECT_FALSE(file.failed());
+    EXPECT_TRUE(file.atEnd());
+}
+
+TEST(PlaybackFile, InterruptedReadIsRetried)
+{
+    ScratchDir dir;
+    node::PlaybackFile file;
+    file.setReader(scriptedReader({EINTR, EINTR, "5\n"}));
+    ASSERT_TRUE(file.open(dir.write("a.txt", "")));
+    EXPECT_EQ(readAll(file), std::vector<std::string>{"5\n"});
+    EXPECT_FALSE(file.failed());
+}
+
+// The kernel's own EIO: memory at address 0 is never mapped.
+TEST(PlaybackFile, KernelReadErrorSetsTheErrorIndicator)
+{
+    node::PlaybackFile file;
+    ASSERT_TRUE(file.open("/proc/self/mem"));
+    node::PlaybackFile::Line line;
+    EXPECT_FALSE(file.readLine(line));
+    EXPECT_TRUE(file.failed());
+    EXPECT_FALSE(file.atEnd());
+    file.rewind();
+    EXPECT_FALSE(file.failed());
 }
 
 } // namespace

@@ -64,6 +64,21 @@ INSTANTIATE_TEST_SUITE_P(Rows, TickThreshold,
                                          ThresholdCase{-100, "0", "降雨OFF"},
                                          ThresholdCase{100, "1", "降雨ON"}));
 
+// Every identity field distinct, so a field sent in another's place shows.
+TEST_F(TransmissionTick, IdentityFieldsReachTheirOwnPlaces)
+{
+    panel.spins[Control::CSpinRm1] = 3;
+    panel.spins[Control::CSpinRe1] = 5;
+    panel.spins[Control::CSpinOr1] = 7;
+    panel.spins[Control::CSpinPr1] = 29;
+    panel.texts[Control::EditIP] = "10.20.30.40";
+    state.rainFlag = true;
+    runTick();
+    EXPECT_EQ(sender.sent.back().first,
+              R"(<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="WRainfall" room="3" )"
+              R"(region="5" order="7" priority="29">1</DATA><IP>10.20.30.40</IP></UECS>)");
+}
+
 TEST_F(TransmissionTick, TypeTextIsSentInShiftJis)
 {
     panel.texts[Control::EditCCM1] = "雨量";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -62,30 +63,45 @@ TEST(RandomSource, ExtremeBoundsStayInRange)
 }
 
 struct WalkCase {
+    int skipped; // draws taken before the walk's own
     bool rainFlag;
     std::int32_t switchCounter;
     std::int32_t value;
     std::int32_t counterAfter;
 };
 
+void PrintTo(const WalkCase& c, std::ostream* os)
+{
+    *os << "after " << c.skipped << " draws, flag " << c.rainFlag << ", counter "
+        << c.switchCounter;
+}
+
 class Random2SourceRows : public testing::TestWithParam<WalkCase> {};
 
-// The first draw after start-up is 130 % 3000 = 130: a counter above it
-// switches, one at or below it keeps the state and counts on.
+// The walk's draw r is the next number mod 3000: a counter above r switches,
+// one at r keeps the state and counts on. The draws after start-up are 130,
+// 10982, 1090, 11656, 7117 and 17595; the rows at 1982, 2656 and 2595 leave
+// 3000 as the only modulus that fits them all.
 TEST_P(Random2SourceRows, SwitchesWhenTheDrawIsBelowTheCounter)
 {
     node::NodeState state;
+    for (int i = 0; i < GetParam().skipped; ++i)
+        state.random.next();
     state.rainFlag = GetParam().rainFlag;
     state.switchCounter = GetParam().switchCounter;
     EXPECT_EQ(node::Random2Value(state), GetParam().value);
     EXPECT_EQ(state.switchCounter, GetParam().counterAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Random2SourceRows,
-                         testing::Values(WalkCase{true, 0, 100, 1}, WalkCase{false, 0, 0, 1},
-                                         WalkCase{true, 130, 100, 131}, WalkCase{true, 131, 0, 0},
-                                         WalkCase{false, 131, 100, 0}, WalkCase{true, 3000, 0, 0},
-                                         WalkCase{false, -5, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Random2SourceRows,
+    testing::Values(WalkCase{0, true, 0, 100, 1}, WalkCase{0, false, 0, 0, 1},
+                    WalkCase{0, true, 130, 100, 131}, WalkCase{0, true, 131, 0, 0},
+                    WalkCase{0, false, 131, 100, 0}, WalkCase{0, true, 3000, 0, 0},
+                    WalkCase{0, false, -5, 0, 0}, WalkCase{1, true, 1982, 100, 1983},
+                    WalkCase{1, true, 1983, 0, 0}, WalkCase{3, false, 2656, 0, 2657},
+                    WalkCase{3, false, 2657, 100, 0}, WalkCase{5, true, 2595, 100, 2596},
+                    WalkCase{5, true, 2596, 0, 0}));
 
 // Over a long run the walk keeps switching, never twice in a row.
 TEST(Random2Source, WalkSwitchesButNeverOnTheTickAfterASwitch)
