@@ -26,8 +26,13 @@ public:
     // Dotted-decimal text of an address in network byte order, in a buffer
     // the next call overwrites.
     virtual const char* inet_ntoa(std::uint32_t address) = 0;
-    // The IPv4 addresses of the interfaces that are up, in network byte
-    // order and in the system's order.
+    // The source address the system picks for a datagram to the limited
+    // broadcast address and the node's port, in network byte order; 0 when
+    // no route leads there. Nothing is sent.
+    virtual std::uint32_t broadcastSourceAddress() = 0;
+    // The IPv4 addresses of the interfaces that are up and running (have a
+    // carrier), loopback interfaces left out, in network byte order and in
+    // the system's order.
     virtual std::vector<std::uint32_t> interfaceAddresses() = 0;
     // Releases what a successful startup() acquired.
     virtual void cleanup() = 0;

@@ -4,8 +4,9 @@
 
 namespace node {
 
-// The local address calls on Linux: the resolver of the C library and the
-// interface list of getifaddrs. There is no socket service to start.
+// The local address calls on Linux: the resolver of the C library, the
+// kernel's route choice and the interface list of getifaddrs. There is no
+// socket service to start.
 class LocalAddressPlatformPosix : public LocalAddressPlatform {
 public:
     int startup() override { return 0; }
@@ -13,6 +14,7 @@ public:
     void writeLine(const char* text) override;
     const hostent* gethostbyname(const char* name) override;
     const char* inet_ntoa(std::uint32_t address) override;
+    std::uint32_t broadcastSourceAddress() override;
     std::vector<std::uint32_t> interfaceAddresses() override;
     void cleanup() override {}
 };

@@ -12,20 +12,22 @@ namespace {
 
 constexpr std::int32_t kSocketBase = 10000;
 constexpr std::int32_t kHostBase = 11000;
-// Errors 1 to 34 carry the same numbers on Linux and BSD, apart from EAGAIN.
+// Errors 1 to 34 carry the same numbers on Linux and BSD, apart from 11:
+// EAGAIN on Linux, EDEADLK on BSD.
 constexpr int kLastSharedErrno = 34;
 
 // Linux errno -> BSD error number, for the numbers the two disagree on.
-constexpr std::array<std::pair<int, int>, 33> kLinuxToBsd{{
-    {EAGAIN, 35},          {EINPROGRESS, 36},     {EALREADY, 37},      {ENOTSOCK, 38},
-    {EDESTADDRREQ, 39},    {EMSGSIZE, 40},        {EPROTOTYPE, 41},    {ENOPROTOOPT, 42},
-    {EPROTONOSUPPORT, 43}, {ESOCKTNOSUPPORT, 44}, {EOPNOTSUPP, 45},    {EPFNOSUPPORT, 46},
-    {EAFNOSUPPORT, 47},    {EADDRINUSE, 48},      {EADDRNOTAVAIL, 49}, {ENETDOWN, 50},
-    {ENETUNREACH, 51},     {ENETRESET, 52},       {ECONNABORTED, 53},  {ECONNRESET, 54},
-    {ENOBUFS, 55},         {EISCONN, 56},         {ENOTCONN, 57},      {ESHUTDOWN, 58},
-    {ETOOMANYREFS, 59},    {ETIMEDOUT, 60},       {ECONNREFUSED, 61},  {ELOOP, 62},
-    {ENAMETOOLONG, 63},    {EHOSTDOWN, 64},       {EHOSTUNREACH, 65},  {ENOTEMPTY, 66},
-    {EDQUOT, 69},
+constexpr std::array<std::pair<int, int>, 37> kLinuxToBsd{{
+    {EDEADLK, 11},      {EAGAIN, 35},          {EINPROGRESS, 36},     {EALREADY, 37},
+    {ENOTSOCK, 38},     {EDESTADDRREQ, 39},    {EMSGSIZE, 40},        {EPROTOTYPE, 41},
+    {ENOPROTOOPT, 42},  {EPROTONOSUPPORT, 43}, {ESOCKTNOSUPPORT, 44}, {EOPNOTSUPP, 45},
+    {EPFNOSUPPORT, 46}, {EAFNOSUPPORT, 47},    {EADDRINUSE, 48},      {EADDRNOTAVAIL, 49},
+    {ENETDOWN, 50},     {ENETUNREACH, 51},     {ENETRESET, 52},       {ECONNABORTED, 53},
+    {ECONNRESET, 54},   {ENOBUFS, 55},         {EISCONN, 56},         {ENOTCONN, 57},
+    {ESHUTDOWN, 58},    {ETOOMANYREFS, 59},    {ETIMEDOUT, 60},       {ECONNREFUSED, 61},
+    {ELOOP, 62},        {ENAMETOOLONG, 63},    {EHOSTDOWN, 64},       {EHOSTUNREACH, 65},
+    {ENOTEMPTY, 66},    {EUSERS, 68},          {EDQUOT, 69},          {ESTALE, 70},
+    {EREMOTE, 71},
 }};
 
 } // namespace

@@ -44,7 +44,13 @@ void TIdSocketHandle::Close()
         return;
     }
     isOpen_ = false;
-    Stack().SockShutdown(socket_, SHUT_WR);
+    try {
+        Stack().SockShutdown(socket_, SHUT_WR);
+    } catch (...) {
+        // The descriptor is released whatever became of the shutdown.
+        Stack().SockClose(socket_);
+        throw;
+    }
     Stack().SockClose(socket_);
 }
 

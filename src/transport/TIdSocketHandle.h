@@ -24,6 +24,8 @@ public:
     // gives none, leaving the handle closed.
     void OpenSocket(int socketType, int protocol);
     // Shuts the socket down for sending and closes it; results are ignored.
+    // The descriptor is closed even when the shutdown raises, which then
+    // passes on.
     virtual void Close();
     void ResetState(bool resetLocal);
     // Raises EIdSocketError when the platform refuses the option.

@@ -110,6 +110,10 @@ TIdStackPosix::TIdStackPosix()
 
 void TIdStackPosix::FillLocalAddresses()
 {
+    // The list is made on first use, which may be this call.
+    if (!localAddresses_) {
+        localAddresses_ = std::make_unique<std::vector<std::string>>();
+    }
     localAddresses_->clear();
     const hostent* entry = LookUpHost(SockHostName());
     for (char** address = entry->h_addr_list; *address != nullptr; ++address) {
@@ -125,9 +129,6 @@ std::string TIdStackPosix::FirstLocalAddress()
 
 const std::vector<std::string>& TIdStackPosix::LocalAddressList()
 {
-    if (!localAddresses_) {
-        localAddresses_ = std::make_unique<std::vector<std::string>>();
-    }
     FillLocalAddresses();
     return *localAddresses_;
 }

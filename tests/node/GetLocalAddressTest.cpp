@@ -1,6 +1,7 @@
 #include "node/GetLocalAddress.h"
 
 #include "node/LocalAddressPlatformPosix.h"
+#include "support/NetNamespace.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,10 @@
 #include <netdb.h>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
+
+using testsupport::NetNamespace;
 
 namespace {
 
@@ -25,8 +29,8 @@ std::uint32_t Ip(const char* text)
 }
 
 // Plays the platform's part from a script and records every call. By default
-// the host name resolves to Debian's loopback alias and the machine has one
-// real interface.
+// the host name resolves to Debian's loopback alias, broadcasts leave from
+// 192.168.1.20 and one other interface has a carrier.
 class ScriptedPlatform : public node::LocalAddressPlatform {
 public:
     std::vector<std::string> calls;
@@ -36,7 +40,8 @@ public:
     std::string hostName = "greenhouse-pc";
     bool resolves = true;
     std::vector<std::uint32_t> addresses{Ip("127.0.1.1")};
-    std::vector<std::uint32_t> interfaces{Ip("127.0.0.1"), Ip("192.168.1.20")};
+    std::uint32_t routeSource = Ip("192.168.1.20");
+    std::vector<std::uint32_t> interfaces{Ip("10.0.0.3")};
     // The call that throws, if any.
     std::string throwIn;
 
@@ -77,6 +82,11 @@ public:
         value.s_addr = address;
         std::snprintf(text_.data(), text_.size(), "%s", ::inet_ntoa(value));
         return text_.data();
+    }
+    std::uint32_t broadcastSourceAddress() override
+    {
+        record("broadcastSourceAddress");
+        return routeSource;
     }
     std::vector<std::uint32_t> interfaceAddresses() override
     {
@@ -132,26 +142,38 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Path{"StartupFails", [](ScriptedPlatform& p) { p.startupResult = 10091; }, "127.0.0.1", 0,
              0},
-        Path{"HostNameFails", [](ScriptedPlatform& p) { p.hostNameResult = -1; }, "127.0.0.1", 1,
+        Path{"HostNameFails", [](ScriptedPlatform& p) { p.hostNameResult = -1; }, "192.168.1.20", 1,
              0},
-        Path{"NameUnresolved", [](ScriptedPlatform& p) { p.resolves = false; }, "127.0.0.1", 1, 1},
-        Path{"EmptyAddressList", [](ScriptedPlatform& p) { p.addresses.clear(); }, "127.0.0.1", 1,
+        Path{"NameUnresolved", [](ScriptedPlatform& p) { p.resolves = false; }, "192.168.1.20", 1,
              1},
-        Path{"FirstOfSeveral",
+        Path{"EmptyAddressList", [](ScriptedPlatform& p) { p.addresses.clear(); }, "192.168.1.20",
+             1, 1},
+        Path{"FirstOfSeveralEvenOffTheRoute",
              [](ScriptedPlatform& p) {
                  p.addresses = {Ip("192.168.0.5"), Ip("10.0.0.1")};
              },
              "192.168.0.5", 1, 1},
-        Path{"LoopbackGivesWayToInterface",
+        Path{"LoopbackAnswerGivesWayToTheRoute", [](ScriptedPlatform&) {}, "192.168.1.20", 1, 1},
+        Path{"AnyAddressAnswerGivesWayToTheRoute",
+             [](ScriptedPlatform& p) { p.addresses = {Ip("0.0.0.0")}; }, "192.168.1.20", 1, 1},
+        Path{"NoRouteTakesTheFirstInterface",
              [](ScriptedPlatform& p) {
-                 p.interfaces = {Ip("127.0.0.1"), Ip("10.0.0.3"), Ip("192.168.1.20")};
+                 p.routeSource = 0;
+                 p.interfaces = {Ip("127.0.0.1"), Ip("10.0.0.3"), Ip("10.0.0.4")};
              },
              "10.0.0.3", 1, 1},
-        Path{"LoopbackKeptWithoutInterface",
-             [](ScriptedPlatform& p) { p.interfaces = {Ip("127.0.0.1")}; }, "127.0.1.1", 1, 1},
+        Path{"LoopbackRouteIsNoRoute", [](ScriptedPlatform& p) { p.routeSource = Ip("127.0.0.1"); },
+             "10.0.0.3", 1, 1},
+        Path{"NothingElseIsLoopback",
+             [](ScriptedPlatform& p) {
+                 p.routeSource = 0;
+                 p.interfaces.clear();
+             },
+             "127.0.0.1", 1, 1},
         Path{"ThrowInStartup", Throw("startup"), "0", 0, 0},
         Path{"ThrowInGethostbyname", Throw("gethostbyname"), "0", 1, 1},
         Path{"ThrowInInetNtoa", Throw("inet_ntoa"), "0", 1, 1},
+        Path{"ThrowInBroadcastSourceAddress", Throw("broadcastSourceAddress"), "0", 1, 1},
         Path{"ThrowInCleanup", Throw("cleanup"), "0", 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -190,5 +212,80 @@ TEST(GetLocalAddress, OnThisMachineGivesAnIPv4Text)
     in_addr parsed{};
     EXPECT_EQ(inet_pton(AF_INET, text.c_str(), &parsed), 1) << text;
 }
+
+// The real platform inside a test namespace, with the resolver's answer
+// scripted: none, or Debian's loopback alias.
+class ScriptedResolver : public node::LocalAddressPlatformPosix {
+public:
+    explicit ScriptedResolver(bool answersLoopback) : answersLoopback_(answersLoopback) {}
+
+    void writeLine(const char*) override {}
+    const hostent* gethostbyname(const char*) override
+    {
+        entry_.h_addr_list = items_.data();
+        return answersLoopback_ ? &entry_ : nullptr;
+    }
+
+private:
+    bool answersLoopback_;
+    std::uint32_t address_ = Ip("127.0.1.1");
+    std::array<char*, 2> items_{reinterpret_cast<char*>(&address_), nullptr};
+    hostent entry_{};
+};
+
+struct Network {
+    const char* name;
+    NetNamespace::Layout layout;
+    std::vector<NetNamespace::ExtraInterface> extras;
+    const char* result;
+};
+
+void PrintTo(const Network& network, std::ostream* out)
+{
+    *out << network.name;
+}
+
+class GetLocalAddressNetworks
+    : public ::testing::TestWithParam<std::tuple<Network, bool /*answersLoopback*/>> {};
+
+TEST_P(GetLocalAddressNetworks, TakesTheAddressThatCarriesTheBroadcast)
+{
+    const auto& [network, answersLoopback] = GetParam();
+    NetNamespace ns(network.layout, network.extras);
+    if (!ns.Ready()) {
+        GTEST_SKIP() << ns.SkipReason();
+    }
+    std::string address;
+    ns.RunInSender([&] {
+        ScriptedResolver platform(answersLoopback);
+        address = node::GetLocalAddress(platform);
+    });
+    EXPECT_EQ(address, network.result);
+}
+
+using Layout = NetNamespace::Layout;
+
+INSTANTIATE_TEST_SUITE_P(
+    Namespaces, GetLocalAddressNetworks,
+    ::testing::Combine(::testing::Values(
+                           // lan0 comes first in the interface list; the route leaves by the veth.
+                           Network{"RouteBeforeInterfaceOrder",
+                                   Layout::Pair,
+                                   {{"10.232.0.1/24", true}},
+                                   NetNamespace::kSenderAddress},
+                           // lan0 is up without a carrier, as docker0 with no container is.
+                           Network{"NoRouteFirstInterfaceWithCarrier",
+                                   Layout::LoopbackOnly,
+                                   {{"10.233.0.1/24", false}, {"10.232.0.1/24", true}},
+                                   "10.232.0.1"},
+                           Network{"NoCarrierAnywhere",
+                                   Layout::LoopbackOnly,
+                                   {{"10.233.0.1/24", false}},
+                                   "127.0.0.1"}),
+                       ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) +
+               (std::get<1>(info.param) ? "LoopbackAnswer" : "Unresolved");
+    });
 
 } // namespace

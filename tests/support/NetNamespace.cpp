@@ -2,11 +2,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <filesystem>
 #include <sched.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -16,6 +20,9 @@ namespace testsupport {
 namespace {
 
 std::atomic<int> instanceCounter{0};
+
+constexpr std::string_view kPrefix = "rn";
+constexpr const char* kNamespaceDir = "/var/run/netns";
 
 // Runs a program without a shell, returning its exit status and its output.
 int RunProgram(const std::vector<std::string>& argv, std::string& output)
@@ -53,19 +60,74 @@ int RunProgram(const std::vector<std::string>& argv, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Reads leading decimal digits off text; false when there are none.
+template <typename N> bool TakeNumber(std::string_view& text, N& number)
+{
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc()) {
+        return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    return true;
+}
+
+// The creator's pid in a name this helper gives ("rn<pid>x<n>s" or "...r"),
+// or 0 for any other name.
+pid_t CreatorOf(std::string_view name)
+{
+    pid_t pid = 0;
+    unsigned counter = 0;
+    if (!name.starts_with(kPrefix)) {
+        return 0;
+    }
+    name.remove_prefix(kPrefix.size());
+    if (!TakeNumber(name, pid) || !name.starts_with('x')) {
+        return 0;
+    }
+    name.remove_prefix(1);
+    if (!TakeNumber(name, counter) || (name != "s" && name != "r")) {
+        return 0;
+    }
+    return pid;
+}
+
+// A test process killed before its destructors ran (a benchmark whose pipe
+// closed) leaves its namespaces behind. Only those whose creator is gone are
+// removed, so tests running in parallel keep theirs.
+void RemoveStaleNamespaces()
+{
+    std::error_code error;
+    std::vector<std::string> stale;
+    for (const auto& entry : std::filesystem::directory_iterator(kNamespaceDir, error)) {
+        const std::string name = entry.path().filename();
+        const pid_t creator = CreatorOf(name);
+        if (creator > 0 && kill(creator, 0) != 0 && errno == ESRCH) {
+            stale.push_back(name);
+        }
+    }
+    for (const std::string& name : stale) {
+        std::string output;
+        RunProgram({"ip", "netns", "del", name}, output);
+    }
+}
+
 } // namespace
 
-NetNamespace::NetNamespace(Layout layout)
+NetNamespace::NetNamespace(Layout layout, std::vector<ExtraInterface> extras)
 {
     const std::string base =
-        "rn" + std::to_string(getpid()) + "x" + std::to_string(instanceCounter++);
+        std::string(kPrefix) + std::to_string(getpid()) + "x" + std::to_string(instanceCounter++);
     sender_ = base + "s";
     receiver_ = base + "r";
     if (geteuid() != 0) {
         skipReason_ = "network namespaces need root; the real-send tests run as root in CI";
         return;
     }
-    ready_ = Build(layout);
+    RemoveStaleNamespaces();
+    ready_ = Build(layout, extras);
 }
 
 NetNamespace::~NetNamespace()
@@ -77,7 +139,7 @@ NetNamespace::~NetNamespace()
     }
 }
 
-bool NetNamespace::Build(Layout layout)
+bool NetNamespace::Build(Layout layout, const std::vector<ExtraInterface>& extras)
 {
     if (!Ip({"netns", "add", sender_})) {
         return false;
@@ -85,6 +147,11 @@ bool NetNamespace::Build(Layout layout)
     created_.push_back(sender_);
     if (!Ip({"-n", sender_, "link", "set", "lo", "up"})) {
         return false;
+    }
+    for (std::size_t i = 0; i < extras.size(); ++i) {
+        if (!AddExtra(i, extras[i])) {
+            return false;
+        }
     }
     if (layout == Layout::LoopbackOnly) {
         return true;
@@ -104,6 +171,17 @@ bool NetNamespace::Build(Layout layout)
            Ip({"-n", receiver_, "link", "set", "veth1", "up"}) &&
            // Without a route a limited broadcast fails with ENETUNREACH.
            Ip({"-n", sender_, "route", "add", "default", "dev", "veth0"});
+}
+
+bool NetNamespace::AddExtra(std::size_t index, const ExtraInterface& extra)
+{
+    // This kernel may lack the dummy driver; a veth pair is always there.
+    const std::string name = "lan" + std::to_string(index);
+    const std::string peer = name + "p";
+    return Ip({"-n", sender_, "link", "add", name, "type", "veth", "peer", "name", peer}) &&
+           Ip({"-n", sender_, "addr", "add", extra.address, "dev", name}) &&
+           Ip({"-n", sender_, "link", "set", name, "up"}) &&
+           (!extra.carrier || Ip({"-n", sender_, "link", "set", peer, "up"}));
 }
 
 bool NetNamespace::Ip(const std::vector<std::string>& arguments)

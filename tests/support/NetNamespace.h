@@ -9,17 +9,27 @@ namespace testsupport {
 // Network namespaces for tests that really send. Pair: a sender and a
 // receiver namespace joined by a veth pair (10.231.0.1/24 and 10.231.0.2/24),
 // with a default route over the sender's veth so a limited broadcast leaves
-// it. LoopbackOnly: one namespace with nothing but lo up. Everything is
-// removed on destruction. Where namespaces cannot be made (not root, no
-// iproute2), Ready() is false and SkipReason() says why.
+// it. LoopbackOnly: one namespace with nothing but lo up (and the extra
+// interfaces asked for), so no route. Everything is removed on destruction;
+// namespaces left by a process killed before that are removed when the next
+// one is made. Where namespaces cannot be made (not root, no iproute2),
+// Ready() is false and SkipReason() says why.
 class NetNamespace {
 public:
     enum class Layout { Pair, LoopbackOnly };
 
+    // An interface of the sender that comes before the veth in the interface
+    // list. It is one end of a veth pair held in the sender; with its other
+    // end down it is up without a carrier, as an unplugged port is.
+    struct ExtraInterface {
+        std::string address; // with its prefix length, e.g. "10.232.0.1/24"
+        bool carrier = true;
+    };
+
     static constexpr const char* kSenderAddress = "10.231.0.1";
     static constexpr const char* kReceiverAddress = "10.231.0.2";
 
-    explicit NetNamespace(Layout layout = Layout::Pair);
+    explicit NetNamespace(Layout layout = Layout::Pair, std::vector<ExtraInterface> extras = {});
     NetNamespace(const NetNamespace&) = delete;
     NetNamespace& operator=(const NetNamespace&) = delete;
     ~NetNamespace();
@@ -35,7 +45,8 @@ public:
     void RunInReceiver(const std::function<void()>& work) const;
 
 private:
-    bool Build(Layout layout);
+    bool Build(Layout layout, const std::vector<ExtraInterface>& extras);
+    bool AddExtra(std::size_t index, const ExtraInterface& extra);
     // Runs ip with the arguments; on failure records the command and its
     // output as the skip reason.
     bool Ip(const std::vector<std::string>& arguments);

@@ -104,4 +104,24 @@ TEST_F(HostToAddressTextTest, AddressBytesConvertBothWays)
     }
 }
 
+// The list is made on first use, and filling it may be that first use.
+TEST(LocalAddressListTest, FillsOnAFreshStackAndReplacesTheOldList)
+{
+    transporttest::RecordingEntries entries;
+    TIdStackPosix stack;
+    entries.hosts[stack.SockHostName()] = "10.0.0.7";
+
+    stack.FillLocalAddresses();
+    stack.FillLocalAddresses();
+    EXPECT_EQ(stack.LocalAddressList(), std::vector<std::string>{"10.0.0.7"});
+
+    entries.hosts.clear();
+    try {
+        stack.FillLocalAddresses();
+        FAIL() << "no exception";
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.ErrorCode(), 11001);
+    }
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include "transport/RecordingEntries.h"
 
+#include "transport/EIdWS2StubError.h"
 #include "transport/SocketEntryTable.h"
+#include "transport/SocketErrorCode.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -77,9 +79,13 @@ ssize_t FakeSendTo(int s, const void* buffer, std::size_t length, int flags, con
     return static_cast<ssize_t>(length - current->sendShortBy);
 }
 
-int FakeShutdown(int s, int how) noexcept
+int FakeShutdown(int s, int how)
 {
     current->calls.push_back("shutdown(" + std::to_string(s) + ", " + std::to_string(how) + ")");
+    if (current->shutdownRaises) {
+        throw transport::EIdWS2StubError("Error on call Winsock2 library function shutdown",
+                                         transport::SocketErrorCode::kNotInitialised);
+    }
     return 0;
 }
 

@@ -25,6 +25,8 @@ public:
     int socketErrno = 0;
     int setOptionErrno = 0;
     int sendErrno = 0;
+    // shutdown raises as an entry does once the socket library is released.
+    bool shutdownRaises = false;
     // sendto reports this many bytes fewer than asked.
     std::size_t sendShortBy = 0;
     // Names gethostbyname knows (name -> dotted address); others are not found.

@@ -1,9 +1,13 @@
-// The socket handle's names and state, over a loopback UDP socket that sends
-// nothing (connect on UDP only records the peer).
+// The socket handle's names, state and closing, over a loopback UDP socket
+// that sends nothing (connect on UDP only records the peer) or over the
+// recording entries.
+#include "transport/EIdWS2StubError.h"
+#include "transport/RecordingEntries.h"
 #include "transport/StackRegistry.h"
 #include "transport/TIdSocketHandle.h"
 #include "transport/TIdUDPClient.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
@@ -44,6 +48,24 @@ TEST(SocketHandleTest, ClosingKeepsTheDescriptorNumberUntilTheStateIsReset)
     EXPECT_EQ(handle.Socket(), -1);
     EXPECT_EQ(handle.IP(), "10.0.0.1");
     EXPECT_EQ(handle.RemotePort(), 0);
+}
+
+TEST(SocketHandleTest, AShutdownThatRaisesStillClosesTheDescriptorOnce)
+{
+    transporttest::RecordingEntries entries;
+    TIdUDPClient owner;
+    TIdSocketHandle handle;
+    handle.OpenSocket(SOCK_DGRAM, 0);
+    entries.shutdownRaises = true;
+    entries.ClearCalls();
+
+    EXPECT_THROW(handle.Close(), EIdWS2StubError);
+    EXPECT_THAT(entries.calls, testing::ElementsAre("shutdown(100, 1)", "close(100)"));
+    EXPECT_FALSE(handle.IsOpen());
+
+    entries.ClearCalls();
+    handle.Close();
+    EXPECT_TRUE(entries.calls.empty());
 }
 
 } // namespace
