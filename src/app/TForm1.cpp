@@ -191,7 +191,13 @@ int TForm1::intervalIndex() const
 
 void TForm1::setEnabled(Control control, bool enabled)
 {
-    widgetOf(control)->setEnabled(enabled);
+    QWidget* widget = widgetOf(control);
+    // Qt would pass the focus of a disabled control on to the next one, a
+    // source radio among them, where a stray arrow key changes the source.
+    // The window itself keeps it instead; keys then reach no control.
+    if (!enabled && widget->isAncestorOf(focusWidget()))
+        setFocus(Qt::OtherFocusReason);
+    widget->setEnabled(enabled);
 }
 
 void TForm1::setLabelCaption(Control label, const std::string& caption)

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <cerrno>
@@ -183,6 +184,82 @@ private slots:
         ip->clear();
         QTest::keyClicks(ip, QStringLiteral("255.255.255.255.255.255.255"));
         QCOMPARE(ip->text().size(), 24);
+    }
+
+    void spinFieldsLoadTheirLimitsAndValue_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("minValue");
+        QTest::addColumn<int>("maxValue");
+        QTest::addColumn<int>("value");
+        QTest::newRow("room") << "CSpinRm1" << 0 << 127 << 1;
+        QTest::newRow("region") << "CSpinRe1" << 0 << 127 << 1;
+        QTest::newRow("order") << "CSpinOr1" << 0 << 30000 << 1;
+        QTest::newRow("priority") << "CSpinPr1" << 0 << 30 << 29;
+        QTest::newRow("maximum") << "CSpinMax" << 0 << 100 << 100;
+        QTest::newRow("minimum, unlimited") << "CSpinMin" << 0 << 0 << 0;
+        QTest::newRow("cycle") << "CSpinCycle" << 5 << 99999 << 60;
+    }
+    void spinFieldsLoadTheirLimitsAndValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, minValue);
+        QFETCH(int, maxValue);
+        QFETCH(int, value);
+        TForm1 loaded;
+        const auto* spin = loaded.findChild<TCSpinEdit*>(name);
+        QVERIFY(spin != nullptr);
+        QCOMPARE(spin->MinValue(), minValue);
+        QCOMPARE(spin->MaxValue(), maxValue);
+        QCOMPARE(spin->text(), QString::number(value));
+        QCOMPARE(spin->Increment(), 1);
+        QVERIFY(spin->EditorEnabled());
+    }
+
+    // Designer keeps and orders a custom widget's properties by the base
+    // class the layout declares for it.
+    void layoutDeclaresTheRealBaseOfItsCustomWidgets()
+    {
+        QFile layout(QStringLiteral(PANEL_UI_FILE));
+        QVERIFY(layout.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&layout);
+        QMap<QString, QString> extends;
+        QString className;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("class"))
+                className = xml.readElementText();
+            else if (xml.name() == QLatin1String("extends"))
+                extends[className] = xml.readElementText();
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(extends.keys(), QStringList{QStringLiteral("TCSpinEdit")});
+        QCOMPARE(extends[QStringLiteral("TCSpinEdit")],
+                 QString::fromLatin1(TCSpinEdit::staticMetaObject.superClass()->className()));
+    }
+
+    void focusStaysOnTheWindowWhenItsButtonIsDisabled_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("送信開始") << false;
+        QTest::newRow("停止") << true;
+    }
+    // Four presses of Down from "固定値" would reach "ファイルから", which
+    // stops transmission.
+    void focusStaysOnTheWindowWhenItsButtonIsDisabled()
+    {
+        QFETCH(bool, stop);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        if (stop)
+            QTest::mouseClick(child<QPushButton>("ButtonStop"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), form);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(child<QRadioButton>("RadioFix")->isChecked());
+        QCOMPARE(form->controller().Timer1().Enabled(), !stop);
     }
 
     void startAndStopByClicking()
