@@ -246,9 +246,7 @@ std::optional<std::string> TForm1::chooseFile()
     if (fileDialogHook()) {
         chosen = fileDialogHook()();
     } else {
-        const QString path = QFileDialog::getOpenFileName(this, QString(), lastChosenFile_);
-        if (!path.isEmpty())
-            chosen = path;
+        chosen = runFileDialog();
     }
     if (!chosen)
         return std::nullopt;
@@ -256,6 +254,19 @@ std::optional<std::string> TForm1::chooseFile()
     lastChosenFile_ = file.absoluteFilePath();
     QDir::setCurrent(file.absolutePath());
     return lastChosenFile_.toStdString();
+}
+
+// The chosen file need not exist yet. Qt's own dialog is used, not the
+// desktop's: a desktop's open dialog may insist on an existing file, and Qt's
+// speaks the panel's language.
+std::optional<QString> TForm1::runFileDialog()
+{
+    QFileDialog dialog(this, QString(), lastChosenFile_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

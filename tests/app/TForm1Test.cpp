@@ -5,9 +5,11 @@
 #include "widgets/TCSpinEdit.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -328,6 +330,50 @@ private slots:
         TForm1::setFileDialogHook([] { return std::optional<QString>(); });
         QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+    }
+
+    // The real dialog, in Japanese, answered by typing a full path into its
+    // name box.
+    void fileDialogTakesANameThatDoesNotExistYet()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("新しい記録.txt"));
+        QTest::mouseClick(child<QRadioButton>("RadioFile"), Qt::LeftButton);
+        // The Return key is posted, so that a refusal (the dialog staying
+        // open, or a warning box on top of it) shows at the next poll.
+        bool typed = false;
+        bool refused = false;
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* warning = qobject_cast<QMessageBox*>(modal)) {
+                refused = true;
+                warning->reject();
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr)
+                return;
+            if (typed) {
+                refused = true;
+                dialog->reject();
+                return;
+            }
+            caption = dialog->windowTitle();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(file);
+            QCoreApplication::postEvent(name, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {}));
+            typed = true;
+        });
+        poll.start(10);
+        QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
+        poll.stop();
+        QVERIFY(!refused);
+        QCOMPARE(caption, QStringLiteral("開く"));
+        QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+        QVERIFY(!QFile::exists(file));
     }
 
     void ticksKeepComingWhileAModalDialogIsOpen()
