@@ -23,6 +23,7 @@ private slots:
     void inputMethodCommit();
     void asksInputMethodsForPlainDigits();
     void arrowKeysStep();
+    void contextMenuDuringAHoldEndsTheRepeat();
     void selectAllOnEntry();
     void exitAppliesTheLimits_data();
     void exitAppliesTheLimits();
@@ -205,6 +206,32 @@ void TestTCSpinEditInput::arrowKeysStep()
     QCOMPARE(edit_->text(), QStringLiteral("127"));
     QTest::keyClick(edit_, Qt::Key_Down);
     QCOMPARE(edit_->text(), QStringLiteral("126"));
+}
+
+// A right press on a held arrow opens the field's context menu, which then
+// takes the left button's release: the arrow must stop stepping all the same.
+void TestTCSpinEditInput::contextMenuDuringAHoldEndsTheRepeat()
+{
+    edit_->setMinValue(0);
+    edit_->setMaxValue(127);
+    edit_->SetValue(10);
+    auto* up = edit_->findChild<TTimerSpeedButton*>("UpButton");
+    RepeatClock clock(up);
+    clock.Press();
+    clock.AdvanceTo(450);
+    QCOMPARE(edit_->text(), QStringLiteral("11"));
+
+    const QPoint pos = up->rect().center();
+    QTest::mousePress(up, Qt::RightButton, {}, pos);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, pos, up->mapToGlobal(pos));
+    QApplication::sendEvent(up, &request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu != nullptr);
+    QTest::mouseRelease(menu, Qt::LeftButton, {}, QPoint(-10, -10));
+    clock.AdvanceTo(3000);
+    menu->close();
+    QCOMPARE(edit_->text(), QStringLiteral("11"));
+    QVERIFY(!clock.Active());
 }
 
 void TestTCSpinEditInput::selectAllOnEntry()
