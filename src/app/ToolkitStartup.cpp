@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <cerrno>
+#include <cerrno> // program_invocation_short_name
 #include <cstdio>
 #include <cstdlib>
 #include <vector>

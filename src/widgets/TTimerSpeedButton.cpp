@@ -61,13 +61,14 @@ void TTimerSpeedButton::TimerExpired()
 }
 
 // The release of a press comes back to the arrow only while nothing stands
-// in between: a popup or a modal window takes the mouse input for itself, and
-// an explicit grab of another widget takes every mouse event.
+// in between: a popup or another modal window takes the mouse input for
+// itself, and an explicit grab of another widget takes every mouse event.
 bool TTimerSpeedButton::HoldsMouse() const
 {
     const QWidget* grabber = QWidget::mouseGrabber();
+    const QWidget* modal = QApplication::activeModalWidget();
     return held_ && (grabber == nullptr || grabber == this) &&
-           QApplication::activePopupWidget() == nullptr && isActiveWindow();
+           QApplication::activePopupWidget() == nullptr && (modal == nullptr || modal == window());
 }
 
 void TTimerSpeedButton::paintEvent(QPaintEvent*)
