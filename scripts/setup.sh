@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fontconfig
+  # Qt's own texts (file dialog, edit menus) in the panel's Japanese
+  qt6-translations-l10n
   # the end-to-end test: a display, clicks as an operator makes them, a close
   # as a window manager sends it, and network namespaces joined by veth pairs
   xvfb xdotool libx11-dev iproute2

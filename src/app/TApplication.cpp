@@ -1,9 +1,11 @@
 #include "app/TApplication.h"
 
+#include "app/ToolkitStartup.h"
 #include "runtime/Exception.h"
 
 #include <QEvent>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
@@ -17,8 +19,17 @@ TApplication::ErrorBoxHook& errorBoxHook()
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv)
-    : QApplication(argc, argv), title_(TitleFromExecutable(applicationFilePath()))
+    : QApplication(holdToolkitStartupMessages(argc), argv),
+      title_(TitleFromExecutable(applicationFilePath()))
 {
+    releaseToolkitStartupMessages();
+    // The panel is Japanese whatever the locale, and so are Qt's own texts in
+    // it: the file dialog, the edit menus, the buttons of the error box.
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (qtTranslator_.load(QStringLiteral("qtbase_ja"), folder))
+        installTranslator(&qtTranslator_);
+    else
+        qWarning("Qt's Japanese translations (qtbase_ja.qm) are missing in %s", qPrintable(folder));
 }
 
 // The forms go before the QApplication base, while the toolkit still stands.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 
 #include <exception>
 #include <functional>
@@ -62,6 +63,7 @@ public:
 private:
     void adoptForm(std::unique_ptr<QWidget> form);
 
+    QTranslator qtTranslator_;
     std::vector<std::unique_ptr<QWidget>> forms_;
     QString title_;
 };

@@ -191,7 +191,13 @@ int TForm1::intervalIndex() const
 
 void TForm1::setEnabled(Control control, bool enabled)
 {
-    widgetOf(control)->setEnabled(enabled);
+    QWidget* widget = widgetOf(control);
+    // Qt would pass the focus of a disabled control on to the next one, a
+    // source radio among them, where a stray arrow key changes the source.
+    // The window itself keeps it instead; keys then reach no control.
+    if (!enabled && widget->isAncestorOf(focusWidget()))
+        setFocus(Qt::OtherFocusReason);
+    widget->setEnabled(enabled);
 }
 
 void TForm1::setLabelCaption(Control label, const std::string& caption)
@@ -240,9 +246,7 @@ std::optional<std::string> TForm1::chooseFile()
     if (fileDialogHook()) {
         chosen = fileDialogHook()();
     } else {
-        const QString path = QFileDialog::getOpenFileName(this, QString(), lastChosenFile_);
-        if (!path.isEmpty())
-            chosen = path;
+        chosen = runFileDialog();
     }
     if (!chosen)
         return std::nullopt;
@@ -250,6 +254,19 @@ std::optional<std::string> TForm1::chooseFile()
     lastChosenFile_ = file.absoluteFilePath();
     QDir::setCurrent(file.absolutePath());
     return lastChosenFile_.toStdString();
+}
+
+// The chosen file need not exist yet. Qt's own dialog is used, not the
+// desktop's: a desktop's open dialog may insist on an existing file, and Qt's
+// speaks the panel's language.
+std::optional<QString> TForm1::runFileDialog()
+{
+    QFileDialog dialog(this, QString(), lastChosenFile_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

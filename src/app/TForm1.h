@@ -65,6 +65,7 @@ private:
     void connectEvents();
     QWidget* widgetOf(node::Control control) const;
     TCSpinEdit* spinOf(node::Control control) const;
+    std::optional<QString> runFileDialog();
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<transport::TIdUDPClient> IdUDPClient1;

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
@@ -23,8 +24,8 @@ constexpr int BorderHeight = 1;
 
 // The characters a key press types, as the native edit would receive them:
 // Backspace and Enter as their control codes, Ctrl+letter as its control
-// code. Delete and Alt combinations type nothing, like the cursor and
-// function keys, and are never filtered.
+// code. Delete types nothing, like the cursor and function keys, and is never
+// filtered. Alt does not stop a character: the line edit inserts it.
 QString TypedText(const QKeyEvent* event)
 {
     switch (event->key()) {
@@ -33,11 +34,11 @@ QString TypedText(const QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         return QStringLiteral("\r");
+    case Qt::Key_Delete:
+        return {};
     default:
         break;
     }
-    if (event->key() == Qt::Key_Delete || event->modifiers().testFlag(Qt::AltModifier))
-        return {};
     const QString text = event->text();
     if (event->modifiers().testFlag(Qt::ControlModifier) && text.size() == 1 &&
         text[0].unicode() < 128 && text[0].isLetter())
@@ -45,12 +46,13 @@ QString TypedText(const QKeyEvent* event)
     return text;
 }
 
-// The standard context menu's entries carry no names in every Qt version;
-// their texts end in a tab and the shortcut of the standard key.
-bool IsMenuAction(const QAction* action, QKeySequence::StandardKey key)
+// Qt names the standard context menu's entries after their theme icons from
+// 6.5 on; before that they are known by Qt's own caption, translated, with
+// the shortcut text that may follow a tab left aside.
+bool IsMenuAction(const QAction* action, const char* name, const char* caption)
 {
-    const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
-    return !shortcut.isEmpty() && action->text().endsWith(u'\t' + shortcut);
+    return action->objectName() == QLatin1String(name) ||
+           action->text().section(u'\t', 0, 0) == QLineEdit::tr(caption);
 }
 
 QChar DecimalSeparator()
@@ -81,6 +83,8 @@ TCSpinEdit::TCSpinEdit(QWidget* parent) : QLineEdit(parent)
     button_->SetOnUpClick([this](QObject* sender) { UpClick(sender); });
     button_->SetOnDownClick([this](QObject* sender) { DownClick(sender); });
     setText(QStringLiteral("0"));
+    // Input methods then offer plain digits, not full-width ones.
+    setInputMethodHints(Qt::ImhDigitsOnly);
 }
 
 std::int32_t TCSpinEdit::GetValue()
@@ -182,8 +186,25 @@ void TCSpinEdit::keyPressEvent(QKeyEvent* event)
 
 bool TCSpinEdit::KeyPress(const QKeyEvent* event) const
 {
-    const QString typed = TypedText(event);
-    return std::all_of(typed.begin(), typed.end(), [this](QChar c) { return IsValidChar(c); });
+    return IsValidText(TypedText(event));
+}
+
+bool TCSpinEdit::IsValidText(const QString& text) const
+{
+    return std::all_of(text.begin(), text.end(), [this](QChar c) { return IsValidChar(c); });
+}
+
+// Text committed by an input method is typed text too: it passes the same
+// filter, and a refused commit is dropped while the composition goes on.
+void TCSpinEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (IsValidText(event->commitString())) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    widgets::Beep();
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
 }
 
 bool TCSpinEdit::EditsAllowed() const
@@ -257,8 +278,8 @@ void TCSpinEdit::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createStandardContextMenu();
     if (!EditsAllowed()) {
         for (QAction* action : menu->actions()) {
-            if (IsMenuAction(action, QKeySequence::Cut) ||
-                IsMenuAction(action, QKeySequence::Paste))
+            if (IsMenuAction(action, "edit-cut", "Cu&t") ||
+                IsMenuAction(action, "edit-paste", "&Paste"))
                 action->setEnabled(false);
         }
     }

@@ -56,6 +56,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -67,6 +68,7 @@ private:
     std::int32_t ReadValue(bool rewriteUnreadable);
     void Step(int sign);
     bool KeyPress(const QKeyEvent* event) const;
+    bool IsValidText(const QString& text) const;
     bool EditsAllowed() const;
     bool HoldsPanelFocus() const;
     void PlaceButton();

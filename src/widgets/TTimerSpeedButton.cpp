@@ -1,5 +1,6 @@
 #include "widgets/TTimerSpeedButton.h"
 
+#include <QApplication>
 #include <QBitmap>
 #include <QEvent>
 #include <QIcon>
@@ -42,8 +43,11 @@ void TTimerSpeedButton::Click()
 
 void TTimerSpeedButton::TimerExpired()
 {
-    repeatInterval_ = RepeatPeriod;
-    autoRepeatTimer_.start(repeatInterval_, this);
+    if (!HoldsMouse()) {
+        EndHold();
+        return;
+    }
+    autoRepeatTimer_.start(RepeatPeriod, this);
     if (!down_)
         return;
     try {
@@ -54,6 +58,17 @@ void TTimerSpeedButton::TimerExpired()
         autoRepeatTimer_.stop();
         throw;
     }
+}
+
+// The release of a press comes back to the arrow only while nothing stands
+// in between: a popup or another modal window takes the mouse input for
+// itself, and an explicit grab of another widget takes every mouse event.
+bool TTimerSpeedButton::HoldsMouse() const
+{
+    const QWidget* grabber = QWidget::mouseGrabber();
+    const QWidget* modal = QApplication::activeModalWidget();
+    return held_ && (grabber == nullptr || grabber == this) &&
+           QApplication::activePopupWidget() == nullptr && (modal == nullptr || modal == window());
 }
 
 void TTimerSpeedButton::paintEvent(QPaintEvent*)
@@ -92,6 +107,7 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent* event)
 {
     if (onMouseDown_)
         onMouseDown_(this, event->button());
+    held_ = true;
     if (event->button() == Qt::LeftButton) {
         tracking_ = true;
         SetDown(true);
@@ -113,6 +129,7 @@ void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent* event)
                         rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         EndTracking();
+    held_ = false;
     // Stopped before the click, so a failing click leaves no timer running.
     autoRepeatTimer_.stop();
     if (clicks)
@@ -127,19 +144,24 @@ void TTimerSpeedButton::timerEvent(QTimerEvent* event)
         QWidget::timerEvent(event);
 }
 
+bool TTimerSpeedButton::event(QEvent* event)
+{
+    // Another window became active: the mouse input went with it.
+    if (event->type() == QEvent::WindowDeactivate)
+        EndHold();
+    return QWidget::event(event);
+}
+
 void TTimerSpeedButton::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        EndTracking();
-        autoRepeatTimer_.stop();
-    }
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        EndHold();
     QWidget::changeEvent(event);
 }
 
 void TTimerSpeedButton::hideEvent(QHideEvent* event)
 {
-    EndTracking();
-    autoRepeatTimer_.stop();
+    EndHold();
     QWidget::hideEvent(event);
 }
 
@@ -153,12 +175,18 @@ void TTimerSpeedButton::SetDown(bool down)
 
 void TTimerSpeedButton::StartRepeat()
 {
-    repeatInterval_ = FirstRepeatDelay;
-    autoRepeatTimer_.start(repeatInterval_, this);
+    autoRepeatTimer_.start(FirstRepeatDelay, this);
 }
 
 void TTimerSpeedButton::EndTracking()
 {
     tracking_ = false;
     SetDown(false);
+}
+
+void TTimerSpeedButton::EndHold()
+{
+    held_ = false;
+    EndTracking();
+    autoRepeatTimer_.stop();
 }

@@ -9,7 +9,9 @@
 
 // A flat push button showing one glyph that clicks once when released over
 // it and, while held down with the left button, clicks on its own: first
-// FirstRepeatDelay after the press, then every RepeatPeriod.
+// FirstRepeatDelay after the press, then every RepeatPeriod. The repeat ends
+// as soon as the arrow no longer holds the mouse, even when the release went
+// elsewhere (a popup, a modal window or another grabber took it).
 //
 // Click handlers are plain callbacks, not signals, so that an exception from
 // a click leaves through the mouse or timer event handler to the
@@ -45,13 +47,8 @@ public:
     // Delivers one click to the OnClick handler.
     void Click();
 
-    // The repeat timer, exposed so that tests can drive its expiries.
-    int AutoRepeatTimerId() const { return autoRepeatTimer_.timerId(); }
-    bool AutoRepeatActive() const { return autoRepeatTimer_.isActive(); }
-    int AutoRepeatInterval() const { return repeatInterval_; }
-    void TimerExpired();
-
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -61,20 +58,25 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void TimerExpired();
+    bool HoldsMouse() const;
     void SetDown(bool down);
     void StartRepeat();
     void EndTracking();
+    void EndHold();
     void PaintFocusFrame(QPainter& painter);
 
     QBasicTimer autoRepeatTimer_;
-    int repeatInterval_ = 0;
     TButtonFlags buttonFlags_;
     QPixmap glyph_;
     QPixmap drawnGlyph_;
     TNotifyEvent onClick_;
     TMouseEvent onMouseDown_;
     bool down_ = false;
+    // A left press is being tracked: the pressed look follows the pointer.
     bool tracking_ = false;
+    // Some button went down on the arrow and its release has not come yet.
+    bool held_ = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TTimerSpeedButton::TButtonFlags)

@@ -1,7 +1,12 @@
 #include "app/TApplication.h"
 
 #include "runtime/Exception.h"
+#include "widgets/TCSpinEdit.h"
 
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QWidget>
 #include <QtTest>
 
@@ -91,12 +96,9 @@ private slots:
         QCOMPARE(TApplication::TitleFromExecutable(path), title);
     }
 
-    void guardShowsTheToolkitsErrorsAndGoesOn()
+    void guardShowsTheToolkitsErrors()
     {
-        bool after = false;
         TApplication::Guard([] { throw runtime::EOutOfResources("タイマーを取得できません"); });
-        after = true;
-        QVERIFY(after);
         QCOMPARE(boxes.size(), 1u);
         QCOMPARE(boxes[0].text, QStringLiteral("タイマーを取得できません."));
         QCOMPARE(boxes[0].caption,
@@ -144,6 +146,62 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("before"));
         QCOMPARE(boxes.size(), 1u);
         QCOMPARE(boxes[0].text, QStringLiteral("起動できません."));
+    }
+
+    // The real box, found among the top-level windows while it is open.
+    void errorBoxIsAStopBoxWithOkAndTheApplicationTitle()
+    {
+        TApplication::setErrorBoxHook(nullptr);
+        struct {
+            bool found = false;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+            QString title;
+            QString text;
+        } seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&seen] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(window);
+                if (box == nullptr || !box->isVisible())
+                    continue;
+                seen = {true, box->icon(), box->standardButtons(), box->windowTitle(), box->text()};
+                if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+                    QTest::mouseClick(ok, Qt::LeftButton);
+                else
+                    box->reject();
+            }
+        });
+        poll.start(10);
+        TApplication::Guard([] { throw runtime::Exception("Socket Error # 10051"); });
+        poll.stop();
+        QVERIFY(seen.found);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(seen.title, QStringLiteral("Tapplicationtest"));
+        QCOMPARE(seen.text, QStringLiteral("Socket Error # 10051."));
+    }
+
+    // The spin edit still finds the translated entries it must disable.
+    void editMenuIsJapanese()
+    {
+        TCSpinEdit edit;
+        edit.setEditorEnabled(false);
+        edit.show();
+        const QPoint pos = edit.rect().center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, pos, edit.mapToGlobal(pos));
+        QApplication::sendEvent(&edit, &request);
+        auto* menu = edit.findChild<QMenu*>();
+        QVERIFY(menu != nullptr);
+        QStringList disabled;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isEnabled())
+                disabled << action->text().section(u'\t', 0, 0);
+        }
+        QVERIFY2(disabled.contains(QStringLiteral("貼り付け(&P)")),
+                 qPrintable(disabled.join(u'|')));
+        QVERIFY2(disabled.contains(QStringLiteral("切り取り(&T)")),
+                 qPrintable(disabled.join(u'|')));
     }
 
 private:

@@ -5,13 +5,16 @@
 #include "widgets/TCSpinEdit.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <cerrno>
@@ -185,6 +188,82 @@ private slots:
         QCOMPARE(ip->text().size(), 24);
     }
 
+    void spinFieldsLoadTheirLimitsAndValue_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("minValue");
+        QTest::addColumn<int>("maxValue");
+        QTest::addColumn<int>("value");
+        QTest::newRow("room") << "CSpinRm1" << 0 << 127 << 1;
+        QTest::newRow("region") << "CSpinRe1" << 0 << 127 << 1;
+        QTest::newRow("order") << "CSpinOr1" << 0 << 30000 << 1;
+        QTest::newRow("priority") << "CSpinPr1" << 0 << 30 << 29;
+        QTest::newRow("maximum") << "CSpinMax" << 0 << 100 << 100;
+        QTest::newRow("minimum, unlimited") << "CSpinMin" << 0 << 0 << 0;
+        QTest::newRow("cycle") << "CSpinCycle" << 5 << 99999 << 60;
+    }
+    void spinFieldsLoadTheirLimitsAndValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, minValue);
+        QFETCH(int, maxValue);
+        QFETCH(int, value);
+        TForm1 loaded;
+        const auto* spin = loaded.findChild<TCSpinEdit*>(name);
+        QVERIFY(spin != nullptr);
+        QCOMPARE(spin->MinValue(), minValue);
+        QCOMPARE(spin->MaxValue(), maxValue);
+        QCOMPARE(spin->text(), QString::number(value));
+        QCOMPARE(spin->Increment(), 1);
+        QVERIFY(spin->EditorEnabled());
+    }
+
+    // Designer keeps and orders a custom widget's properties by the base
+    // class the layout declares for it.
+    void layoutDeclaresTheRealBaseOfItsCustomWidgets()
+    {
+        QFile layout(QStringLiteral(PANEL_UI_FILE));
+        QVERIFY(layout.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&layout);
+        QMap<QString, QString> extends;
+        QString className;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("class"))
+                className = xml.readElementText();
+            else if (xml.name() == QLatin1String("extends"))
+                extends[className] = xml.readElementText();
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(extends.keys(), QStringList{QStringLiteral("TCSpinEdit")});
+        QCOMPARE(extends[QStringLiteral("TCSpinEdit")],
+                 QString::fromLatin1(TCSpinEdit::staticMetaObject.superClass()->className()));
+    }
+
+    void focusStaysOnTheWindowWhenItsButtonIsDisabled_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("送信開始") << false;
+        QTest::newRow("停止") << true;
+    }
+    // Four presses of Down from "固定値" would reach "ファイルから", which
+    // stops transmission.
+    void focusStaysOnTheWindowWhenItsButtonIsDisabled()
+    {
+        QFETCH(bool, stop);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        if (stop)
+            QTest::mouseClick(child<QPushButton>("ButtonStop"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), form);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(child<QRadioButton>("RadioFix")->isChecked());
+        QCOMPARE(form->controller().Timer1().Enabled(), !stop);
+    }
+
     void startAndStopByClicking()
     {
         QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
@@ -251,6 +330,50 @@ private slots:
         TForm1::setFileDialogHook([] { return std::optional<QString>(); });
         QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+    }
+
+    // The real dialog, in Japanese, answered by typing a full path into its
+    // name box.
+    void fileDialogTakesANameThatDoesNotExistYet()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("新しい記録.txt"));
+        QTest::mouseClick(child<QRadioButton>("RadioFile"), Qt::LeftButton);
+        // The Return key is posted, so that a refusal (the dialog staying
+        // open, or a warning box on top of it) shows at the next poll.
+        bool typed = false;
+        bool refused = false;
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* warning = qobject_cast<QMessageBox*>(modal)) {
+                refused = true;
+                warning->reject();
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr)
+                return;
+            if (typed) {
+                refused = true;
+                dialog->reject();
+                return;
+            }
+            caption = dialog->windowTitle();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(file);
+            QCoreApplication::postEvent(name, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {}));
+            typed = true;
+        });
+        poll.start(10);
+        QTest::mouseClick(child<QPushButton>("BtnOpenFile"), Qt::LeftButton);
+        poll.stop();
+        QVERIFY(!refused);
+        QCOMPARE(caption, QStringLiteral("開く"));
+        QCOMPARE(child<QLineEdit>("EditFile")->text(), file);
+        QVERIFY(!QFile::exists(file));
     }
 
     void ticksKeepComingWhileAModalDialogIsOpen()

@@ -4,11 +4,13 @@
 #include "widgets/Beep.h"
 #include "widgets/TTimerSpeedButton.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTimerEvent>
 #include <QtTest>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,17 +51,25 @@ public:
 
 // Drives an arrow's repeat timer on a virtual clock: each expiry is delivered
 // as the timer event the real timer would send, through the application's
-// notify(), at the time its interval says.
+// notify(), at the time the timer's interval says. Timer and interval are
+// read from the event dispatcher, where the arrow registered them.
 class RepeatClock {
 public:
     explicit RepeatClock(TTimerSpeedButton* button) : button_(button) {}
 
     int Now() const { return now_; }
+    bool Active() const { return Timer().has_value(); }
+    // The running timer's interval in ms, -1 when none runs.
+    int Interval() const
+    {
+        const auto timer = Timer();
+        return timer ? timer->interval : -1;
+    }
 
     void Press(Qt::MouseButton mouseButton = Qt::LeftButton)
     {
         QTest::mousePress(button_, mouseButton, {}, button_->rect().center());
-        due_ = now_ + button_->AutoRepeatInterval();
+        Schedule();
     }
 
     void Release(QPoint pos, Qt::MouseButton mouseButton = Qt::LeftButton)
@@ -79,16 +89,32 @@ public:
 
     void AdvanceTo(int time)
     {
-        while (button_->AutoRepeatActive() && due_ <= time) {
+        for (auto timer = Timer(); timer && due_ <= time; timer = Timer()) {
             now_ = due_;
-            QTimerEvent expiry(button_->AutoRepeatTimerId());
+            QTimerEvent expiry(timer->timerId);
             QApplication::sendEvent(button_, &expiry);
-            due_ = now_ + button_->AutoRepeatInterval();
+            Schedule();
         }
         now_ = time;
     }
 
 private:
+    std::optional<QAbstractEventDispatcher::TimerInfo> Timer() const
+    {
+        const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(button_);
+        if (timers.size() > 1)
+            qFatal("the arrow runs %d timers", int(timers.size()));
+        if (timers.isEmpty())
+            return std::nullopt;
+        return timers.first();
+    }
+
+    void Schedule()
+    {
+        if (const auto timer = Timer())
+            due_ = now_ + timer->interval;
+    }
+
     TTimerSpeedButton* button_;
     int now_ = 0;
     int due_ = 0;

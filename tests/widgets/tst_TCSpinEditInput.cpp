@@ -5,10 +5,9 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 // What the operator's keys, clicks and clipboard do to a spin edit.
 class TestTCSpinEditInput : public QObject {
@@ -20,13 +19,18 @@ private slots:
 
     void characterFilter_data();
     void characterFilter();
+    void inputMethodCommit_data();
+    void inputMethodCommit();
+    void asksInputMethodsForPlainDigits();
     void arrowKeysStep();
+    void contextMenuDuringAHoldEndsTheRepeat();
     void selectAllOnEntry();
     void exitAppliesTheLimits_data();
     void exitAppliesTheLimits();
     void windowSwitchIsNoExit();
     void clipboard_data();
     void clipboard();
+    void contextMenuOffersNoPasteWhenNotEditable_data();
     void contextMenuOffersNoPasteWhenNotEditable();
 
 private:
@@ -58,6 +62,7 @@ void TestTCSpinEditInput::characterFilter_data()
 {
     QTest::addColumn<bool>("editorEnabled");
     QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("beeps");
@@ -69,6 +74,7 @@ void TestTCSpinEditInput::characterFilter_data()
         const char* typed;
         const char* whenEnabled;
         const char* whenDisabled;
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     };
     const Row rows[] = {
         {"digit 5", Qt::Key_5, "5", "758", nullptr},
@@ -99,12 +105,16 @@ void TestTCSpinEditInput::characterFilter_data()
          "8",
          "7\xef\xbc\x95"
          "8"},
+        // The line edit inserts the text of an Alt combination.
+        {"alt+letter", Qt::Key_A, "a", nullptr, nullptr, Qt::AltModifier},
+        {"alt+digit 5", Qt::Key_5, "5", "758", nullptr, Qt::AltModifier},
+        {"alt+digit 1", Qt::Key_1, "1", "718", "718", Qt::AltModifier},
     };
     for (const Row& row : rows) {
         for (bool enabled : {true, false}) {
             const char* result = enabled ? row.whenEnabled : row.whenDisabled;
             QTest::addRow("%s, editor %s", row.name, enabled ? "enabled" : "disabled")
-                << enabled << int(row.key) << QString::fromUtf8(row.typed)
+                << enabled << int(row.key) << row.modifiers << QString::fromUtf8(row.typed)
                 << QString::fromUtf8(result ? result : "78") << (result ? 0 : 1);
         }
     }
@@ -114,6 +124,7 @@ void TestTCSpinEditInput::characterFilter()
 {
     QFETCH(bool, editorEnabled);
     QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, typed);
     QFETCH(QString, expected);
     QFETCH(int, beeps);
@@ -123,11 +134,60 @@ void TestTCSpinEditInput::characterFilter()
     edit_->setFocus();
     edit_->setCursorPosition(1);
 
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, typed);
     QApplication::sendEvent(edit_, &press);
 
     QCOMPARE(edit_->text(), expected);
     QCOMPARE(beepCounter.count, beeps);
+}
+
+void TestTCSpinEditInput::inputMethodCommit_data()
+{
+    QTest::addColumn<bool>("editorEnabled");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("expected");
+
+    // Every row commits into "78" with the cursor between the digits.
+    QTest::newRow("digit") << true << "5"
+                           << "758";
+    QTest::newRow("digit, editor disabled") << false << "5"
+                                            << "78";
+    QTest::newRow("zero, editor disabled") << false << "0"
+                                           << "708";
+    QTest::newRow("letters") << true << "ab"
+                             << "78";
+    QTest::newRow("digits and a letter") << true << "12a"
+                                         << "78";
+    QTest::newRow("hiragana") << true << QStringLiteral("あ") << QStringLiteral("7あ8");
+}
+
+void TestTCSpinEditInput::inputMethodCommit()
+{
+    QFETCH(bool, editorEnabled);
+    QFETCH(QString, commit);
+    QFETCH(QString, expected);
+    BeepCounter beepCounter;
+    edit_->setEditorEnabled(editorEnabled);
+    edit_->setText("78");
+    edit_->setFocus();
+    edit_->setCursorPosition(1);
+
+    QInputMethodEvent composing(QStringLiteral("x"), {});
+    QApplication::sendEvent(edit_, &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(commit);
+    QApplication::sendEvent(edit_, &committed);
+
+    QCOMPARE(edit_->text(), expected);
+    QCOMPARE(beepCounter.count, expected == QStringLiteral("78") ? 1 : 0);
+}
+
+// Full-width digits from an input method would read as unreadable text.
+void TestTCSpinEditInput::asksInputMethodsForPlainDigits()
+{
+    edit_->setFocus();
+    const auto hints = Qt::InputMethodHints(edit_->inputMethodQuery(Qt::ImHints).toInt());
+    QVERIFY(hints.testFlag(Qt::ImhDigitsOnly));
 }
 
 void TestTCSpinEditInput::arrowKeysStep()
@@ -146,6 +206,32 @@ void TestTCSpinEditInput::arrowKeysStep()
     QCOMPARE(edit_->text(), QStringLiteral("127"));
     QTest::keyClick(edit_, Qt::Key_Down);
     QCOMPARE(edit_->text(), QStringLiteral("126"));
+}
+
+// A right press on a held arrow opens the field's context menu, which then
+// takes the left button's release: the arrow must stop stepping all the same.
+void TestTCSpinEditInput::contextMenuDuringAHoldEndsTheRepeat()
+{
+    edit_->setMinValue(0);
+    edit_->setMaxValue(127);
+    edit_->SetValue(10);
+    auto* up = edit_->findChild<TTimerSpeedButton*>("UpButton");
+    RepeatClock clock(up);
+    clock.Press();
+    clock.AdvanceTo(450);
+    QCOMPARE(edit_->text(), QStringLiteral("11"));
+
+    const QPoint pos = up->rect().center();
+    QTest::mousePress(up, Qt::RightButton, {}, pos);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, pos, up->mapToGlobal(pos));
+    QApplication::sendEvent(up, &request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu != nullptr);
+    QTest::mouseRelease(menu, Qt::LeftButton, {}, QPoint(-10, -10));
+    clock.AdvanceTo(3000);
+    menu->close();
+    QCOMPARE(edit_->text(), QStringLiteral("11"));
+    QVERIFY(!clock.Active());
 }
 
 void TestTCSpinEditInput::selectAllOnEntry()
@@ -250,8 +336,17 @@ void TestTCSpinEditInput::clipboard()
     QCOMPARE(clipboard->text(), editable ? QStringLiteral("abc") : QStringLiteral("unchanged"));
 }
 
+void TestTCSpinEditInput::contextMenuOffersNoPasteWhenNotEditable_data()
+{
+    QTest::addColumn<bool>("shortcutsShown");
+    QTest::newRow("shortcuts shown") << true;
+    QTest::newRow("shortcuts hidden") << false;
+}
+
 void TestTCSpinEditInput::contextMenuOffersNoPasteWhenNotEditable()
 {
+    QFETCH(bool, shortcutsShown);
+    QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, !shortcutsShown);
     QGuiApplication::clipboard()->setText("5");
     for (bool editorEnabled : {true, false}) {
         edit_->setEditorEnabled(editorEnabled);
@@ -262,19 +357,25 @@ void TestTCSpinEditInput::contextMenuOffersNoPasteWhenNotEditable()
         QApplication::sendEvent(edit_, &request);
         auto* menu = edit_->findChild<QMenu*>();
         QVERIFY(menu != nullptr);
-        const QList<QAction*> actions = menu->actions();
-        const auto entry = [&actions](const char* caption) {
-            const auto it = std::find_if(actions.begin(), actions.end(), [caption](QAction* a) {
-                return a->text().remove(u'&').startsWith(QLatin1String(caption));
-            });
-            return it == actions.end() ? nullptr : *it;
+        // By the name newer Qt versions give, or by the caption.
+        const auto entry = [menu](const char* name, const char* caption) -> QAction* {
+            for (QAction* action : menu->actions()) {
+                if (action->objectName() == QLatin1String(name) ||
+                    action->text().section(u'\t', 0, 0).remove(u'&') == QLatin1String(caption))
+                    return action;
+            }
+            return nullptr;
         };
-        QVERIFY(entry("Paste") != nullptr && entry("Cut") != nullptr && entry("Copy") != nullptr);
-        QCOMPARE(entry("Paste")->isEnabled(), editorEnabled);
-        QCOMPARE(entry("Cut")->isEnabled(), editorEnabled);
-        QVERIFY(entry("Copy")->isEnabled());
+        QAction* paste = entry("edit-paste", "Paste");
+        QAction* cut = entry("edit-cut", "Cut");
+        QAction* copy = entry("edit-copy", "Copy");
+        QVERIFY(paste && cut && copy);
+        QCOMPARE(paste->isEnabled(), editorEnabled);
+        QCOMPARE(cut->isEnabled(), editorEnabled);
+        QVERIFY(copy->isEnabled());
         delete menu;
     }
+    QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, false);
 }
 
 RAINNODE_WIDGETS_TEST_MAIN(TestTCSpinEditInput)

@@ -2,7 +2,8 @@
 
 #include "widgets/TCSpinButton.h"
 
-#include <stdexcept>
+#include <QDialog>
+#include <QMenu>
 
 // Auto-repeat of the arrows, on a virtual clock that delivers the repeat
 // timer's expiries.
@@ -17,6 +18,8 @@ private slots:
     void clickTimes();
     void rightPressStartsTimerButNeverClicks();
     void failingRepeatClickStopsAndReachesNotify();
+    void repeatEndsWhenTheArrowLosesTheMouse_data();
+    void repeatEndsWhenTheArrowLosesTheMouse();
 
 private:
     void RecordClicks();
@@ -32,6 +35,8 @@ void TestTTimerSpeedButton::init()
     pair_ = new TCSpinButton;
     pair_->SetBounds(0, 0, 15, 40);
     pair_->show();
+    pair_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(pair_));
     upClicks_.clear();
     downClicks_.clear();
     CatchingApplication::Instance()->caught.clear();
@@ -93,7 +98,7 @@ void TestTTimerSpeedButton::clickTimes()
 
     QCOMPARE(up ? upClicks_ : downClicks_, expected);
     QVERIFY((up ? downClicks_ : upClicks_).empty());
-    QVERIFY(!arrow->AutoRepeatActive());
+    QVERIFY(!clock_->Active());
     QVERIFY(!arrow->IsDown());
 }
 
@@ -103,12 +108,11 @@ void TestTTimerSpeedButton::rightPressStartsTimerButNeverClicks()
     clock_ = new RepeatClock(arrow);
     RecordClicks();
     clock_->Press(Qt::RightButton);
-    QVERIFY(arrow->AutoRepeatActive());
-    QCOMPARE(arrow->AutoRepeatInterval(), TTimerSpeedButton::FirstRepeatDelay);
+    QCOMPARE(clock_->Interval(), TTimerSpeedButton::FirstRepeatDelay);
     clock_->AdvanceTo(1000);
-    QCOMPARE(arrow->AutoRepeatInterval(), TTimerSpeedButton::RepeatPeriod);
+    QCOMPARE(clock_->Interval(), TTimerSpeedButton::RepeatPeriod);
     clock_->Release(arrow->rect().center(), Qt::RightButton);
-    QVERIFY(!arrow->AutoRepeatActive());
+    QVERIFY(!clock_->Active());
     QVERIFY(upClicks_.empty());
 }
 
@@ -126,15 +130,77 @@ void TestTTimerSpeedButton::failingRepeatClickStopsAndReachesNotify()
     clock_->Press();
     clock_->AdvanceTo(1000);
     QCOMPARE(clicks, 2);
-    QVERIFY(!arrow->AutoRepeatActive());
+    QVERIFY(!clock_->Active());
     QCOMPARE(CatchingApplication::Instance()->caught, std::vector<std::string>{"step failed"});
 
     clock_->Release(QPoint(-5, -5));
     clock_->Press();
-    QVERIFY(arrow->AutoRepeatActive());
+    QVERIFY(clock_->Active());
     clock_->AdvanceTo(1400);
     clock_->Release();
     QCOMPARE(clicks, 4);
+}
+
+namespace {
+enum class Loss { Popup, ModalWindow, OtherGrabber, OtherWindowActive, Hidden, Disabled };
+}
+Q_DECLARE_METATYPE(Loss)
+
+void TestTTimerSpeedButton::repeatEndsWhenTheArrowLosesTheMouse_data()
+{
+    QTest::addColumn<Loss>("loss");
+    QTest::newRow("a popup opens") << Loss::Popup;
+    QTest::newRow("a modal window opens") << Loss::ModalWindow;
+    QTest::newRow("another widget grabs the mouse") << Loss::OtherGrabber;
+    QTest::newRow("another window becomes active") << Loss::OtherWindowActive;
+    QTest::newRow("the arrow is hidden") << Loss::Hidden;
+    QTest::newRow("the arrow is disabled") << Loss::Disabled;
+}
+
+// Held until the first repeat click, then the release goes elsewhere (or
+// never comes): no click may follow, whatever happens next.
+void TestTTimerSpeedButton::repeatEndsWhenTheArrowLosesTheMouse()
+{
+    QFETCH(Loss, loss);
+    TTimerSpeedButton* arrow = pair_->UpButton();
+    clock_ = new RepeatClock(arrow);
+    RecordClicks();
+    QMenu popup;
+    popup.addAction(QStringLiteral("item"));
+    QDialog modal;
+    modal.setModal(true);
+    QWidget other;
+
+    clock_->Press();
+    clock_->AdvanceTo(450);
+    switch (loss) {
+    case Loss::Popup:
+        popup.popup(pair_->mapToGlobal(QPoint(0, 0)));
+        break;
+    case Loss::ModalWindow:
+        modal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&modal));
+        break;
+    case Loss::OtherGrabber:
+        pair_->DownButton()->grabMouse();
+        break;
+    case Loss::OtherWindowActive:
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        break;
+    case Loss::Hidden:
+        pair_->hide();
+        break;
+    case Loss::Disabled:
+        pair_->setEnabled(false);
+        break;
+    }
+    clock_->AdvanceTo(2000);
+    QCOMPARE(upClicks_, std::vector<int>{400});
+    QVERIFY(!clock_->Active());
+    QVERIFY(!arrow->IsDown());
+    pair_->DownButton()->releaseMouse();
 }
 
 void TestTTimerSpeedButton::RecordClicks()
