@@ -51,11 +51,20 @@ spawn_in_tx() {
 session_display() {
   local fifo="$session_work/display"
   exec 3>"$fifo"
-  ip netns exec "$tx" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  ip netns exec "$tx" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    >"$session_work/xvfb.log" 2>&1 &
   session_pids+=($!)
   exec 3>&-
   for _ in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
   display=$(head -n1 "$fifo")
+  # Under load the server can name its display before it takes connections.
+  for _ in $(seq 50); do
+    in_tx xdotool getmouselocation >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "FAIL: Xvfb did not answer on display :$display"
+  cat "$session_work/xvfb.log"
+  return 1
 }
 
 # Receives on port 16520 in the peer namespace into $session_work/received.
