@@ -1,7 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/PanelFonts.h"
-#include "app/QtTimerService.h"
+#include "loop/QtTimerService.h"
 #include "app/TApplication.h"
 #include "app/UdpClientSender.h"
 #include "node/NodeController.h"
