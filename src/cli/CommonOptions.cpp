@@ -8,8 +8,10 @@ namespace cli {
 
 void AddCommonOptions(CLI::App& command, CommonOptions& options)
 {
-    command.add_option("--to", options.to, "Destination address; a unicast address reaches a "
-                                           "controller behind a router")
+    command
+        .add_option("--to", options.to,
+                    "Destination address; a unicast address reaches a "
+                    "controller behind a router")
         ->check(Ipv4Address())
         ->type_name("ADDRESS")
         ->capture_default_str();

@@ -42,8 +42,10 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
         ->capture_default_str();
     AddSpin(command, "--cycle", options.cycle, 5, 99999,
             "Ticks per period of the periodic source, raining in its first half");
-    command.add_option("--file", options.file, "Playback file of the file source: one line per "
-                                               "tick, starting with an integer (1 rain, 0 dry)")
+    command
+        .add_option("--file", options.file,
+                    "Playback file of the file source: one line per "
+                    "tick, starting with an integer (1 rain, 0 dry)")
         ->type_name("PATH");
     command.add_flag("--loop", options.loop, "Play the file again from its first line at its end");
     command.add_option("--interval", options.interval, "Seconds between ticks")
@@ -60,7 +62,8 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
     AddSpin(command, "--priority", options.priority, 0, 30, "CCM priority");
     command
         .add_option("--ip", options.ip,
-                    "Address text in <IP>, at most 24 characters (default: the address of --interface, else the "
+                    "Address text in <IP>, at most 24 characters (default: the address of "
+                    "--interface, else the "
                     "node's discovered address)")
         ->check(TextOfAtMost(ccm::kIpMaxChars))
         ->type_name("TEXT");
@@ -80,8 +83,7 @@ void CheckNodeOptions(const CLI::App& command, const NodeOptions& options)
     // anything is sent.
     node::PlaybackFile file;
     if (!file.open(options.file))
-        throw CLI::ValidationError("--file",
-                                   options.file + " cannot be opened as a regular file");
+        throw CLI::ValidationError("--file", options.file + " cannot be opened as a regular file");
 }
 
 } // namespace cli

@@ -19,7 +19,8 @@ bool IsTickLine(const std::string& line)
 
 QString Now()
 {
-    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+    return QDateTime::currentDateTime()
+        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
         .toString(Qt::ISODateWithMs);
 }
 
