@@ -3,8 +3,8 @@
 # tick a second into a peer namespace for SECONDS: CPU time per hour of
 # transmitting, resident memory, start to first datagram, and the drift of
 # every tick k from start + k s. Start is the "送信開始" click for the window,
-# the "送信開始" log line for the command (its JSON time); the command's time
-# from launch to that line is shown apart. Root only; everything runs in
+# the "送信開始" log line for the command (stamped as it arrives); the
+# command's time from launch to that line is shown apart. Root only; everything runs in
 # namespaces created here.
 #   measure_cli.sh BUILD_DIR [SECONDS]
 set -euo pipefail
@@ -34,13 +34,18 @@ session_click 563 60 # "1秒"
 in_tx xdotool mousemove --window "$window" 229 20
 window_start=$(now_ms)
 in_tx xdotool click 1 # "送信開始"
-window_cpu0=$(cpu_ns "$window_pid")
 
-cli_start=$(now_ms)
-spawn_in_tx "$build/src/cli/setarome-cli" node --interval 1 --port 16521 --json \
-  >"$session_work/cli.out"
+cli_start=$((${EPOCHREALTIME/./} / 1000))
+# Each log line stamped with the epoch milliseconds it arrived at.
+stamp() { while IFS= read -r line; do printf '%s\t%s\n' "${EPOCHREALTIME/./}" "$line"; done; }
+spawn_in_tx "$build/src/cli/setarome-cli" node --interval 1 --port 16521 \
+  > >(stamp >"$session_work/cli.out")
 cli_pid=$program_pid
-sleep 0.2
+# CPU time is counted from after the first tick: what a tick costs for an
+# hour, without what the first one pays once (the socket, the converter,
+# the time zone, the symbols bound on first call).
+sleep 1.5
+window_cpu0=$(cpu_ns "$window_pid")
 cli_cpu0=$(cpu_ns "$cli_pid")
 
 sleep "$seconds"
@@ -56,8 +61,7 @@ report() {
       if (NR == 1) first = $1 - start }
     END { printf "%s: %d ticks; first datagram %.1f ms after start (interval 1000 ms); largest drift of tick k from start + k s: %.1f ms\n", n, NR, first, drift }'
 }
-started=$(head -n1 "$session_work/cli.out" | sed -E 's/.*"time":"([^"]+)".*/\1/')
-cli_started=$(date -d "$started" +%s%3N)
-echo "cli: launch to \"送信開始\" $((cli_started - cli_start)) ms"
+cli_started=$(head -n1 "$session_work/cli.out" | awk -F'\t' '{ printf "%.3f", $1 / 1000 }')
+awk -v a="$cli_start" -v b="$cli_started" 'BEGIN { printf "cli: launch to \"送信開始\" %.1f ms\n", b - a }'
 report cli "$cli_pid" "$cli_cpu" "$cli_started"
 report window "$window_pid" "$window_cpu" "$window_start"

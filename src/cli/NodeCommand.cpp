@@ -28,6 +28,7 @@ namespace {
 
 constexpr const char* kStopLine = "送信停止";
 constexpr const char* kFileEndLine = "ファイル終了";
+constexpr const char* kSendFailedLine = "送信失敗";
 
 // The window prints the host name while it discovers its address; here
 // standard output belongs to the log (or to JSON), so the line is dropped.
@@ -36,39 +37,58 @@ public:
     void writeLine(const char*) override {}
 };
 
-// Ends the run when the node stops, and stops it after --count ticks.
+// Ends the run when the node stops, and stops it after --count ticks. A
+// run stopped by a signal ends with 0: the operator asked for it. A run that
+// ended by itself (--count, the end of the file) ends with 1 if a datagram
+// could not be sent, so a script never takes a lost run for a good one; so
+// does a stop of the node on a failure of its own.
 class RunControl {
 public:
-    RunControl(std::int32_t count) : count_(count) {}
+    enum class Reason { Signal, Count };
+
+    explicit RunControl(std::int32_t count) : count_(count) {}
 
     void setController(node::NodeController& controller) { controller_ = &controller; }
 
-    // Asked to stop: a signal or the count reached.
-    void stop()
+    // Once: a second signal read in the same wake-up must not log a second
+    // stop.
+    void stop(Reason reason)
     {
-        requested_ = true;
-        sd_notify(0, "STOPPING=1");
+        if (reason_)
+            return;
+        reason_ = reason;
         controller_->ButtonStopClick();
     }
 
     void logLine(const std::string& line)
     {
         if (line == kStopLine) {
-            // Stopping on its own, the node met the end of its file or a
-            // failure; the log line before the stop says which.
-            const bool done = requested_ || previous_ == kFileEndLine;
-            QCoreApplication::exit(done ? 0 : 1);
+            sd_notify(0, "STOPPING=1");
+            QCoreApplication::exit(exitStatus());
+        } else if (line == kSendFailedLine) {
+            sendFailed_ = true;
         } else if (line.find('\t') != std::string::npos && ++ticks_ == count_) {
             // After the tick has ended, as the stop button would be.
-            QTimer::singleShot(0, [this] { stop(); });
+            QTimer::singleShot(0, [this] { stop(Reason::Count); });
         }
         previous_ = line;
     }
 
 private:
+    int exitStatus() const
+    {
+        if (reason_ == Reason::Signal)
+            return 0;
+        // The line before the node's own stop tells a played file from a
+        // failure.
+        const bool finished = reason_ == Reason::Count || previous_ == kFileEndLine;
+        return finished && !sendFailed_ ? 0 : 1;
+    }
+
     std::int32_t count_;
     std::int32_t ticks_ = 0;
-    bool requested_ = false;
+    std::optional<Reason> reason_;
+    bool sendFailed_ = false;
     std::string previous_;
     node::NodeController* controller_ = nullptr;
 };
@@ -83,8 +103,9 @@ NodeCommand::NodeCommand(CLI::App& program)
     command_->footer(
         "Log lines go to standard output as the window shows them (\"送信開始\", "
         "\"HH:MM:SS<TAB>1\", \"送信失敗\", \"ファイル終了\", \"送信停止\"). SIGINT and SIGTERM "
-        "stop at once with the stop line and exit status 0; bad options exit with 2 "
-        "before anything is sent.");
+        "stop at once with the stop line and exit status 0. A run that ends by itself "
+        "(--count, the end of the file) exits with 1 if a datagram could not be sent; bad "
+        "options exit with 2 before anything is sent.");
 }
 
 void NodeCommand::check() const
@@ -138,7 +159,8 @@ int NodeCommand::run()
     node::NodeController controller(panel, sender, timers, clock, [this] { return ipText(); });
     control.setController(controller);
     loop::StopSignals stopSignals;
-    QObject::connect(&stopSignals, &loop::StopSignals::received, [&control] { control.stop(); });
+    QObject::connect(&stopSignals, &loop::StopSignals::received,
+                     [&control] { control.stop(RunControl::Reason::Signal); });
 
     controller.FormCreate();
     if (options_.rain == "on")

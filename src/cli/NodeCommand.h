@@ -20,8 +20,9 @@ public:
     // Throws CLI::ValidationError.
     void check() const;
     // Runs the node in the current QCoreApplication; the exit status: 0 after
-    // --count ticks, a signal or the end of the file, 1 when the node stopped
-    // on a failure, 2 when the interface cannot be used.
+    // a signal, or after --count ticks or the end of the file when every
+    // datagram went out; 1 after a lost datagram or when the node stopped on
+    // a failure; 2 when the interface cannot be used.
     int run();
 
 private:

@@ -37,6 +37,8 @@ std::string OneLine(std::string text)
 NodeOutput::NodeOutput(bool json, std::FILE* out, std::FILE* errors)
     : json_(json), out_(out), errors_(errors)
 {
+    if (json_)
+        decoder_.emplace("windows-31j");
 }
 
 void NodeOutput::logLine(const std::string& line)
@@ -93,7 +95,7 @@ void NodeOutput::writeTick(const std::string& payload, std::optional<std::string
 {
     QJsonObject object{{"time", QString::fromStdString(tickTime_)},
                        {"value", tickValue_},
-                       {"message", QString(decoder_(QByteArray::fromStdString(payload)))},
+                       {"message", QString((*decoder_)(QByteArray::fromStdString(payload)))},
                        {"sent", !error && !dryRun}};
     if (error)
         object.insert("error", QString::fromStdString(*error));

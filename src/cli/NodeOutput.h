@@ -33,8 +33,9 @@ private:
     // The tick's time and value, from its log line, until its send ends.
     std::string tickTime_;
     int tickValue_ = 0;
-    // The wire is code page 932; JSON carries the text.
-    QStringDecoder decoder_{"windows-31j"};
+    // The wire is code page 932; JSON carries the text. Made for JSON only:
+    // the converter costs memory that a text run need not pay.
+    std::optional<QStringDecoder> decoder_;
 };
 
 } // namespace cli

@@ -8,7 +8,9 @@
 # - each source's first values, as the window gives them;
 # - a file played to its end ("ファイル終了", the stop, exit status 0);
 # - a unicast --to, and --interface (its address in <IP>);
-# - SIGTERM: the stop line at once and exit status 0.
+# - SIGTERM: the stop line at once and exit status 0;
+# - a send that fails (a namespace with no network at all): the error in the
+#   JSON tick, and exit status 1 after --count.
 #   cli_namespace.sh PROGRAM RECEIVER
 set -euo pipefail
 program=$1
@@ -64,6 +66,9 @@ run file_loop 16536 --count 5 --source file --file "$session_work/play.txt" --lo
 run unicast 16537 --count 1 --to "$rx_ip"; pids[unicast]=$pid
 run interface 16538 --count 1 --interface vtx; pids[interface]=$pid
 run sigterm 16539; sigterm_pid=$pid
+unshare -n "$program" node --interval 1 --count 1 --json --ip 192.0.2.1 \
+  >"$session_work/unreachable.out" 2>&1 &
+unreachable_pid=$!
 
 # SIGTERM once the first datagram is in.
 for _ in $(seq 40); do
@@ -83,6 +88,13 @@ for name in "${!pids[@]}"; do
   [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$session_work/$name.err")"
   [ ! -s "$session_work/$name.err" ] || fail "$name: wrote to standard error: $(cat "$session_work/$name.err")"
 done
+
+status=0; wait "$unreachable_pid" || status=$?
+[ "$status" -eq 1 ] || fail "unreachable: exit status $status, expected 1"
+tick=$(sed -n 2p "$session_work/unreachable.out" | sed -E 's/"time":"[^"]+"/"time":"T"/')
+message=$(printf '<?xml version=\\"1.0\\"?><UECS ver=\\"1.00-E10\\"><DATA type=\\"WRainfall\\" room=\\"1\\" region=\\"1\\" order=\\"1\\" priority=\\"29\\">0</DATA><IP>192.0.2.1</IP></UECS>')
+[ "$tick" = "{\"error\":\"Socket Error # 10051: Network is unreachable.\",\"message\":\"$message\",\"sent\":false,\"time\":\"T\",\"value\":0}" ] ||
+  fail "unreachable: tick $tick"
 
 # The receivers print what came in with the last tick.
 sleep 0.2
