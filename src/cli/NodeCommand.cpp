@@ -67,7 +67,7 @@ public:
             QCoreApplication::exit(exitStatus());
         } else if (line == kSendFailedLine) {
             sendFailed_ = true;
-        } else if (line.find('\t') != std::string::npos && ++ticks_ == count_) {
+        } else if (IsTickLine(line) && ++ticks_ == count_) {
             // After the tick has ended, as the stop button would be.
             QTimer::singleShot(0, [this] { stop(Reason::Count); });
         }

@@ -10,18 +10,12 @@ namespace {
 
 constexpr const char* kSendFailed = "送信失敗";
 
-// A tick's log line is its time, a tab and the rain indication; no other
-// line of the log has a tab.
-bool IsTickLine(const std::string& line)
-{
-    return line.size() >= 2 && line[line.size() - 2] == '\t';
-}
-
+// Local time with its offset, so that lines stay in order across a change
+// of daylight saving time.
 QString Now()
 {
-    return QDateTime::currentDateTime()
-        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-        .toString(Qt::ISODateWithMs);
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 std::string OneLine(std::string text)
@@ -33,6 +27,11 @@ std::string OneLine(std::string text)
 }
 
 } // namespace
+
+bool IsTickLine(const std::string& line)
+{
+    return line.size() >= 2 && line[line.size() - 2] == '\t';
+}
 
 NodeOutput::NodeOutput(bool json, std::FILE* out, std::FILE* errors)
     : json_(json), out_(out), errors_(errors)

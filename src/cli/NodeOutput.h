@@ -8,6 +8,10 @@
 
 namespace cli {
 
+// A tick's log line is its time, a tab and the rain indication; no other
+// line of the log has a tab.
+bool IsTickLine(const std::string& line);
+
 // What the node prints on standard output. As text: the log lines as the
 // window shows them and, in a dry run, each datagram's bytes on a line of
 // their own. As JSON Lines: one object per tick ({"time", "value", "message",
