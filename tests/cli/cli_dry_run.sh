@@ -2,17 +2,24 @@
 # --dry-run prints, byte for byte, what the node would send: the log lines
 # and each datagram as text, or one JSON object per tick and per log line.
 # The time of day is the one part that varies; it is checked for its shape
-# and replaced before the comparison. Both runs go in parallel (2 s).
-#   cli_dry_run.sh PROGRAM
+# and replaced before the comparison. The text run also tells systemd (a
+# stand-in for its notify socket) that it is ready, then that it stops. Both
+# runs go in parallel (2 s).
+#   cli_dry_run.sh PROGRAM NOTIFY_RECEIVER
 set -uo pipefail
 program=$1
+notify_receiver=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 printf '1\n0\n' >"$work/play.txt"
-"$program" node --dry-run --count 2 --interval 1 --ip 192.0.2.1 >"$work/text" 2>"$work/text.err" &
+"$notify_receiver" "$work/notify" 2 5000 >"$work/notices" 2>"$work/notify.bound" &
+notify_pid=$!
+for _ in $(seq 100); do [ -s "$work/notify.bound" ] && break; sleep 0.02; done
+NOTIFY_SOCKET="$work/notify" "$program" node --dry-run --count 2 --interval 1 --ip 192.0.2.1 \
+  >"$work/text" 2>"$work/text.err" &
 text_pid=$!
 # A Japanese type goes out in Shift-JIS and comes back as text in the JSON.
 "$program" node --dry-run --json --count 2 --interval 1 --source file --file "$work/play.txt" \
@@ -49,6 +56,10 @@ cmp -s "$work/json.seen" "$work/json.expected" || {
   fail "JSON output differs"
   diff "$work/json.expected" "$work/json"
 }
+wait "$notify_pid"
+[ "$(paste -sd' ' "$work/notices")" = "READY=1 STOPPING=1" ] ||
+  fail "systemd was told '$(paste -sd' ' "$work/notices")'"
+
 for err in "$work/text.err" "$work/json.err"; do
   [ ! -s "$err" ] || fail "wrote to standard error: $(cat "$err")"
 done
