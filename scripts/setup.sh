@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
+  # setarome-cli: its options, its readiness notice to systemd, and the
+  # check of its service unit
+  libcli11-dev libsystemd-dev systemd
   fonts-ipafont-gothic fontconfig
   # Qt's own texts (file dialog, edit menus) in the panel's Japanese
   qt6-translations-l10n

@@ -1,9 +1,9 @@
 #include "app/TForm1.h"
 
 #include "app/PanelFonts.h"
-#include "app/QtTimerService.h"
 #include "app/TApplication.h"
 #include "app/UdpClientSender.h"
+#include "loop/QtTimerService.h"
 #include "node/NodeController.h"
 #include "node/SystemLogClock.h"
 #include "transport/TIdUDPClient.h"

@@ -1,4 +1,4 @@
-#include "app/QtTimerService.h"
+#include "loop/QtTimerService.h"
 #include "app/TApplication.h"
 
 #include "runtime/Exception.h"

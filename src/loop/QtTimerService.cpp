@@ -1,6 +1,4 @@
-#include "app/QtTimerService.h"
-
-#include "app/TApplication.h"
+#include "loop/QtTimerService.h"
 
 #include <QTimerEvent>
 
@@ -42,8 +40,9 @@ void QtTimerService::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != timerId_)
         return;
-    // Single shot: the handler re-arms for the next deadline.
+    // Single shot: the handler re-arms for the next deadline. What it throws
+    // goes to the application's notify(), where each program reports it.
     auto fire = std::move(fire_);
     disarm();
-    TApplication::Guard(fire);
+    fire();
 }

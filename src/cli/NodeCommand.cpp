@@ -1,0 +1,173 @@
+#include "cli/NodeCommand.h"
+
+#include "cli/NodeOutput.h"
+#include "cli/OptionPanel.h"
+#include "cli/OutputSender.h"
+#include "loop/DestinationSender.h"
+#include "loop/NetworkInterface.h"
+#include "loop/QtTimerService.h"
+#include "loop/StopSignals.h"
+#include "node/GetLocalAddress.h"
+#include "node/LocalAddressPlatformPosix.h"
+#include "node/NodeController.h"
+#include "node/SystemLogClock.h"
+#include "transport/EIdException.h"
+#include "transport/TIdUDPClient.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <systemd/sd-daemon.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kStopLine = "送信停止";
+constexpr const char* kFileEndLine = "ファイル終了";
+constexpr const char* kSendFailedLine = "送信失敗";
+
+// The window prints the host name while it discovers its address; here
+// standard output belongs to the log (or to JSON), so the line is dropped.
+class QuietLocalAddressPlatform : public node::LocalAddressPlatformPosix {
+public:
+    void writeLine(const char*) override {}
+};
+
+// Ends the run when the node stops, and stops it after --count ticks. A
+// run stopped by a signal ends with 0: the operator asked for it. A run that
+// ended by itself (--count, the end of the file) ends with 1 if a datagram
+// could not be sent, so a script never takes a lost run for a good one; so
+// does a stop of the node on a failure of its own.
+class RunControl {
+public:
+    enum class Reason { Signal, Count };
+
+    explicit RunControl(std::int32_t count) : count_(count) {}
+
+    void setController(node::NodeController& controller) { controller_ = &controller; }
+
+    // Once: a second signal read in the same wake-up must not log a second
+    // stop.
+    void stop(Reason reason)
+    {
+        if (reason_)
+            return;
+        reason_ = reason;
+        controller_->ButtonStopClick();
+    }
+
+    void logLine(const std::string& line)
+    {
+        if (line == kStopLine) {
+            sd_notify(0, "STOPPING=1");
+            QCoreApplication::exit(exitStatus());
+        } else if (line == kSendFailedLine) {
+            sendFailed_ = true;
+        } else if (IsTickLine(line) && ++ticks_ == count_) {
+            // After the tick has ended, as the stop button would be.
+            QTimer::singleShot(0, [this] { stop(Reason::Count); });
+        }
+        previous_ = line;
+    }
+
+private:
+    int exitStatus() const
+    {
+        if (reason_ == Reason::Signal)
+            return 0;
+        // The line before the node's own stop tells a played file from a
+        // failure.
+        const bool finished = reason_ == Reason::Count || previous_ == kFileEndLine;
+        return finished && !sendFailed_ ? 0 : 1;
+    }
+
+    std::int32_t count_;
+    std::int32_t ticks_ = 0;
+    std::optional<Reason> reason_;
+    bool sendFailed_ = false;
+    std::string previous_;
+    node::NodeController* controller_ = nullptr;
+};
+
+} // namespace
+
+NodeCommand::NodeCommand(CLI::App& program)
+    : command_(program.add_subcommand("node", "Run the rain node without a window"))
+{
+    AddNodeOptions(*command_, options_);
+    AddCommonOptions(*command_, common_);
+    command_->footer(
+        "Log lines go to standard output as the window shows them (\"送信開始\", "
+        "\"HH:MM:SS<TAB>1\", \"送信失敗\", \"ファイル終了\", \"送信停止\"). SIGINT and SIGTERM "
+        "stop at once with the stop line and exit status 0. A run that ends by itself "
+        "(--count, the end of the file) exits with 1 if a datagram could not be sent; bad "
+        "options exit with 2 before anything is sent.");
+}
+
+void NodeCommand::check() const
+{
+    CheckNodeOptions(*command_, options_);
+    const std::string& name = common_.interfaceName;
+    if (name.empty())
+        return;
+    if (!loop::InterfaceExists(name))
+        throw CLI::ValidationError("--interface", name + " is no network interface here");
+    if (!options_.ip && !loop::InterfaceAddress(name))
+        throw CLI::ValidationError("--interface", name + " has no IPv4 address; give --ip");
+}
+
+std::string NodeCommand::ipText() const
+{
+    if (options_.ip)
+        return *options_.ip;
+    if (!common_.interfaceName.empty())
+        return loop::InterfaceAddress(common_.interfaceName).value_or("");
+    QuietLocalAddressPlatform platform;
+    return node::GetLocalAddress(platform);
+}
+
+int NodeCommand::run()
+{
+    NodeOutput output(common_.json);
+    std::unique_ptr<transport::TIdUDPClient> client;
+    std::optional<loop::DestinationSender> destination;
+    if (!common_.dryRun) {
+        client = std::make_unique<transport::TIdUDPClient>();
+        destination.emplace(*client, common_.to, common_.port);
+        if (!common_.interfaceName.empty()) {
+            try {
+                destination->BindToInterface(common_.interfaceName);
+            } catch (const transport::EIdException& e) {
+                std::fprintf(stderr, "setarome-cli: node: --interface: %s: %s\n",
+                             common_.interfaceName.c_str(), e.Message().c_str());
+                return 2;
+            }
+        }
+    }
+    OutputSender sender(destination ? &*destination : nullptr, output);
+    RunControl control(common_.count);
+    OptionPanel panel(options_, [&](const std::string& line) {
+        output.logLine(line);
+        control.logLine(line);
+    });
+    node::SystemLogClock clock;
+    QtTimerService timers;
+    node::NodeController controller(panel, sender, timers, clock, [this] { return ipText(); });
+    control.setController(controller);
+    loop::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &loop::StopSignals::received,
+                     [&control] { control.stop(RunControl::Reason::Signal); });
+
+    controller.FormCreate();
+    if (options_.rain == "on")
+        controller.ButtonRainOnClick();
+    controller.ButtonStartClick();
+    sd_notify(0, "READY=1");
+    return QCoreApplication::exec();
+}
+
+} // namespace cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Checks of one option's text. Each message names the value and what is
+// allowed; CLI11 puts the option's name in front ("--room: 200 is out of
+// range 0..127"). They add nothing to the help: the option's type name shows
+// what is allowed.
+
+// A decimal integer from `min` to `max`.
+CLI::Validator IntegerIn(std::int64_t min, std::int64_t max);
+// One of the listed words.
+CLI::Validator OneOf(std::vector<std::string> words);
+// UTF-8 text of at most `characters` characters and no control characters:
+// the text goes into a one-line message and onto one log line.
+CLI::Validator TextOfAtMost(std::size_t characters);
+// A dotted-decimal IPv4 address.
+CLI::Validator Ipv4Address();
+
+} // namespace cli

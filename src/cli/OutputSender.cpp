@@ -1,0 +1,25 @@
+#include "cli/OutputSender.h"
+
+#include <exception>
+
+namespace cli {
+
+void OutputSender::SendBroadcast(const std::string& payload, std::uint16_t port)
+{
+    if (sender_ == nullptr) {
+        output_.notSent(payload);
+        return;
+    }
+    try {
+        sender_->SendBroadcast(payload, port);
+    } catch (const std::exception& e) {
+        output_.sendFailed(payload, e.what());
+        throw;
+    } catch (...) {
+        output_.sendFailed(payload, "unknown error");
+        throw;
+    }
+    output_.sent(payload);
+}
+
+} // namespace cli

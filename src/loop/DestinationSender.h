@@ -1,0 +1,37 @@
+#pragma once
+
+#include "node/Sender.h"
+
+#include <cstdint>
+#include <string>
+
+namespace transport {
+class TIdUDPClient;
+}
+
+namespace loop {
+
+// The node's sender with a destination of choice, on the window's UDP client.
+// To the limited broadcast address it sends exactly as the window does; any
+// other address (a controller behind a router, a directed broadcast) gets the
+// datagram with the broadcast option left on.
+class DestinationSender : public node::Sender {
+public:
+    static constexpr const char* kLimitedBroadcast = "255.255.255.255";
+
+    // `address` is an IPv4 address text; `port` replaces the one the tick asks for.
+    DestinationSender(transport::TIdUDPClient& client, std::string address, std::uint16_t port);
+
+    // Sends out of the named interface only, whatever the routes say.
+    // Throws transport::EIdSocketError when the system refuses.
+    void BindToInterface(const std::string& name);
+
+    void SendBroadcast(const std::string& payload, std::uint16_t port) override;
+
+private:
+    transport::TIdUDPClient& client_;
+    std::string address_;
+    std::uint16_t port_;
+};
+
+} // namespace loop
