@@ -11,6 +11,8 @@ packages=(
   # the end-to-end test: a display, clicks as an operator makes them, and
   # network namespaces joined by veth pairs
   xvfb xdotool iproute2
+  # the fuzz targets: clang with its sanitizer and libFuzzer runtimes
+  clang libclang-rt-14-dev
 )
 
 sudo_cmd=()
