@@ -78,11 +78,9 @@ std::optional<IPAddressParts> Reference(std::string_view text)
     const auto a = two.number(255);
     if (!a || !two.dot())
         return std::nullopt;
+    Reader three = two;
     if (const auto m = two.number(0xFFFFFF); m && two.unusedTail())
         return Parts({Byte(*a, 0), Byte(*m, 16), Byte(*m, 8), Byte(*m, 0)}, IPTextForm::Dotted, 1);
-    Reader three(text);
-    three.number(255);
-    three.dot();
     const auto b = three.number(255);
     if (!b || !three.dot())
         return std::nullopt;
