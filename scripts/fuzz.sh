@@ -38,5 +38,5 @@ for target in "${targets[@]}"; do
     echo "fuzz_$target: an input broke it; see $build/findings"
     exit 1
   fi
-  grep -E '^#[0-9]+ +DONE|^Done' "$log"
+  grep -aE '^#[0-9]+[[:space:]]+DONE' "$log"
 done

@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(deletedFileUnnoticed, 0);
         if (kMemoryIsMeasurable) {
             // Known fault: the log keeps memory for every line it has ever
-            // held, some 0.6 KiB a line. Drop this mark with the fix.
+            // held, some 0.2 KiB a tick. Drop this mark with the fix.
             QEXPECT_FAIL("", "the log keeps memory for every line it has held", Continue);
             QVERIFY2(growth < kAllowedGrowth, qPrintable(QString::number(growth)));
         }
