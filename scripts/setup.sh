@@ -19,6 +19,8 @@ packages=(
   # installing: the icon rendered from its drawing, the .deb with its
   # dependencies and lintian's review, and the checks of the installed tree
   librsvg2-bin dpkg-dev file lintian desktop-file-utils man-db bash-completion
+  # the fuzz targets: clang with its sanitizer and libFuzzer runtimes
+  clang libclang-rt-14-dev
 )
 
 sudo_cmd=()
