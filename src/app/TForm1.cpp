@@ -5,6 +5,7 @@
 #include "app/UdpClientSender.h"
 #include "loop/QtTimerService.h"
 #include "node/NodeController.h"
+#include "node/NodeLog.h"
 #include "node/SystemLogClock.h"
 #include "transport/TIdUDPClient.h"
 #include "ui_TForm1.h"
@@ -45,6 +46,10 @@ TForm1::TForm1(QWidget* parent)
     usePixelFontSizes(this);
     // The designed caption is three spaces, which the layout compiler drops.
     ui->LabelNow->setText(QStringLiteral("   "));
+    // A document that only ever grows at the end and loses its first line
+    // keeps the text of every line it has held unless it is bounded itself:
+    // the bound drops old blocks without undo history and compacts the text.
+    ui->Memo1->setMaximumBlockCount(node::kMaxLogLines);
     for (QLabel* label : findChildren<QLabel*>())
         fitCaptionToDesign(label);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,6 +1,7 @@
 #include "node/FileSource.h"
 
 #include "node/LeadingInteger.h"
+#include "node/NodeLog.h"
 
 #include <string_view>
 
@@ -10,7 +11,7 @@ std::optional<std::int32_t> FileValue(NodeState& state, NodePanel& panel,
                                       const std::function<void()>& stop)
 {
     const auto stopWith = [&](const char* logLine) {
-        panel.appendLog(logLine);
+        AppendLog(panel, logLine);
         stop();
         return std::nullopt;
     };

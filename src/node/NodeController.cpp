@@ -1,5 +1,6 @@
 #include "node/NodeController.h"
 
+#include "node/NodeLog.h"
 #include "node/RainStateDisplay.h"
 
 #include <cstdint>
@@ -52,7 +53,7 @@ void NodeController::ButtonStartClick()
     SetTransmittingControls(true);
     // May throw for want of a timer; the controls above stay switched.
     timer1_.SetEnabled(true);
-    panel_.appendLog("送信開始");
+    AppendLog(panel_, "送信開始");
     state_.playbackFile.close();
     panel_.setLabelCaption(Control::LabelNow, "開始");
     panel_.setWindowCaption(state_.savedTitle + kRunningSuffix);
@@ -64,7 +65,7 @@ void NodeController::ButtonStopClick()
     SetTransmittingControls(false);
     timer1_.SetEnabled(false);
     state_.playbackFile.close();
-    panel_.appendLog("送信停止");
+    AppendLog(panel_, "送信停止");
     panel_.setLabelCaption(Control::LabelNow, "停止");
     panel_.setWindowCaption(state_.savedTitle + kIdleSuffix);
 }
@@ -135,7 +136,7 @@ void NodeController::BtnOpenFileClick()
 // the log gets no stop line.
 void NodeController::FormClose()
 {
-    panel_.appendLog("終了します");
+    AppendLog(panel_, "終了します");
 }
 
 void NodeController::Timer1Timer()

@@ -2,6 +2,7 @@
 
 #include "ccm/CcmMessage.h"
 #include "node/FileSource.h"
+#include "node/NodeLog.h"
 #include "node/RainStateDisplay.h"
 #include "node/ValueSources.h"
 
@@ -33,7 +34,6 @@ void TransmissionTick::run()
     broadcast(indication);
     state_.rainFlag = value > kRainThreshold;
     FormPaint(state_, panel_);
-    trimLog();
 }
 
 // The advanced period counter. A cycle below 1 (only seen while the operator
@@ -72,7 +72,7 @@ void TransmissionTick::logIndication(int indication)
     clock_.format().appendText(clock_.now(), line_);
     line_ += '\t';
     line_ += static_cast<char>('0' + indication);
-    panel_.appendLog(line_);
+    AppendLog(panel_, line_);
 }
 
 void TransmissionTick::broadcast(int indication)
@@ -95,14 +95,8 @@ void TransmissionTick::broadcast(int indication)
     } catch (...) {
         // Any failure of the send, whatever its kind, is only logged; the
         // next tick simply tries again.
-        panel_.appendLog("送信失敗");
+        AppendLog(panel_, "送信失敗");
     }
-}
-
-void TransmissionTick::trimLog()
-{
-    while (panel_.logLineCount() > kMaxLogLines)
-        panel_.deleteFirstLogLine();
 }
 
 } // namespace node

@@ -13,11 +13,9 @@ namespace node {
 
 // The transmission tick (Timer1Timer): one rain value from the checked
 // source, the log line, LabelNow, the CCM message broadcast to port 16520,
-// the rain flag and its display, and the log trimmed to 15 lines.
+// the rain flag and its display; the log keeps its last 15 lines.
 class TransmissionTick {
 public:
-    static constexpr int kMaxLogLines = 15;
-
     // `stopTransmission` stops exactly as the stop button does; the file
     // source calls it when the file cannot be opened or has ended.
     TransmissionTick(NodeState& state, NodePanel& panel, Sender& sender, LogClock& clock,
@@ -32,7 +30,6 @@ private:
     bool obtainRainValue(std::int32_t& value);
     void logIndication(int indication);
     void broadcast(int indication);
-    void trimLog();
 
     NodeState& state_;
     NodePanel& panel_;

@@ -197,6 +197,23 @@ TEST_F(NodeControllerTest, UnopenableFileStopsLikeTheStopButton)
     EXPECT_EQ(sender.sent, 0);
 }
 
+// Every line counts against the log's 15, not only a completed tick's: a
+// start pressed again and again on a missing file would grow it for ever.
+TEST_F(NodeControllerTest, StopLinesAloneNeverGrowTheLogPastFifteen)
+{
+    select(Control::RadioFile);
+    panel.texts[Control::EditFile] = "/nonexistent/rain.txt";
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        node.ButtonStartClick();
+        tick(1);
+        ASSERT_LE(panel.log.size(), 15u) << "after attempt " << attempt;
+    }
+    EXPECT_EQ(panel.log.size(), 15u);
+    // The last five attempts, three lines each.
+    EXPECT_EQ(panel.log.front(), "送信開始");
+    EXPECT_EQ(panel.log.back(), "送信停止");
+}
+
 TEST_F(NodeControllerTest, ChoosingAFileWhilePlayingRestartsFromTheNewFilesFirstLine)
 {
     select(Control::RadioFile);
