@@ -27,6 +27,12 @@ TForm1::FileDialogHook& fileDialogHook()
     return hook;
 }
 
+TForm1::LocalAddressHook& localAddressHook()
+{
+    static TForm1::LocalAddressHook hook;
+    return hook;
+}
+
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -56,7 +62,11 @@ TForm1::TForm1(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
-    controller_ = std::make_unique<node::NodeController>(*this, *sender_, *timerService_, *clock_);
+    controller_ =
+        localAddressHook()
+            ? std::make_unique<node::NodeController>(*this, *sender_, *timerService_, *clock_,
+                                                     localAddressHook())
+            : std::make_unique<node::NodeController>(*this, *sender_, *timerService_, *clock_);
     connectEvents();
 }
 
@@ -70,6 +80,11 @@ void TForm1::FormCreate()
 void TForm1::setFileDialogHook(FileDialogHook hook)
 {
     fileDialogHook() = std::move(hook);
+}
+
+void TForm1::setLocalAddressHook(LocalAddressHook hook)
+{
+    localAddressHook() = std::move(hook);
 }
 
 void TForm1::connectEvents()

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace Ui {
 class TForm1;
@@ -32,6 +33,9 @@ class TForm1 : public QWidget, public node::NodePanel {
 public:
     // Answers the file dialog instead of showing it (tests).
     using FileDialogHook = std::function<std::optional<QString>()>;
+    // Gives the start-up address instead of asking the system's resolver,
+    // which on a machine without a hosts entry asks the network (tests).
+    using LocalAddressHook = std::function<std::string()>;
 
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
@@ -40,6 +44,8 @@ public:
     node::NodeController& controller() { return *controller_; }
 
     static void setFileDialogHook(FileDialogHook hook);
+    // Takes effect for panels built afterwards.
+    static void setLocalAddressHook(LocalAddressHook hook);
 
     // node::NodePanel
     std::int32_t spinValue(node::Control spin) override;

@@ -83,6 +83,7 @@ private slots:
     void initTestCase()
     {
         transport::SocketEntries().sendto.Set(&countingSendto);
+        TForm1::setLocalAddressHook([] { return std::string("10.9.8.7"); });
         TApplication::setErrorBoxHook([this](const QString&, const QString&) { ++errorBoxes; });
         QVERIFY(dir.isValid());
     }
