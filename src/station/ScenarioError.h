@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace station {
+
+// What is wrong with a scenario and where, in the form editors jump to:
+// "FILE:LINE:COLUMN: what".
+class ScenarioError : public std::runtime_error {
+public:
+    ScenarioError(const std::string& file, std::uint32_t line, std::uint32_t column,
+                  const std::string& what)
+        : std::runtime_error(file + ':' + std::to_string(line) + ':' + std::to_string(column) +
+                             ": " + what)
+    {
+    }
+};
+
+} // namespace station

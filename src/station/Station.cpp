@@ -1,0 +1,164 @@
+#include "station/Station.h"
+
+#include "ccm/DataMessage.h"
+#include "runtime/Exception.h"
+#include "station/AddressText.h"
+
+#include <algorithm>
+
+namespace station {
+
+struct Station::Ccm {
+    Ccm(const CcmSpec& spec, std::int32_t sendSecond)
+        : spec(&spec), sendSecond(sendSecond), generator(MakeGenerator(spec.generator, 0))
+    {
+    }
+
+    const CcmSpec* spec;
+    std::int32_t sendSecond;
+    std::unique_ptr<Generator> generator;
+    // Generator time at which the generator started.
+    double startedAt = 0;
+    double current = 0;
+    double jitter = 0;
+    bool sent = false;
+    std::string lastValue;
+};
+
+struct Station::Node {
+    std::string ip;
+    // Its "cnd", with the node's room and region.
+    std::unique_ptr<CcmSpec> condition;
+    std::vector<Ccm> ccms;
+};
+
+Station::Station(Scenario scenario, const std::string& autoAddress, double speed)
+    : scenario_(std::move(scenario)), speed_(speed),
+      random_(scenario_.seed ? node::RandomSequence(*scenario_.seed) : node::RandomSequence())
+{
+    for (const NodeSpec& spec : scenario_.nodes) {
+        const std::string& text = spec.address == "auto" ? autoAddress : spec.address;
+        const std::optional<std::uint32_t> address = ParseIpv4(text);
+        // An address that is no IPv4 text (a host without one) is sent as it
+        // is, by every copy.
+        if (!address) {
+            for (std::int32_t copy = 0; copy < spec.repeat; ++copy)
+                addNode(spec, text, 0);
+            continue;
+        }
+        if (0xFFFFFFFFu - *address < static_cast<std::uint32_t>(spec.repeat - 1))
+            throw runtime::Exception(std::to_string(spec.repeat) + " nodes from " + text +
+                                     " run past 255.255.255.255");
+        for (std::int32_t copy = 0; copy < spec.repeat; ++copy) {
+            const std::uint32_t ip = *address + copy;
+            addNode(spec, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
+        }
+    }
+}
+
+Station::~Station() = default;
+
+void Station::addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t lastOctet)
+{
+    Node& node = nodes_.emplace_back();
+    node.ip = ip;
+    if (spec.condition) {
+        node.condition = std::make_unique<CcmSpec>();
+        node.condition->type = "cnd";
+        node.condition->room = spec.room;
+        node.condition->region = spec.region;
+        node.ccms.emplace_back(*node.condition, 0);
+    }
+    for (std::size_t index = 0; index < spec.ccms.size(); ++index) {
+        const CcmSpec& ccm = spec.ccms[index];
+        const std::int32_t second =
+            SendSecond(ccm.level, lastOctet, static_cast<std::int32_t>(index));
+        node.ccms.emplace_back(ccm, second);
+    }
+}
+
+std::size_t Station::ccmCount() const
+{
+    std::size_t count = 0;
+    for (const Node& node : nodes_)
+        count += node.ccms.size();
+    return count;
+}
+
+void Station::tick(std::int64_t tick, const SendFunction& send)
+{
+    const double time = static_cast<double>(tick) * speed_;
+    applyEvents(time);
+    for (Node& node : nodes_) {
+        for (Ccm& ccm : node.ccms)
+            runCcm(node, ccm, tick, time, send);
+    }
+}
+
+void Station::applyEvents(double time)
+{
+    const std::vector<EventSpec>& events = scenario_.events;
+    for (; nextEvent_ < events.size() && events[nextEvent_].at <= time; ++nextEvent_) {
+        const EventSpec& event = events[nextEvent_];
+        for (Node& node : nodes_) {
+            for (Ccm& ccm : node.ccms) {
+                if (!EventMatches(event, *ccm.spec))
+                    continue;
+                if (event.generator) {
+                    ccm.generator = MakeGenerator(*event.generator, ccm.current);
+                } else {
+                    GeneratorSpec constant;
+                    constant.value = *event.value;
+                    ccm.generator = MakeGenerator(constant, 0);
+                }
+                ccm.startedAt = time;
+            }
+        }
+    }
+}
+
+void Station::runCcm(const Node& node, Ccm& ccm, std::int64_t tick, double time,
+                     const SendFunction& send)
+{
+    const CcmSpec& spec = *ccm.spec;
+    const bool periodic = SendsAt(spec.level, ccm.sendSecond, tick);
+    // An A level watches for changes only once it has sent; until then, and
+    // between its sends when it does not watch, nothing needs its value.
+    const bool watching = spec.level.onChange && (spec.level.interval == 0 || ccm.sent);
+    if (!periodic && !watching)
+        return;
+    const bool step = periodic || spec.level.interval == 0;
+    double value = ccm.generator->value(time - ccm.startedAt, step, random_);
+    if (step && spec.noise > 0)
+        ccm.jitter = spec.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
+    ccm.current = value;
+    value += ccm.jitter;
+    if (spec.clampMin)
+        value = std::max(value, *spec.clampMin);
+    if (spec.clampMax)
+        value = std::min(value, *spec.clampMax);
+    ccm::FormatValue(value, spec.cast, value_);
+    if (!periodic && ccm.sent && value_ == ccm.lastValue)
+        return;
+    ccm.sent = true;
+    ccm.lastValue = value_;
+    ccm::DataFields fields;
+    fields.type = spec.type;
+    fields.room = spec.room;
+    fields.region = spec.region;
+    fields.order = spec.order;
+    fields.priority = spec.priority;
+    fields.value = value_;
+    fields.ip = node.ip;
+    ccm::FormatDataMessage(fields, message_);
+    send(Outgoing{node.ip, spec, value_, message_});
+}
+
+bool EventMatches(const EventSpec& event, const CcmSpec& ccm)
+{
+    return event.type == ccm.type && (!event.room || *event.room == ccm.room) &&
+           (!event.region || *event.region == ccm.region) &&
+           (!event.order || *event.order == ccm.order);
+}
+
+} // namespace station

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "node/RandomSequence.h"
+#include "station/Generator.h"
+#include "station/Scenario.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace station {
+
+// One datagram's worth, valid during the call that hands it out.
+struct Outgoing {
+    const std::string& ip;
+    const CcmSpec& ccm;
+    // The value as sent, with exactly the CCM's decimals.
+    const std::string& value;
+    // The message text (UTF-8).
+    const std::string& message;
+};
+
+// The scenario's nodes at run time: every CCM's generator, its place in the
+// send schedule and what it last sent. It runs one second of the schedule at
+// a time and knows no clock; generator time is `speed` times the seconds run.
+class Station {
+public:
+    using SendFunction = std::function<void(const Outgoing&)>;
+
+    // `autoAddress` is the text of "auto" addresses. Throws
+    // runtime::Exception when repeated copies of a node would run past
+    // 255.255.255.255.
+    Station(Scenario scenario, const std::string& autoAddress, double speed);
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+    ~Station();
+
+    // Second `tick` of the run (0, 1, 2, ... in order): the events that are
+    // due, then every CCM whose send falls on it or whose value changed.
+    void tick(std::int64_t tick, const SendFunction& send);
+
+    // The number of CCMs, "cnd" included.
+    std::size_t ccmCount() const;
+
+private:
+    struct Ccm;
+    struct Node;
+
+    void addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t lastOctet);
+    void applyEvents(double time);
+    void runCcm(const Node& node, Ccm& ccm, std::int64_t tick, double time,
+                const SendFunction& send);
+
+    Scenario scenario_;
+    double speed_;
+    node::RandomSequence random_;
+    std::vector<Node> nodes_;
+    std::size_t nextEvent_ = 0;
+    std::string value_;
+    std::string message_;
+};
+
+} // namespace station
