@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace ccm {
 
@@ -53,10 +54,16 @@ void FormatDataMessage(const DataFields& fields, std::string& out)
 
 void FormatValue(double value, int cast, std::string& out)
 {
+    cast = std::clamp(cast, 0, kMaxCast);
+    // Halves away from zero, as people and sensors round ("64.5" is "65"
+    // with no decimals); the text then rounds what is left of the binary
+    // error of the division.
+    const double scale = std::pow(10.0, cast);
+    const double rounded = std::round(value * scale) / scale;
     // Wide enough for any double in fixed form with kMaxCast decimals.
     char digits[320];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value,
-                                      std::chars_format::fixed, std::clamp(cast, 0, kMaxCast));
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, rounded, std::chars_format::fixed, cast);
     std::string_view text(digits, result.ptr - digits);
     // A negative value that rounds to zero is zero to a receiver.
     if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string_view::npos)

@@ -29,7 +29,7 @@ struct DataFields {
 void FormatDataMessage(const DataFields& fields, std::string& out);
 
 // Writes `value` with exactly `cast` decimals (0..kMaxCast), rounded to the
-// nearest from the double's exact value ("23.5", "0.62", "1"). A value that
+// nearest, halves away from zero ("23.5", "0.62", "1"). A value that
 // rounds to zero is written without a sign ("0.0", never "-0.0"). `value`
 // must be finite.
 void FormatValue(double value, int cast, std::string& out);

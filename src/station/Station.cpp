@@ -19,7 +19,9 @@ struct Station::Ccm {
     std::unique_ptr<Generator> generator;
     // Generator time at which the generator started.
     double startedAt = 0;
+    // The generator's last value; valid once it has been asked.
     double current = 0;
+    bool evaluated = false;
     double jitter = 0;
     bool sent = false;
     std::string lastValue;
@@ -104,6 +106,10 @@ void Station::applyEvents(double time)
             for (Ccm& ccm : node.ccms) {
                 if (!EventMatches(event, *ccm.spec))
                     continue;
+                // A ramp without `from` starts where the value is now, also
+                // for a CCM that has not been sent yet.
+                if (!ccm.evaluated)
+                    ccm.current = ccm.generator->value(time - ccm.startedAt, true, random_);
                 if (event.generator) {
                     ccm.generator = MakeGenerator(*event.generator, ccm.current);
                 } else {
@@ -132,6 +138,7 @@ void Station::runCcm(const Node& node, Ccm& ccm, std::int64_t tick, double time,
     if (step && spec.noise > 0)
         ccm.jitter = spec.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
     ccm.current = value;
+    ccm.evaluated = true;
     value += ccm.jitter;
     if (spec.clampMin)
         value = std::max(value, *spec.clampMin);

@@ -26,6 +26,15 @@ TEST(DataValue, WrittenWithExactlyItsDecimals)
     EXPECT_EQ(Value(1e9, 0), "1000000000");
 }
 
+TEST(DataValue, HalvesRoundAwayFromZero)
+{
+    EXPECT_EQ(Value(64.5, 0), "65");
+    EXPECT_EQ(Value(-2.5, 0), "-3");
+    EXPECT_EQ(Value(0.125, 2), "0.13");
+    EXPECT_EQ(Value(21.45, 1), "21.5");
+    EXPECT_EQ(Value(21.449, 1), "21.4");
+}
+
 TEST(DataValue, NegativeValuesThatRoundToZeroHaveNoSign)
 {
     EXPECT_EQ(Value(-0.04, 1), "0.0");

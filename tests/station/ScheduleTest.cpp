@@ -175,6 +175,23 @@ TEST(Schedule, EventsRunOnGeneratorTimeAndARampStartsFromTheValueThen)
     EXPECT_EQ(sent[99].value, "12.0");
 }
 
+TEST(Schedule, ARampFromNowStartsAtTheValueOfACcmNotSentYet)
+{
+    station::Scenario scenario;
+    station::CcmSpec humid = Ccm("H", "A-10S-0", 62);
+    humid.cast = 2;
+    scenario.nodes.push_back(Node("10.0.0.5", {humid}));
+    station::GeneratorSpec ramp;
+    ramp.kind = Kind::Ramp;
+    ramp.to = 95;
+    ramp.duration = 100;
+    scenario.events.push_back(Event(2, "H"));
+    scenario.events.back().generator = ramp;
+    const std::vector<Sent> sent = Sends(scenario, 6);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Sent{5, "10.0.0.5", "H", "62.99"}));
+}
+
 TEST(Schedule, RepeatedNodesTakeConsecutiveAddresses)
 {
     station::Scenario scenario;
