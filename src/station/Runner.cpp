@@ -1,5 +1,6 @@
 #include "station/Runner.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace station {
@@ -22,15 +23,37 @@ void Runner::stop()
     timers_.disarm();
 }
 
+Runner::Clock::time_point Runner::deadline() const
+{
+    const std::size_t count = std::max<std::size_t>(station_.nodeCount(), 1);
+    const auto share = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) *
+                       static_cast<std::int64_t>(node_) / static_cast<std::int64_t>(count);
+    return start_ + std::chrono::seconds(tick_) + share;
+}
+
+bool Runner::advance()
+{
+    if (++node_ < station_.nodeCount())
+        return true;
+    node_ = 0;
+    ++tick_;
+    return seconds_ == 0 || tick_ < seconds_;
+}
+
 void Runner::fire()
 {
-    station_.tick(tick_, send_);
-    ++tick_;
-    if (seconds_ > 0 && tick_ >= seconds_) {
-        finished_(true);
-        return;
-    }
-    if (!timers_.arm(start_ + std::chrono::seconds(tick_), [this] { fire(); }))
+    const Clock::time_point now = timers_.now();
+    do {
+        if (node_ == 0)
+            station_.beginSecond(tick_);
+        if (node_ < station_.nodeCount())
+            station_.runNode(node_, send_);
+        if (!advance()) {
+            finished_(true);
+            return;
+        }
+    } while (deadline() <= now);
+    if (!timers_.arm(deadline(), [this] { fire(); }))
         finished_(false);
 }
 

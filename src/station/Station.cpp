@@ -79,22 +79,30 @@ void Station::addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t 
     }
 }
 
-std::size_t Station::ccmCount() const
-{
-    std::size_t count = 0;
-    for (const Node& node : nodes_)
-        count += node.ccms.size();
-    return count;
-}
-
 void Station::tick(std::int64_t tick, const SendFunction& send)
 {
-    const double time = static_cast<double>(tick) * speed_;
-    applyEvents(time);
-    for (Node& node : nodes_) {
-        for (Ccm& ccm : node.ccms)
-            runCcm(node, ccm, tick, time, send);
-    }
+    beginSecond(tick);
+    for (std::size_t index = 0; index < nodes_.size(); ++index)
+        runNode(index, send);
+}
+
+std::size_t Station::nodeCount() const
+{
+    return nodes_.size();
+}
+
+void Station::beginSecond(std::int64_t tick)
+{
+    tick_ = tick;
+    time_ = static_cast<double>(tick) * speed_;
+    applyEvents(time_);
+}
+
+void Station::runNode(std::size_t index, const SendFunction& send)
+{
+    Node& node = nodes_[index];
+    for (Ccm& ccm : node.ccms)
+        runCcm(node, ccm, send);
 }
 
 void Station::applyEvents(double time)
@@ -123,18 +131,17 @@ void Station::applyEvents(double time)
     }
 }
 
-void Station::runCcm(const Node& node, Ccm& ccm, std::int64_t tick, double time,
-                     const SendFunction& send)
+void Station::runCcm(const Node& node, Ccm& ccm, const SendFunction& send)
 {
     const CcmSpec& spec = *ccm.spec;
-    const bool periodic = SendsAt(spec.level, ccm.sendSecond, tick);
+    const bool periodic = SendsAt(spec.level, ccm.sendSecond, tick_);
     // An A level watches for changes only once it has sent; until then, and
     // between its sends when it does not watch, nothing needs its value.
     const bool watching = spec.level.onChange && (spec.level.interval == 0 || ccm.sent);
     if (!periodic && !watching)
         return;
     const bool step = periodic || spec.level.interval == 0;
-    double value = ccm.generator->value(time - ccm.startedAt, step, random_);
+    double value = ccm.generator->value(time_ - ccm.startedAt, step, random_);
     if (step && spec.noise > 0)
         ccm.jitter = spec.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
     ccm.current = value;

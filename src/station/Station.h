@@ -41,8 +41,11 @@ public:
     // due, then every CCM whose send falls on it or whose value changed.
     void tick(std::int64_t tick, const SendFunction& send);
 
-    // The number of CCMs, "cnd" included.
-    std::size_t ccmCount() const;
+    // The same in parts, so that the nodes' sends can be spread over the
+    // second: beginSecond runs the events, runNode one node's CCMs.
+    void beginSecond(std::int64_t tick);
+    void runNode(std::size_t index, const SendFunction& send);
+    std::size_t nodeCount() const;
 
 private:
     struct Ccm;
@@ -50,14 +53,16 @@ private:
 
     void addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t lastOctet);
     void applyEvents(double time);
-    void runCcm(const Node& node, Ccm& ccm, std::int64_t tick, double time,
-                const SendFunction& send);
+    void runCcm(const Node& node, Ccm& ccm, const SendFunction& send);
 
     Scenario scenario_;
     double speed_;
     node::RandomSequence random_;
     std::vector<Node> nodes_;
     std::size_t nextEvent_ = 0;
+    // The second being run, and its generator time.
+    std::int64_t tick_ = 0;
+    double time_ = 0;
     std::string value_;
     std::string message_;
 };

@@ -260,6 +260,52 @@ TEST(Runner, DeadlinesAreStartPlusWholeSecondsHoweverLateTheWakeUps)
     EXPECT_FALSE(timers.deadline);
 }
 
+TEST(Runner, NodesTakeEvenSharesOfEachSecond)
+{
+    station::Scenario scenario;
+    for (const char* address : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"})
+        scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    const auto start = timers.current;
+    std::vector<std::string> sends;
+    std::optional<station::Runner> runner;
+    runner.emplace(
+        station, timers,
+        [&](const station::Outgoing& out) {
+            const auto at =
+                std::chrono::duration_cast<std::chrono::milliseconds>(timers.current - start);
+            EXPECT_EQ(runner->deadline(), timers.current);
+            sends.push_back(std::to_string(at.count()) + " " + out.ip);
+        },
+        2, [](bool) {});
+    runner->start();
+    timers.advance(std::chrono::seconds(3));
+    EXPECT_EQ(sends, (std::vector<std::string>{"0 10.0.0.1", "250 10.0.0.2", "500 10.0.0.3",
+                                               "750 10.0.0.4", "1000 10.0.0.1", "1250 10.0.0.2",
+                                               "1500 10.0.0.3", "1750 10.0.0.4"}));
+}
+
+TEST(Runner, WhatFellDueMeanwhileRunsAtOnce)
+{
+    station::Scenario scenario;
+    for (const char* address : {"10.0.0.1", "10.0.0.2"})
+        scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    timers.lateness = std::chrono::milliseconds(1600);
+    int sent = 0;
+    station::Runner runner(
+        station, timers, [&](const station::Outgoing&) { ++sent; }, 0, [](bool) {});
+    runner.start();
+    EXPECT_EQ(sent, 1);
+    // The wake-up for 0.5 s comes at 2.1 s: 0.5, 1.0, 1.5 and 2.0 run then.
+    timers.advance(std::chrono::milliseconds(2100));
+    EXPECT_EQ(sent, 5);
+    EXPECT_EQ(*timers.deadline,
+              timers.current - std::chrono::milliseconds(2100) + std::chrono::milliseconds(2500));
+}
+
 TEST(Runner, ASystemWithoutTimersEndsTheRun)
 {
     station::Scenario scenario;
