@@ -10,11 +10,10 @@
 namespace station {
 
 // Runs a station second by second on a timer service. The nodes of a station
-// take turns spread evenly over each second, as separate devices would, so
-// thousands of nodes do not send in one burst. Every deadline is the start
-// plus whole seconds plus the node's share, never the last wake-up plus an
-// interval, so late wake-ups do not add up to drift; whatever fell due
-// meanwhile (a stopped process) runs at once.
+// take turns spread evenly over each second (to the millisecond), as
+// separate devices would, so thousands of nodes do not send in one burst. Every deadline is the
+// start plus whole seconds plus the node's share, never the last wake-up plus an interval, so late
+// wake-ups do not add up to drift; whatever fell due meanwhile (a stopped process) runs at once.
 class Runner {
 public:
     using Clock = std::chrono::steady_clock;
