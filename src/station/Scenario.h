@@ -92,6 +92,10 @@ struct Scenario {
     std::vector<EventSpec> events;
 };
 
+// The node's condition CCM, "cnd": 0 (normal) every second, in the node's
+// room and region.
+CcmSpec ConditionCcm(const NodeSpec& node);
+
 // Whether the event names this CCM.
 bool EventMatches(const EventSpec& event, const CcmSpec& ccm);
 

@@ -117,7 +117,7 @@ EventSpec ReadEvent(const toml::table& table, const Scenario& scenario, const Co
     const bool exists =
         std::any_of(scenario.nodes.begin(), scenario.nodes.end(), [&](const NodeSpec& node) {
             return std::any_of(node.ccms.begin(), node.ccms.end(), matches) ||
-                   (node.condition && event.type == "cnd");
+                   (node.condition && matches(ConditionCcm(node)));
         });
     if (!exists)
         fields.fail(*fields.node("ccm"),

@@ -65,10 +65,7 @@ void Station::addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t 
     Node& node = nodes_.emplace_back();
     node.ip = ip;
     if (spec.condition) {
-        node.condition = std::make_unique<CcmSpec>();
-        node.condition->type = "cnd";
-        node.condition->room = spec.room;
-        node.condition->region = spec.region;
+        node.condition = std::make_unique<CcmSpec>(ConditionCcm(spec));
         node.ccms.emplace_back(*node.condition, 0);
     }
     for (std::size_t index = 0; index < spec.ccms.size(); ++index) {
@@ -166,13 +163,6 @@ void Station::runCcm(const Node& node, Ccm& ccm, const SendFunction& send)
     fields.ip = node.ip;
     ccm::FormatDataMessage(fields, message_);
     send(Outgoing{node.ip, spec, value_, message_});
-}
-
-bool EventMatches(const EventSpec& event, const CcmSpec& ccm)
-{
-    return event.type == ccm.type && (!event.room || *event.room == ccm.room) &&
-           (!event.region || *event.region == ccm.region) &&
-           (!event.order || *event.order == ccm.order);
 }
 
 } // namespace station

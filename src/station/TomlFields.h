@@ -41,7 +41,6 @@ public:
     void finish() const;
     [[noreturn]] void fail(const toml::node& at, const std::string& what) const;
     [[noreturn]] void fail(const toml::source_region& at, const std::string& what) const;
-    const std::string& file() const { return file_; }
 
 private:
     const toml::node* find(std::string_view key);

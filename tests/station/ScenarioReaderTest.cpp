@@ -96,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                 std::string(kGoodNode) +
                     "[[event]]\nat = 600\nccm = \"WRainfall\"\nroom = 2\nvalue = 1\n",
                 "7:7: no CCM 'WRainfall' with that room, region and order"},
+        BadCase{"EventForTheConditionOfAnotherRoom",
+                std::string(kGoodNode) + "[[event]]\nat = 1\nccm = \"cnd\"\nroom = 3\nvalue = 1\n",
+                "7:7: no CCM 'cnd' with that room, region and order"},
         BadCase{"EventValueAndGenerator",
                 std::string(kGoodNode) + "[[event]]\nat = 1\nccm = \"WRainfall\"\nvalue = 1\n"
                                          "generator = { kind = \"constant\", value = 2 }\n",
