@@ -2,7 +2,7 @@
 // same schedule, message, encoder and UDP client), and reports how late each
 // send was against its deadline and the CPU time per datagram; then sends as
 // many prebuilt datagrams of the same size in a bare sendto loop and reports
-// its CPU time per datagram. Run inside a network namespace: see
+// its CPU time per datagram, unpaced and paced as the station. Run inside a network namespace: see
 // measure_station.sh.
 //   bench_station ADDRESS PORT SECONDS NODES CCMS_PER_NODE
 
@@ -19,6 +19,7 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,8 +67,12 @@ double Percentile(std::vector<float>& values, double fraction)
     return *at;
 }
 
-// The bare loop: one prebuilt datagram, sendto as fast as it goes.
-double BareCpuPerDatagram(const std::string& address, int port, std::size_t bytes, long count)
+// The bare loop: one prebuilt datagram, sendto as fast as it goes, or paced
+// as the station paces its sends (`perMs` datagrams each millisecond, from
+// absolute deadlines), to tell what sending at a pace costs from what the
+// station adds.
+double BareCpuPerDatagram(const std::string& address, int port, std::size_t bytes, long count,
+                          long perMs)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in to{};
@@ -75,9 +80,20 @@ double BareCpuPerDatagram(const std::string& address, int port, std::size_t byte
     to.sin_port = htons(static_cast<std::uint16_t>(port));
     inet_pton(AF_INET, address.c_str(), &to.sin_addr);
     const std::string payload(bytes, 'x');
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
     const double cpu0 = CpuSeconds();
-    for (long i = 0; i < count; ++i)
+    for (long i = 0; i < count; ++i) {
+        if (perMs > 0 && i % perMs == 0) {
+            next.tv_nsec += 1000000;
+            if (next.tv_nsec >= 1000000000) {
+                next.tv_nsec -= 1000000000;
+                ++next.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        }
         sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
     const double cpu = CpuSeconds() - cpu0;
     close(fd);
     return cpu / static_cast<double>(count);
@@ -135,13 +151,17 @@ int main(int argc, char** argv)
     const double p99 = Percentile(lateMs, 0.99);
     const double worst = *std::max_element(lateMs.begin(), lateMs.end());
     // To the same receiver: waking it is part of the cost of a send.
-    const double barePer = BareCpuPerDatagram(address, port, bytes, sent);
+    const double barePer = BareCpuPerDatagram(address, port, bytes, sent, 0);
+    const long perMs = std::max<long>(sent / seconds / 1000, 1);
+    const double pacedPer = BareCpuPerDatagram(address, port, bytes, sent, perMs);
     std::printf("station: %ld datagrams in %d s (%.0f/s), %ld failed\n", sent, seconds,
                 static_cast<double>(sent) / seconds, failed);
     std::printf("lateness: median %.3f ms, 99th percentile %.3f ms, largest %.3f ms\n", median, p99,
                 worst);
-    std::printf("bare: %ld datagrams\n", sent);
+    std::printf("bare: %ld datagrams, twice\n", sent);
     std::printf("CPU per datagram: station %.2f us, bare sendto %.2f us, ratio %.2f\n",
                 stationPer * 1e6, barePer * 1e6, stationPer / barePer);
+    std::printf("CPU per datagram: bare sendto paced %ld a millisecond %.2f us, ratio %.2f\n",
+                perMs, pacedPer * 1e6, stationPer / pacedPer);
     return 0;
 }

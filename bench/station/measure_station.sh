@@ -25,7 +25,7 @@ ip netns exec "$tx" "$build/bench/station/bench_station" "$rx_ip" 17000 "$second
 wait "${session_pids[0]}"
 sent=$(awk '/^station:/ { print $2 }' "$session_work/bench")
 read -r received bare_received < <(tail -n1 "$session_work/count")
-echo "receiver: $received of $sent station datagrams, $((sent - received)) lost ($bare_received of the bare loop's)"
+echo "receiver: $received of $sent station datagrams, $((sent - received)) lost ($bare_received of the bare loops')"
 
 # Nanoseconds the process has run on a CPU, all its threads together.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
