@@ -131,9 +131,10 @@ int StationCommand::run()
             }
         }
     }
+    const std::string address = autoAddress();
     std::optional<station::Station> station;
     try {
-        station.emplace(std::move(*scenario_), autoAddress(), speed_);
+        station.emplace(std::move(*scenario_), address, speed_);
     } catch (const runtime::Exception& e) {
         std::fprintf(stderr, "setarome-cli: station: %s: %s\n", file_.c_str(), e.what());
         return 2;

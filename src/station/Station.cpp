@@ -76,13 +76,6 @@ void Station::addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t 
     }
 }
 
-void Station::tick(std::int64_t tick, const SendFunction& send)
-{
-    beginSecond(tick);
-    for (std::size_t index = 0; index < nodes_.size(); ++index)
-        runNode(index, send);
-}
-
 std::size_t Station::nodeCount() const
 {
     return nodes_.size();

@@ -37,12 +37,10 @@ public:
     Station& operator=(const Station&) = delete;
     ~Station();
 
-    // Second `tick` of the run (0, 1, 2, ... in order): the events that are
-    // due, then every CCM whose send falls on it or whose value changed.
-    void tick(std::int64_t tick, const SendFunction& send);
-
-    // The same in parts, so that the nodes' sends can be spread over the
-    // second: beginSecond runs the events, runNode one node's CCMs.
+    // Second `tick` of the run (0, 1, 2, ... in order) in parts, so that the
+    // nodes' sends can be spread over the second: beginSecond runs the
+    // events that are due, then runNode sends each CCM of one node whose
+    // send falls on this second or whose value changed.
     void beginSecond(std::int64_t tick);
     void runNode(std::size_t index, const SendFunction& send);
     std::size_t nodeCount() const;

@@ -48,6 +48,15 @@ station::NodeSpec Node(const std::string& address, std::vector<station::CcmSpec>
     return node;
 }
 
+// One whole second of the station, every node in turn.
+void RunSecond(station::Station& station, std::int64_t tick,
+               const station::Station::SendFunction& send)
+{
+    station.beginSecond(tick);
+    for (std::size_t index = 0; index < station.nodeCount(); ++index)
+        station.runNode(index, send);
+}
+
 station::EventSpec Event(double at, const std::string& type)
 {
     station::EventSpec event;
@@ -61,7 +70,7 @@ std::vector<Sent> Sends(station::Scenario scenario, int seconds, double speed = 
     station::Station station(std::move(scenario), "10.0.0.9", speed);
     std::vector<Sent> sent;
     for (std::int64_t tick = 0; tick < seconds; ++tick) {
-        station.tick(tick, [&](const station::Outgoing& out) {
+        RunSecond(station, tick, [&](const station::Outgoing& out) {
             sent.push_back({tick, out.ip, out.ccm.type, out.value});
         });
     }
@@ -121,7 +130,7 @@ TEST(Schedule, EveryNodeSendsItsConditionEachSecondUnlessTurnedOff)
     const std::vector<Sent> sent = Sends(scenario, 3);
     EXPECT_EQ(TicksOf(sent, "cnd"), (std::vector<std::int64_t>{0, 1, 2}));
     station::Station station(scenario, "", 1);
-    station.tick(0, [](const station::Outgoing& out) {
+    RunSecond(station, 0, [](const station::Outgoing& out) {
         if (out.ccm.type == "cnd") {
             EXPECT_EQ(out.ip, "10.0.0.1");
             EXPECT_EQ(out.message, R"(<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="cnd" )"
