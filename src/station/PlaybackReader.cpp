@@ -2,10 +2,8 @@
 
 #include "station/ScenarioError.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <string_view>
 
@@ -61,9 +59,8 @@ private:
 
 std::vector<PlaybackRow> ReadPlayback(const std::string& path, bool timed)
 {
+    RequireReadableFile(path);
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ScenarioError(path, 1, 1, std::string("cannot be read: ") + std::strerror(errno));
     std::vector<PlaybackRow> rows;
     std::string text;
     for (std::uint32_t number = 1; std::getline(in, text); ++number) {
@@ -90,9 +87,9 @@ std::vector<PlaybackRow> ReadPlayback(const std::string& path, bool timed)
         rows.push_back({at, reader.numberAt(comma + 1, line.size())});
     }
     if (in.bad())
-        throw ScenarioError(path, 1, 1, "cannot be read");
+        throw ScenarioError(path, "cannot be read");
     if (rows.empty())
-        throw ScenarioError(path, 1, 1, "holds no value");
+        throw ScenarioError(path, "holds no value");
     return rows;
 }
 

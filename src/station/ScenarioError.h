@@ -16,6 +16,15 @@ public:
                              ": " + what)
     {
     }
+    // A fault of the file as a whole: "FILE: what".
+    ScenarioError(const std::string& file, const std::string& what)
+        : std::runtime_error(file + ": " + what)
+    {
+    }
 };
+
+// Throws ScenarioError unless `path` names a regular file this process may
+// read: a directory or a device would read as empty, or never end.
+void RequireReadableFile(const std::string& path);
 
 } // namespace station

@@ -129,6 +129,7 @@ EventSpec ReadEvent(const toml::table& table, const Scenario& scenario, const Co
 
 Scenario ReadScenario(const std::string& path)
 {
+    RequireReadableFile(path);
     toml::table root;
     try {
         root = toml::parse_file(path);
@@ -144,7 +145,7 @@ Scenario ReadScenario(const std::string& path)
         scenario.seed = static_cast<std::uint32_t>(*seed);
     const toml::array* nodes = fields.tables("node");
     if (!nodes)
-        throw ScenarioError(path, 1, 1, "no [[node]]");
+        throw ScenarioError(path, "has no [[node]]");
     for (const toml::node& node : *nodes)
         scenario.nodes.push_back(ReadNode(*node.as_table(), context));
     if (const toml::array* events = fields.tables("event")) {

@@ -21,7 +21,8 @@ generator = { kind = "constant", value = 0 }
 struct BadCase {
     const char* name;
     std::string text;
-    // What follows "FILE:" in the error.
+    // The error, after the scratch folder: a played file's errors name it
+    // rather than the scenario.
     std::string error;
 };
 
@@ -36,16 +37,14 @@ TEST_P(RefusedScenario, NamesFileLineColumnAndWhat)
 {
     ScratchDir dir;
     dir.write("rows.txt", "1\n0\nx1\n");
+    std::filesystem::create_directory(dir.path() / "sub");
     dir.write("times.csv", "seconds,value\n0,1\n60,2\n30,3\n");
     const std::string path = dir.write("bad.toml", GetParam().text);
     try {
         station::ReadScenario(path);
         FAIL() << "accepted";
     } catch (const station::ScenarioError& e) {
-        const std::string& expected = GetParam().error;
-        // Errors in a played file name that file rather than the scenario.
-        const bool inPlayed = expected.find_first_of("0123456789") != 0;
-        EXPECT_EQ(e.what(), (inPlayed ? (dir.path() / "").string() : path + ":") + expected);
+        EXPECT_EQ(e.what(), (dir.path() / "").string() + GetParam().error);
     }
 }
 
@@ -53,77 +52,80 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, RefusedScenario,
     testing::Values(
         BadCase{"Syntax", "seed = \n",
-                "1:8: Error while parsing key-value pair: expected value, saw '\\n'"},
-        BadCase{"NoNode", "seed = 1\n", "1:1: no [[node]]"},
+                "bad.toml:1:8: Error while parsing key-value pair: expected value, saw '\\n'"},
+        BadCase{"NoNode", "seed = 1\n", "bad.toml: has no [[node]]"},
         BadCase{"UnknownTopKey", std::string(kGoodNode) + "colour = 1\n",
-                "5:1: unknown key 'colour'"},
-        BadCase{"UnknownCcmKey", std::string(kGoodNode) + "ordr = 2\n", "5:1: unknown key 'ordr'"},
+                "bad.toml:5:1: unknown key 'colour'"},
+        BadCase{"UnknownCcmKey", std::string(kGoodNode) + "ordr = 2\n",
+                "bad.toml:5:1: unknown key 'ordr'"},
         // Scan answers come later: until then their keys are unknown.
-        BadCase{"NodeNameNotYet", "[[node]]\nname = \"bench\"\n", "2:1: unknown key 'name'"},
+        BadCase{"NodeNameNotYet", "[[node]]\nname = \"bench\"\n",
+                "bad.toml:2:1: unknown key 'name'"},
         BadCase{"UnknownGeneratorKey",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"sine\", min = 0, max "
                 "= 1, "
                 "period = 60, amplitude = 3 }\n",
-                "4:61: unknown key 'amplitude'"},
-        BadCase{"RoomOutOfRange", "[[node]]\nroom = 200\n", "2:8: room must be 0..127, got 200"},
+                "bad.toml:4:61: unknown key 'amplitude'"},
+        BadCase{"RoomOutOfRange", "[[node]]\nroom = 200\n",
+                "bad.toml:2:8: room must be 0..127, got 200"},
         BadCase{"PriorityOutOfRange", std::string(kGoodNode) + "priority = 31\n",
-                "5:12: priority must be 0..30, got 31"},
+                "bad.toml:5:12: priority must be 0..30, got 31"},
         BadCase{"WrongKind", std::string(kGoodNode) + "cast = \"1\"\n",
-                "5:8: cast must be a whole number"},
+                "bad.toml:5:8: cast must be a whole number"},
         BadCase{"SeedOutOfRange", "seed = -1\n" + std::string(kGoodNode),
-                "1:8: seed must be 0..4294967295, got -1"},
+                "bad.toml:1:8: seed must be 0..4294967295, got -1"},
         BadCase{"TypeTooLong", "[[node]]\n[[node.ccm]]\ntype = \"InAirTemperature.mIC\"\n",
-                "3:8: type must be at most 19 characters, got 20"},
+                "bad.toml:3:8: type must be at most 19 characters, got 20"},
         BadCase{"TypeBreaksTheMessage", "[[node]]\n[[node.ccm]]\ntype = \"T<\"\n",
-                "3:8: type must not hold control characters or <>&\""},
+                "bad.toml:3:8: type must not hold control characters or <>&\""},
         BadCase{"MissingType", "[[node]]\n[[node.ccm]]\nlevel = \"B-0\"\n",
-                "2:1: missing key 'type'"},
+                "bad.toml:2:1: missing key 'type'"},
         BadCase{"MissingGenerator", "[[node]]\n[[node.ccm]]\ntype = \"T\"\n",
-                "2:1: missing key 'generator'"},
+                "bad.toml:2:1: missing key 'generator'"},
         BadCase{"BadLevel", std::string(kGoodNode) + "level = \"A-5S-0\"\n",
-                "5:9: level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, B-0, B-1, "
+                "bad.toml:5:9: level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, B-0, B-1, "
                 "S-1S-0 or S-1M-0, got 'A-5S-0'"},
         BadCase{"BadAddress", "[[node]]\naddress = \"10.0.0.256\"\n",
-                "2:11: address must be an IPv4 address or \"auto\", got '10.0.0.256'"},
+                "bad.toml:2:11: address must be an IPv4 address or \"auto\", got '10.0.0.256'"},
         BadCase{"RepeatPastTheLastAddress", "[[node]]\naddress = \"255.255.255.250\"\nrepeat = 7\n",
-                "3:10: repeat runs the addresses past 255.255.255.255"},
+                "bad.toml:3:10: repeat runs the addresses past 255.255.255.255"},
         BadCase{"ClampReversed", std::string(kGoodNode) + "clamp = [5, 1]\n",
-                "5:9: clamp's max must not be below its min"},
+                "bad.toml:5:9: clamp's max must not be below its min"},
         BadCase{"EventForNoCcm",
                 std::string(kGoodNode) + "[[event]]\nat = 600\nccm = \"WRain\"\nvalue = 1\n",
-                "7:7: no CCM 'WRain' with that room, region and order"},
+                "bad.toml:7:7: no CCM 'WRain' with that room, region and order"},
         BadCase{"EventForAnotherRoom",
                 std::string(kGoodNode) +
                     "[[event]]\nat = 600\nccm = \"WRainfall\"\nroom = 2\nvalue = 1\n",
-                "7:7: no CCM 'WRainfall' with that room, region and order"},
+                "bad.toml:7:7: no CCM 'WRainfall' with that room, region and order"},
         BadCase{"EventForTheConditionOfAnotherRoom",
                 std::string(kGoodNode) + "[[event]]\nat = 1\nccm = \"cnd\"\nroom = 3\nvalue = 1\n",
-                "7:7: no CCM 'cnd' with that room, region and order"},
+                "bad.toml:7:7: no CCM 'cnd' with that room, region and order"},
         BadCase{"EventValueAndGenerator",
                 std::string(kGoodNode) + "[[event]]\nat = 1\nccm = \"WRainfall\"\nvalue = 1\n"
                                          "generator = { kind = \"constant\", value = 2 }\n",
-                "5:1: an event sets either a value or a generator"},
-        BadCase{
-            "UnknownGeneratorKind",
-            "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"saw\" }\n",
-            "4:22: kind must be constant, square, random, walk, sine, ramp or playback, got 'saw'"},
+                "bad.toml:5:1: an event sets either a value or a generator"},
+        BadCase{"UnknownGeneratorKind",
+                "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"saw\" }\n",
+                "bad.toml:4:22: kind must be constant, square, random, walk, sine, ramp or "
+                "playback, got 'saw'"},
         BadCase{"SineRangeCrossed",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"sine\", min = 5, max "
                 "= 1, "
                 "period = 60 }\n",
-                "4:45: max must not be below min"},
+                "bad.toml:4:45: max must not be below min"},
         BadCase{"RampOfNoDuration",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"ramp\", to = 5, "
                 "duration = 0 }\n",
-                "4:49: duration must be 1..31622400, got 0"},
+                "bad.toml:4:49: duration must be 1..31622400, got 0"},
         BadCase{"RandomNotWhole",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"random\", min = 0.5, "
                 "max = 1 }\n",
-                "4:38: min must be a whole number"},
+                "bad.toml:4:38: min must be a whole number"},
         BadCase{"ValueOutOfRange",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"constant\", value = "
                 "inf }\n",
-                "4:42: value must be -1e+09..1e+09, got inf"},
+                "bad.toml:4:42: value must be -1e+09..1e+09, got inf"},
         BadCase{"PlayedLineNotANumber",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
                 "\"rows.txt\" }\n",
@@ -132,11 +134,32 @@ INSTANTIATE_TEST_SUITE_P(
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
                 "\"times.csv\", format = \"csv\" }\n",
                 "times.csv:4:1: times must start at 0 or later and never go back"},
+        BadCase{"PlayedDirectory",
+                "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
+                "\"sub\" }\n",
+                "sub: is not a regular file"},
         BadCase{"PlayedFileMissing",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
                 "\"none.txt\" }\n",
-                "none.txt:1:1: cannot be read: No such file or directory"}),
+                "none.txt: cannot be read: No such file or directory"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+TEST(RefusedScenarioFile, MissingOrNotARegularFile)
+{
+    ScratchDir dir;
+    const std::string missing = (dir.path() / "none.toml").string();
+    EXPECT_THROW(
+        {
+            try {
+                station::ReadScenario(missing);
+            } catch (const station::ScenarioError& e) {
+                EXPECT_EQ(e.what(), missing + ": cannot be read: No such file or directory");
+                throw;
+            }
+        },
+        station::ScenarioError);
+    EXPECT_THROW(station::ReadScenario(dir.path().string()), station::ScenarioError);
+}
 
 TEST(GoodScenario, GivesEveryFieldWithTheNodesDefaultsAndEventsInTimeOrder)
 {
