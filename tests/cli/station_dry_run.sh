@@ -7,10 +7,13 @@
 # - a rain CCM on the walk and square generators sends what `node` sends with
 #   the random 2 and periodic sources (both runs in parallel, 5 s);
 # - a scenario with an error: its position on standard error, exit status 2,
-#   nothing written.
-#   station_dry_run.sh PROGRAM
+#   nothing written;
+# - systemd is told when the station is ready, then that it stops (a
+#   stand-in for its notify socket).
+#   station_dry_run.sh PROGRAM NOTIFY_RECEIVER
 set -uo pipefail
 program=$1
+notify_receiver=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -55,8 +58,11 @@ level = "A-1S-0"
 generator = { kind = "square", cycle = 5, low = 0, high = 1 }
 TOML
 
-"$program" station "$work/schedule.toml" --dry-run --count 3 --speed 100 \
-  >"$work/text" 2>"$work/text.err" &
+"$notify_receiver" "$work/notify" 2 5000 >"$work/notices" 2>"$work/notify.bound" &
+notify_pid=$!
+for _ in $(seq 100); do [ -s "$work/notify.bound" ] && break; sleep 0.02; done
+NOTIFY_SOCKET="$work/notify" "$program" station "$work/schedule.toml" --dry-run --count 3 \
+  --speed 100 >"$work/text" 2>"$work/text.err" &
 text_pid=$!
 "$program" station "$work/schedule.toml" --dry-run --json --count 1 >"$work/json" 2>"$work/json.err" &
 json_pid=$!
@@ -112,6 +118,10 @@ status=0
 "$program" station "$work/schedule.toml" --dry-run --duration 5x 2>"$work/duration.err" || status=$?
 [ "$status" -eq 2 ] && grep -q "^setarome-cli: station: --duration: 5x" "$work/duration.err" ||
   fail "--duration 5x: exit status $status, $(cat "$work/duration.err")"
+
+wait "$notify_pid"
+[ "$(paste -sd' ' "$work/notices")" = "READY=1 STOPPING=1" ] ||
+  fail "systemd was told '$(paste -sd' ' "$work/notices")'"
 
 for err in "$work/text.err" "$work/json.err"; do
   [ ! -s "$err" ] || fail "wrote to standard error: $(cat "$err")"

@@ -7,7 +7,9 @@
 #   the address of --interface in <IP>;
 # - the shower's intervals and offsets: "cnd" every second, the 10-second
 #   CCMs at (last octet + index) mod 10, the rain's change at once;
-# - SIGTERM ends a run at once with exit status 0.
+# - SIGTERM ends a run at once with exit status 0;
+# - sends that fail (a namespace with no network at all): each on standard
+#   error, and exit status 1 at the end.
 #   station_namespace.sh PROGRAM RECEIVER SCENARIO_DIR
 set -euo pipefail
 program=$1
@@ -48,6 +50,10 @@ station sigterm stormy-afternoon.toml --port 16542; sigterm_pid=$pid
 station shower.expected rain-shower.toml --count 4 --speed 30 --dry-run; shower_dry_pid=$pid
 station full.expected weather-station.toml --count 3 --speed 60 --dry-run; full_dry_pid=$pid
 
+unshare -n "$program" station "$scenarios/rain-shower.toml" --count 2 --to 192.0.2.1 \
+  >"$session_work/unreachable.out" 2>"$session_work/unreachable.err" &
+unreachable_pid=$!
+
 for _ in $(seq 40); do
   [ -s "$session_work/sigterm.received" ] && break
   sleep 0.05
@@ -64,6 +70,13 @@ for name in shower full shower_dry full_dry; do
   status=0; wait "${!pid_var}" || status=$?
   [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$session_work/$name.out")"
 done
+status=0; wait "$unreachable_pid" || status=$?
+[ "$status" -eq 1 ] || fail "unreachable: exit status $status, expected 1"
+# One line per datagram: "cnd" twice, and any CCM due in those seconds.
+unreachable_line='^setarome-cli: station: [0-9.]+ [A-Za-z]+: Socket Error # 10051: Network is unreachable\.$'
+[ "$(grep -cE "$unreachable_line" "$session_work/unreachable.err")" -eq "$(wc -l <"$session_work/unreachable.err")" ] &&
+  [ "$(grep -c ' cnd: ' "$session_work/unreachable.err")" -eq 2 ] ||
+  fail "unreachable: $(cat "$session_work/unreachable.err")"
 for name in shower full; do
   [ ! -s "$session_work/$name.out" ] || fail "$name: wrote $(cat "$session_work/$name.out")"
 done
