@@ -66,15 +66,32 @@ StationCommand::StationCommand(CLI::App& program)
 {
     command_->add_option("FILE", file_, "The scenario (TOML)")->required()->type_name("FILE");
     AddCommonOptions(*command_, common_);
+    // The common options, as they apply to a station.
     command_->get_option("--count")->description("Stop after N seconds of sends");
+    command_->get_option("--interface")
+        ->description("Send out of this interface only and take its IPv4 address for "
+                      "address = \"auto\". Binding to a device needs CAP_NET_RAW on Linux "
+                      "before 5.7");
+    command_->get_option("--json")->description(
+        "One JSON object per datagram (time, ip, type, value, unit, message, sent or error)");
     command_->add_option("--duration", duration_, "Stop after this long: 90, 90s, 15m or 2h")
         ->type_name("TIME");
     command_
         ->add_option("--speed", speed_,
-                     "Run generator time K times faster than the clock; sends keep their "
-                     "levels' intervals")
-        ->check(CLI::Range(0.001, 100000.0))
-        ->type_name("K")
+                     "Run generator time this many times faster than the clock; sends keep "
+                     "their levels' intervals")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                double speed = 0;
+                const auto end = text.data() + text.size();
+                const auto result = std::from_chars(text.data(), end, speed);
+                if (result.ec != std::errc() || result.ptr != end || !(speed >= 0.001) ||
+                    speed > 100000)
+                    return text + " is out of range 0.001..100000";
+                return std::string();
+            },
+            ""))
+        ->type_name("0.001..100000")
         ->capture_default_str();
     command_->footer(
         "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "

@@ -122,6 +122,10 @@ status=0
 wait "$notify_pid"
 [ "$(paste -sd' ' "$work/notices")" = "READY=1 STOPPING=1" ] ||
   fail "systemd was told '$(paste -sd' ' "$work/notices")'"
+status=0
+"$program" station "$work/schedule.toml" --dry-run --speed 0 2>"$work/speed.err" || status=$?
+[ "$status" -eq 2 ] && [ "$(cat "$work/speed.err")" = "setarome-cli: station: --speed: 0 is out of range 0.001..100000" ] ||
+  fail "--speed 0: exit status $status, $(cat "$work/speed.err")"
 
 for err in "$work/text.err" "$work/json.err"; do
   [ ! -s "$err" ] || fail "wrote to standard error: $(cat "$err")"
