@@ -40,16 +40,16 @@ double CpuSeconds()
 
 station::Scenario LoadScenario(int nodes, int ccms)
 {
-    station::NodeSpec node;
+    station::NodeSettings node;
     node.address = "10.100.0.1";
     node.repeat = nodes;
     for (int index = 0; index < ccms; ++index) {
-        station::CcmSpec ccm;
+        station::CcmSettings ccm;
         ccm.type = "InAirTemp" + std::to_string(index);
         ccm.level = *station::ParseLevel("A-1S-0");
         ccm.cast = 1;
         ccm.noise = 0.5;
-        ccm.generator.kind = station::GeneratorSpec::Kind::Sine;
+        ccm.generator.kind = station::GeneratorSettings::Kind::Sine;
         ccm.generator.min = 12;
         ccm.generator.max = 28;
         node.ccms.push_back(ccm);

@@ -56,7 +56,7 @@ std::optional<std::int64_t> ParseDuration(const std::string& text)
 bool UsesAutoAddress(const station::Scenario& scenario)
 {
     return std::any_of(scenario.nodes.begin(), scenario.nodes.end(),
-                       [](const station::NodeSpec& node) { return node.address == "auto"; });
+                       [](const station::NodeSettings& node) { return node.address == "auto"; });
 }
 
 } // namespace

@@ -22,25 +22,25 @@ private:
 // the cycle is high.
 class Square : public Generator {
 public:
-    explicit Square(const GeneratorSpec& spec) : spec_(spec) {}
+    explicit Square(const GeneratorSettings& settings) : settings_(settings) {}
     double value(double, bool step, node::RandomSequence&) override
     {
         if (step)
-            counter_ = (counter_ + 1) % spec_.cycle;
-        return spec_.cycle / 2 > counter_ ? spec_.high : spec_.low;
+            counter_ = (counter_ + 1) % settings_.cycle;
+        return settings_.cycle / 2 > counter_ ? settings_.high : settings_.low;
     }
 
 private:
-    const GeneratorSpec& spec_;
+    const GeneratorSettings& settings_;
     std::int32_t counter_ = 0;
 };
 
 // The rain node's "乱数": a whole number from min to max.
 class Random : public Generator {
 public:
-    explicit Random(const GeneratorSpec& spec)
-        : lower_(static_cast<std::int64_t>(spec.min)),
-          span_(static_cast<std::int64_t>(spec.max) - lower_ + 1)
+    explicit Random(const GeneratorSettings& settings)
+        : lower_(static_cast<std::int64_t>(settings.min)),
+          span_(static_cast<std::int64_t>(settings.max) - lower_ + 1)
     {
     }
     double value(double, bool step, node::RandomSequence& random) override
@@ -63,7 +63,7 @@ private:
 // since the last switch. It starts high, as the window's walk starts raining.
 class Walk : public Generator {
 public:
-    explicit Walk(const GeneratorSpec& spec) : spec_(spec) {}
+    explicit Walk(const GeneratorSettings& settings) : settings_(settings) {}
     double value(double, bool step, node::RandomSequence& random) override
     {
         if (step || !drawn_) {
@@ -75,12 +75,12 @@ public:
                 ++sinceSwitch_;
             }
         }
-        return high_ ? spec_.high : spec_.low;
+        return high_ ? settings_.high : settings_.low;
     }
 
 private:
     static constexpr std::int32_t kSwitchScale = 3000;
-    const GeneratorSpec& spec_;
+    const GeneratorSettings& settings_;
     bool high_ = true;
     bool drawn_ = false;
     std::int32_t sinceSwitch_ = 0;
@@ -88,32 +88,32 @@ private:
 
 class Sine : public Generator {
 public:
-    explicit Sine(const GeneratorSpec& spec) : spec_(spec) {}
+    explicit Sine(const GeneratorSettings& settings) : settings_(settings) {}
     double value(double t, bool, node::RandomSequence&) override
     {
-        const double angle = 2 * std::numbers::pi * (t + spec_.phase) / spec_.period;
-        return spec_.min + (spec_.max - spec_.min) * (1 + std::sin(angle)) / 2;
+        const double angle = 2 * std::numbers::pi * (t + settings_.phase) / settings_.period;
+        return settings_.min + (settings_.max - settings_.min) * (1 + std::sin(angle)) / 2;
     }
 
 private:
-    const GeneratorSpec& spec_;
+    const GeneratorSettings& settings_;
 };
 
 class Ramp : public Generator {
 public:
-    Ramp(const GeneratorSpec& spec, double current)
-        : spec_(spec), from_(spec.from.value_or(current))
+    Ramp(const GeneratorSettings& settings, double current)
+        : settings_(settings), from_(settings.from.value_or(current))
     {
     }
     double value(double t, bool, node::RandomSequence&) override
     {
         const double into =
-            spec_.repeat ? std::fmod(t, spec_.duration) : std::min(t, spec_.duration);
-        return from_ + (spec_.to - from_) * into / spec_.duration;
+            settings_.repeat ? std::fmod(t, settings_.duration) : std::min(t, settings_.duration);
+        return from_ + (settings_.to - from_) * into / settings_.duration;
     }
 
 private:
-    const GeneratorSpec& spec_;
+    const GeneratorSettings& settings_;
     double from_;
 };
 
@@ -121,17 +121,17 @@ private:
 // over; a timed file holds each row from its time on.
 class Playback : public Generator {
 public:
-    explicit Playback(const GeneratorSpec& spec) : spec_(spec) {}
+    explicit Playback(const GeneratorSettings& settings) : settings_(settings) {}
     double value(double t, bool step, node::RandomSequence&) override
     {
-        const auto& rows = spec_.rows;
-        if (spec_.timed) {
+        const auto& rows = settings_.rows;
+        if (settings_.timed) {
             while (next_ < rows.size() && rows[next_].at <= t)
                 ++next_;
             return rows[next_ == 0 ? 0 : next_ - 1].value;
         }
         if (step || next_ == 0) {
-            if (next_ == rows.size() && spec_.loop)
+            if (next_ == rows.size() && settings_.loop)
                 next_ = 0;
             if (next_ < rows.size())
                 ++next_;
@@ -140,30 +140,30 @@ public:
     }
 
 private:
-    const GeneratorSpec& spec_;
+    const GeneratorSettings& settings_;
     std::size_t next_ = 0;
 };
 
 } // namespace
 
-std::unique_ptr<Generator> MakeGenerator(const GeneratorSpec& spec, double current)
+std::unique_ptr<Generator> MakeGenerator(const GeneratorSettings& settings, double current)
 {
-    using Kind = GeneratorSpec::Kind;
-    switch (spec.kind) {
+    using Kind = GeneratorSettings::Kind;
+    switch (settings.kind) {
     case Kind::Constant:
-        return std::make_unique<Constant>(spec.value);
+        return std::make_unique<Constant>(settings.value);
     case Kind::Square:
-        return std::make_unique<Square>(spec);
+        return std::make_unique<Square>(settings);
     case Kind::Random:
-        return std::make_unique<Random>(spec);
+        return std::make_unique<Random>(settings);
     case Kind::Walk:
-        return std::make_unique<Walk>(spec);
+        return std::make_unique<Walk>(settings);
     case Kind::Sine:
-        return std::make_unique<Sine>(spec);
+        return std::make_unique<Sine>(settings);
     case Kind::Ramp:
-        return std::make_unique<Ramp>(spec, current);
+        return std::make_unique<Ramp>(settings, current);
     case Kind::Playback:
-        return std::make_unique<Playback>(spec);
+        return std::make_unique<Playback>(settings);
     }
     return nullptr;
 }

@@ -24,6 +24,6 @@ public:
 
 // `current` is the CCM's value when the generator starts (a ramp with no
 // `from` starts there).
-std::unique_ptr<Generator> MakeGenerator(const GeneratorSpec& spec, double current);
+std::unique_ptr<Generator> MakeGenerator(const GeneratorSettings& settings, double current);
 
 } // namespace station

@@ -11,7 +11,7 @@ namespace station {
 
 namespace {
 
-using Kind = GeneratorSpec::Kind;
+using Kind = GeneratorSettings::Kind;
 
 constexpr std::array<std::pair<std::string_view, Kind>, 7> kKinds{{
     {"constant", Kind::Constant},
@@ -44,21 +44,23 @@ double Value(TomlFields& fields, std::string_view key, double otherwise)
 }
 
 // A range whose ends may not cross.
-void ReadRange(TomlFields& fields, GeneratorSpec& spec, bool whole)
+void ReadRange(TomlFields& fields, GeneratorSettings& settings, bool whole)
 {
     if (whole) {
         constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-        spec.min = static_cast<double>(fields.required(fields.integer("min", -kMax, kMax), "min"));
-        spec.max = static_cast<double>(fields.required(fields.integer("max", -kMax, kMax), "max"));
+        settings.min =
+            static_cast<double>(fields.required(fields.integer("min", -kMax, kMax), "min"));
+        settings.max =
+            static_cast<double>(fields.required(fields.integer("max", -kMax, kMax), "max"));
     } else {
-        spec.min = fields.required(fields.number("min", -kLargestValue, kLargestValue), "min");
-        spec.max = fields.required(fields.number("max", -kLargestValue, kLargestValue), "max");
+        settings.min = fields.required(fields.number("min", -kLargestValue, kLargestValue), "min");
+        settings.max = fields.required(fields.number("max", -kLargestValue, kLargestValue), "max");
     }
-    if (spec.min > spec.max)
+    if (settings.min > settings.max)
         fields.fail(*fields.node("max"), "max must not be below min");
 }
 
-void ReadPlaybackKeys(TomlFields& fields, GeneratorSpec& spec, const std::string& baseDir)
+void ReadPlaybackKeys(TomlFields& fields, GeneratorSettings& settings, const std::string& baseDir)
 {
     std::string path = fields.required(fields.text("file", 4096), "file");
     if (!path.starts_with('/'))
@@ -66,59 +68,60 @@ void ReadPlaybackKeys(TomlFields& fields, GeneratorSpec& spec, const std::string
     const std::string format = fields.text("format", 8).value_or("values");
     if (format != "values" && format != "csv")
         fields.fail(*fields.node("format"), "format must be values or csv, got '" + format + "'");
-    spec.timed = format == "csv";
-    spec.loop = fields.flag("loop").value_or(false);
-    if (spec.timed && spec.loop)
+    settings.timed = format == "csv";
+    settings.loop = fields.flag("loop").value_or(false);
+    if (settings.timed && settings.loop)
         fields.fail(*fields.node("loop"),
                     "loop plays a values file again; a csv file holds its last row");
-    spec.rows = ReadPlayback(path, spec.timed);
+    settings.rows = ReadPlayback(path, settings.timed);
 }
 
 } // namespace
 
-GeneratorSpec ReadGenerator(const toml::table& table, const std::string& file,
-                            const std::string& baseDir)
+GeneratorSettings ReadGenerator(const toml::table& table, const std::string& file,
+                                const std::string& baseDir)
 {
     TomlFields fields(table, file);
-    GeneratorSpec spec;
-    spec.kind = ReadKind(fields);
-    switch (spec.kind) {
+    GeneratorSettings settings;
+    settings.kind = ReadKind(fields);
+    switch (settings.kind) {
     case Kind::Constant:
-        spec.value =
+        settings.value =
             fields.required(fields.number("value", -kLargestValue, kLargestValue), "value");
         break;
     case Kind::Square:
-        spec.cycle = static_cast<std::int32_t>(fields.integer("cycle", 1, 1000000).value_or(60));
+        settings.cycle =
+            static_cast<std::int32_t>(fields.integer("cycle", 1, 1000000).value_or(60));
         [[fallthrough]];
     case Kind::Walk:
-        spec.low = Value(fields, "low", 0);
-        spec.high = Value(fields, "high", 1);
+        settings.low = Value(fields, "low", 0);
+        settings.high = Value(fields, "high", 1);
         break;
     case Kind::Random:
-        ReadRange(fields, spec, true);
+        ReadRange(fields, settings, true);
         break;
     case Kind::Sine:
-        ReadRange(fields, spec, false);
-        spec.period = fields.required(fields.number("period", 1, kLongest), "period");
-        spec.phase = fields.number("phase", -kLongest, kLongest).value_or(0);
+        ReadRange(fields, settings, false);
+        settings.period = fields.required(fields.number("period", 1, kLongest), "period");
+        settings.phase = fields.number("phase", -kLongest, kLongest).value_or(0);
         break;
     case Kind::Ramp:
-        spec.from = fields.number("from", -kLargestValue, kLargestValue);
-        spec.to = fields.required(fields.number("to", -kLargestValue, kLargestValue), "to");
-        spec.duration = fields.required(fields.number("duration", 1, kLongest), "duration");
+        settings.from = fields.number("from", -kLargestValue, kLargestValue);
+        settings.to = fields.required(fields.number("to", -kLargestValue, kLargestValue), "to");
+        settings.duration = fields.required(fields.number("duration", 1, kLongest), "duration");
         if (const std::optional<std::string> after = fields.text("after", 8)) {
             if (*after != "hold" && *after != "repeat")
                 fields.fail(*fields.node("after"),
                             "after must be hold or repeat, got '" + *after + "'");
-            spec.repeat = *after == "repeat";
+            settings.repeat = *after == "repeat";
         }
         break;
     case Kind::Playback:
-        ReadPlaybackKeys(fields, spec, baseDir);
+        ReadPlaybackKeys(fields, settings, baseDir);
         break;
     }
     fields.finish();
-    return spec;
+    return settings;
 }
 
 } // namespace station

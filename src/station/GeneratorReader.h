@@ -13,7 +13,7 @@ inline constexpr double kLargestValue = 1e9;
 
 // A generator table: `kind` and that kind's keys. A played file's path is
 // taken from `baseDir` when relative. Throws ScenarioError.
-GeneratorSpec ReadGenerator(const toml::table& table, const std::string& file,
-                            const std::string& baseDir);
+GeneratorSettings ReadGenerator(const toml::table& table, const std::string& file,
+                                const std::string& baseDir);
 
 } // namespace station

@@ -2,9 +2,9 @@
 
 namespace station {
 
-CcmSpec ConditionCcm(const NodeSpec& node)
+CcmSettings ConditionCcm(const NodeSettings& node)
 {
-    CcmSpec condition;
+    CcmSettings condition;
     condition.type = "cnd";
     condition.room = node.room;
     condition.region = node.region;
@@ -12,7 +12,7 @@ CcmSpec ConditionCcm(const NodeSpec& node)
     return condition;
 }
 
-bool EventMatches(const EventSpec& event, const CcmSpec& ccm)
+bool EventMatches(const EventSettings& event, const CcmSettings& ccm)
 {
     return event.type == ccm.type && (!event.room || *event.room == ccm.room) &&
            (!event.region || *event.region == ccm.region) &&

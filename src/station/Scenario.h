@@ -17,7 +17,7 @@ struct PlaybackRow {
 };
 
 // How a CCM's value moves. Only the fields of `kind` are used.
-struct GeneratorSpec {
+struct GeneratorSettings {
     enum class Kind { Constant, Square, Random, Walk, Sine, Ramp, Playback };
     Kind kind = Kind::Constant;
     // constant: value; square and walk: low and high
@@ -43,7 +43,7 @@ struct GeneratorSpec {
     bool loop = false;
 };
 
-struct CcmSpec {
+struct CcmSettings {
     std::string type;
     std::int32_t room = 1;
     std::int32_t region = 1;
@@ -52,14 +52,14 @@ struct CcmSpec {
     Level level;
     std::int32_t cast = 0;
     std::string unit;
-    GeneratorSpec generator;
+    GeneratorSettings generator;
     // Half the width of a uniform jitter added to each sample; 0: none.
     double noise = 0;
     std::optional<double> clampMin;
     std::optional<double> clampMax;
 };
 
-struct NodeSpec {
+struct NodeSettings {
     // An IPv4 address text, or "auto": the address this host sends from.
     std::string address = "auto";
     // Copies with consecutive addresses.
@@ -69,34 +69,34 @@ struct NodeSpec {
     std::int32_t region = 1;
     // Whether it sends its condition CCM, "cnd", every second.
     bool condition = true;
-    std::vector<CcmSpec> ccms;
+    std::vector<CcmSettings> ccms;
 };
 
 // At `at` seconds of generator time, the CCMs of `type` (narrowed by room,
 // region and order when given) take a value or a new generator.
-struct EventSpec {
+struct EventSettings {
     double at = 0;
     std::string type;
     std::optional<std::int32_t> room;
     std::optional<std::int32_t> region;
     std::optional<std::int32_t> order;
     std::optional<double> value;
-    std::optional<GeneratorSpec> generator;
+    std::optional<GeneratorSettings> generator;
 };
 
 struct Scenario {
     // Nothing: the sequence the window starts with.
     std::optional<std::uint32_t> seed;
-    std::vector<NodeSpec> nodes;
+    std::vector<NodeSettings> nodes;
     // In order of time.
-    std::vector<EventSpec> events;
+    std::vector<EventSettings> events;
 };
 
 // The node's condition CCM, "cnd": 0 (normal) every second, in the node's
 // room and region.
-CcmSpec ConditionCcm(const NodeSpec& node);
+CcmSettings ConditionCcm(const NodeSettings& node);
 
 // Whether the event names this CCM.
-bool EventMatches(const EventSpec& event, const CcmSpec& ccm);
+bool EventMatches(const EventSettings& event, const CcmSettings& ccm);
 
 } // namespace station

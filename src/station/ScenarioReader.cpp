@@ -35,7 +35,7 @@ Level ReadLevel(TomlFields& fields)
     return *level;
 }
 
-void ReadClamp(TomlFields& fields, CcmSpec& ccm)
+void ReadClamp(TomlFields& fields, CcmSettings& ccm)
 {
     const toml::node* node = fields.node("clamp");
     if (!node)
@@ -51,10 +51,10 @@ void ReadClamp(TomlFields& fields, CcmSpec& ccm)
         fields.fail(*node, "clamp's max must not be below its min");
 }
 
-CcmSpec ReadCcm(const toml::table& table, const NodeSpec& node, const Context& context)
+CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Context& context)
 {
     TomlFields fields(table, context.file);
-    CcmSpec ccm;
+    CcmSettings ccm;
     ccm.type = fields.required(fields.text("type", ccm::kTypeMaxChars), "type");
     if (ccm.type.empty())
         fields.fail(*fields.node("type"), "type must not be empty");
@@ -75,10 +75,10 @@ CcmSpec ReadCcm(const toml::table& table, const NodeSpec& node, const Context& c
     return ccm;
 }
 
-NodeSpec ReadNode(const toml::table& table, const Context& context)
+NodeSettings ReadNode(const toml::table& table, const Context& context)
 {
     TomlFields fields(table, context.file);
-    NodeSpec node;
+    NodeSettings node;
     node.address = fields.text("address", ccm::kIpMaxChars).value_or("auto");
     if (node.address != "auto" && !ParseIpv4(node.address))
         fields.fail(*fields.node("address"),
@@ -98,10 +98,10 @@ NodeSpec ReadNode(const toml::table& table, const Context& context)
     return node;
 }
 
-EventSpec ReadEvent(const toml::table& table, const Scenario& scenario, const Context& context)
+EventSettings ReadEvent(const toml::table& table, const Scenario& scenario, const Context& context)
 {
     TomlFields fields(table, context.file);
-    EventSpec event;
+    EventSettings event;
     event.at = fields.required(fields.number("at", 0, 366 * 86400.0), "at");
     event.type = fields.required(fields.text("ccm", ccm::kTypeMaxChars), "ccm");
     event.room = fields.integer("room", 0, 127);
@@ -113,9 +113,9 @@ EventSpec ReadEvent(const toml::table& table, const Scenario& scenario, const Co
     if (event.value.has_value() == event.generator.has_value())
         fields.fail(table, "an event sets either a value or a generator");
     fields.finish();
-    const auto matches = [&](const CcmSpec& ccm) { return EventMatches(event, ccm); };
+    const auto matches = [&](const CcmSettings& ccm) { return EventMatches(event, ccm); };
     const bool exists =
-        std::any_of(scenario.nodes.begin(), scenario.nodes.end(), [&](const NodeSpec& node) {
+        std::any_of(scenario.nodes.begin(), scenario.nodes.end(), [&](const NodeSettings& node) {
             return std::any_of(node.ccms.begin(), node.ccms.end(), matches) ||
                    (node.condition && matches(ConditionCcm(node)));
         });
@@ -154,7 +154,7 @@ Scenario ReadScenario(const std::string& path)
     }
     fields.finish();
     std::stable_sort(scenario.events.begin(), scenario.events.end(),
-                     [](const EventSpec& a, const EventSpec& b) { return a.at < b.at; });
+                     [](const EventSettings& a, const EventSettings& b) { return a.at < b.at; });
     return scenario;
 }
 

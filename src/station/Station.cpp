@@ -9,12 +9,13 @@
 namespace station {
 
 struct Station::Ccm {
-    Ccm(const CcmSpec& spec, std::int32_t sendSecond)
-        : spec(&spec), sendSecond(sendSecond), generator(MakeGenerator(spec.generator, 0))
+    Ccm(const CcmSettings& settings, std::int32_t sendSecond)
+        : settings(&settings), sendSecond(sendSecond),
+          generator(MakeGenerator(settings.generator, 0))
     {
     }
 
-    const CcmSpec* spec;
+    const CcmSettings* settings;
     std::int32_t sendSecond;
     std::unique_ptr<Generator> generator;
     // Generator time at which the generator started.
@@ -30,7 +31,7 @@ struct Station::Ccm {
 struct Station::Node {
     std::string ip;
     // Its "cnd", with the node's room and region.
-    std::unique_ptr<CcmSpec> condition;
+    std::unique_ptr<CcmSettings> condition;
     std::vector<Ccm> ccms;
 };
 
@@ -38,38 +39,38 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
     : scenario_(std::move(scenario)), speed_(speed),
       random_(scenario_.seed ? node::RandomSequence(*scenario_.seed) : node::RandomSequence())
 {
-    for (const NodeSpec& spec : scenario_.nodes) {
-        const std::string& text = spec.address == "auto" ? autoAddress : spec.address;
+    for (const NodeSettings& settings : scenario_.nodes) {
+        const std::string& text = settings.address == "auto" ? autoAddress : settings.address;
         const std::optional<std::uint32_t> address = ParseIpv4(text);
         // An address that is no IPv4 text (a host without one) is sent as it
         // is, by every copy.
         if (!address) {
-            for (std::int32_t copy = 0; copy < spec.repeat; ++copy)
-                addNode(spec, text, 0);
+            for (std::int32_t copy = 0; copy < settings.repeat; ++copy)
+                addNode(settings, text, 0);
             continue;
         }
-        if (0xFFFFFFFFu - *address < static_cast<std::uint32_t>(spec.repeat - 1))
-            throw runtime::Exception(std::to_string(spec.repeat) + " nodes from " + text +
+        if (0xFFFFFFFFu - *address < static_cast<std::uint32_t>(settings.repeat - 1))
+            throw runtime::Exception(std::to_string(settings.repeat) + " nodes from " + text +
                                      " run past 255.255.255.255");
-        for (std::int32_t copy = 0; copy < spec.repeat; ++copy) {
+        for (std::int32_t copy = 0; copy < settings.repeat; ++copy) {
             const std::uint32_t ip = *address + copy;
-            addNode(spec, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
+            addNode(settings, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
         }
     }
 }
 
 Station::~Station() = default;
 
-void Station::addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t lastOctet)
+void Station::addNode(const NodeSettings& settings, const std::string& ip, std::uint8_t lastOctet)
 {
     Node& node = nodes_.emplace_back();
     node.ip = ip;
-    if (spec.condition) {
-        node.condition = std::make_unique<CcmSpec>(ConditionCcm(spec));
+    if (settings.condition) {
+        node.condition = std::make_unique<CcmSettings>(ConditionCcm(settings));
         node.ccms.emplace_back(*node.condition, 0);
     }
-    for (std::size_t index = 0; index < spec.ccms.size(); ++index) {
-        const CcmSpec& ccm = spec.ccms[index];
+    for (std::size_t index = 0; index < settings.ccms.size(); ++index) {
+        const CcmSettings& ccm = settings.ccms[index];
         const std::int32_t second =
             SendSecond(ccm.level, lastOctet, static_cast<std::int32_t>(index));
         node.ccms.emplace_back(ccm, second);
@@ -97,12 +98,12 @@ void Station::runNode(std::size_t index, const SendFunction& send)
 
 void Station::applyEvents(double time)
 {
-    const std::vector<EventSpec>& events = scenario_.events;
+    const std::vector<EventSettings>& events = scenario_.events;
     for (; nextEvent_ < events.size() && events[nextEvent_].at <= time; ++nextEvent_) {
-        const EventSpec& event = events[nextEvent_];
+        const EventSettings& event = events[nextEvent_];
         for (Node& node : nodes_) {
             for (Ccm& ccm : node.ccms) {
-                if (!EventMatches(event, *ccm.spec))
+                if (!EventMatches(event, *ccm.settings))
                     continue;
                 // A ramp without `from` starts where the value is now, also
                 // for a CCM that has not been sent yet.
@@ -111,7 +112,7 @@ void Station::applyEvents(double time)
                 if (event.generator) {
                     ccm.generator = MakeGenerator(*event.generator, ccm.current);
                 } else {
-                    GeneratorSpec constant;
+                    GeneratorSettings constant;
                     constant.value = *event.value;
                     ccm.generator = MakeGenerator(constant, 0);
                 }
@@ -123,39 +124,39 @@ void Station::applyEvents(double time)
 
 void Station::runCcm(const Node& node, Ccm& ccm, const SendFunction& send)
 {
-    const CcmSpec& spec = *ccm.spec;
-    const bool periodic = SendsAt(spec.level, ccm.sendSecond, tick_);
+    const CcmSettings& settings = *ccm.settings;
+    const bool periodic = SendsAt(settings.level, ccm.sendSecond, tick_);
     // An A level watches for changes only once it has sent; until then, and
     // between its sends when it does not watch, nothing needs its value.
-    const bool watching = spec.level.onChange && (spec.level.interval == 0 || ccm.sent);
+    const bool watching = settings.level.onChange && (settings.level.interval == 0 || ccm.sent);
     if (!periodic && !watching)
         return;
-    const bool step = periodic || spec.level.interval == 0;
+    const bool step = periodic || settings.level.interval == 0;
     double value = ccm.generator->value(time_ - ccm.startedAt, step, random_);
-    if (step && spec.noise > 0)
-        ccm.jitter = spec.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
+    if (step && settings.noise > 0)
+        ccm.jitter = settings.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
     ccm.current = value;
     ccm.evaluated = true;
     value += ccm.jitter;
-    if (spec.clampMin)
-        value = std::max(value, *spec.clampMin);
-    if (spec.clampMax)
-        value = std::min(value, *spec.clampMax);
-    ccm::FormatValue(value, spec.cast, value_);
+    if (settings.clampMin)
+        value = std::max(value, *settings.clampMin);
+    if (settings.clampMax)
+        value = std::min(value, *settings.clampMax);
+    ccm::FormatValue(value, settings.cast, value_);
     if (!periodic && ccm.sent && value_ == ccm.lastValue)
         return;
     ccm.sent = true;
     ccm.lastValue = value_;
     ccm::DataFields fields;
-    fields.type = spec.type;
-    fields.room = spec.room;
-    fields.region = spec.region;
-    fields.order = spec.order;
-    fields.priority = spec.priority;
+    fields.type = settings.type;
+    fields.room = settings.room;
+    fields.region = settings.region;
+    fields.order = settings.order;
+    fields.priority = settings.priority;
     fields.value = value_;
     fields.ip = node.ip;
     ccm::FormatDataMessage(fields, message_);
-    send(Outgoing{node.ip, spec, value_, message_});
+    send(Outgoing{node.ip, settings, value_, message_});
 }
 
 } // namespace station

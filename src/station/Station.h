@@ -15,7 +15,7 @@ namespace station {
 // One datagram's worth, valid during the call that hands it out.
 struct Outgoing {
     const std::string& ip;
-    const CcmSpec& ccm;
+    const CcmSettings& ccm;
     // The value as sent, with exactly the CCM's decimals.
     const std::string& value;
     // The message text (UTF-8).
@@ -49,7 +49,7 @@ private:
     struct Ccm;
     struct Node;
 
-    void addNode(const NodeSpec& spec, const std::string& ip, std::uint8_t lastOctet);
+    void addNode(const NodeSettings& settings, const std::string& ip, std::uint8_t lastOctet);
     void applyEvents(double time);
     void runCcm(const Node& node, Ccm& ccm, const SendFunction& send);
 

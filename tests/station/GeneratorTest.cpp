@@ -13,20 +13,20 @@
 
 namespace {
 
-using Kind = station::GeneratorSpec::Kind;
+using Kind = station::GeneratorSettings::Kind;
 
-station::GeneratorSpec Spec(Kind kind)
+station::GeneratorSettings Settings(Kind kind)
 {
-    station::GeneratorSpec spec;
-    spec.kind = kind;
-    return spec;
+    station::GeneratorSettings settings;
+    settings.kind = kind;
+    return settings;
 }
 
 // `count` steps of a generator at one second each.
-std::vector<double> Steps(const station::GeneratorSpec& spec, int count,
+std::vector<double> Steps(const station::GeneratorSettings& settings, int count,
                           node::RandomSequence random = {})
 {
-    auto generator = station::MakeGenerator(spec, 0);
+    auto generator = station::MakeGenerator(settings, 0);
     std::vector<double> values;
     for (int t = 0; t < count; ++t)
         values.push_back(generator->value(t, true, random));
@@ -36,14 +36,14 @@ std::vector<double> Steps(const station::GeneratorSpec& spec, int count,
 TEST(RainNodeSources, SquareIsThePeriodicSource)
 {
     for (const int cycle : {1, 2, 5, 60}) {
-        station::GeneratorSpec spec = Spec(Kind::Square);
-        spec.cycle = cycle;
-        spec.low = 0;
-        spec.high = 100;
+        station::GeneratorSettings settings = Settings(Kind::Square);
+        settings.cycle = cycle;
+        settings.low = 0;
+        settings.high = 100;
         MemoryPanel panel;
         panel.spins[node::Control::CSpinCycle] = cycle;
         node::NodeState state;
-        const std::vector<double> values = Steps(spec, 150);
+        const std::vector<double> values = Steps(settings, 150);
         for (int tick = 0; tick < 150; ++tick) {
             state.periodCounter = (state.periodCounter + 1) % cycle;
             ASSERT_EQ(values[tick], node::PeriodicValue(state, panel)) << "cycle " << cycle;
@@ -53,27 +53,27 @@ TEST(RainNodeSources, SquareIsThePeriodicSource)
 
 TEST(RainNodeSources, RandomIsTheRandomSourceOnTheSameSequence)
 {
-    station::GeneratorSpec spec = Spec(Kind::Random);
-    spec.min = -5;
-    spec.max = 250;
+    station::GeneratorSettings settings = Settings(Kind::Random);
+    settings.min = -5;
+    settings.max = 250;
     MemoryPanel panel;
     panel.spins[node::Control::CSpinMin] = -5;
     panel.spins[node::Control::CSpinMax] = 250;
     node::NodeState state;
-    const std::vector<double> values = Steps(spec, 500);
+    const std::vector<double> values = Steps(settings, 500);
     for (const double value : values)
         ASSERT_EQ(value, node::RandomValue(state, panel));
 }
 
 TEST(RainNodeSources, WalkIsTheRandom2SourceStartingAsTheWindowDoes)
 {
-    station::GeneratorSpec spec = Spec(Kind::Walk);
-    spec.low = 0;
-    spec.high = 100;
+    station::GeneratorSettings settings = Settings(Kind::Walk);
+    settings.low = 0;
+    settings.high = 100;
     node::NodeState state;
     // Choosing "乱数2" in the window sets the rain flag.
     state.rainFlag = true;
-    const std::vector<double> values = Steps(spec, 20000);
+    const std::vector<double> values = Steps(settings, 20000);
     int switches = 0;
     for (const double value : values) {
         const std::int32_t expected = node::Random2Value(state);
@@ -86,10 +86,10 @@ TEST(RainNodeSources, WalkIsTheRandom2SourceStartingAsTheWindowDoes)
 
 TEST(SequenceSources, MoveOnlyOnASampleStep)
 {
-    station::GeneratorSpec spec = Spec(Kind::Random);
-    spec.min = 0;
-    spec.max = 1000;
-    auto generator = station::MakeGenerator(spec, 0);
+    station::GeneratorSettings settings = Settings(Kind::Random);
+    settings.min = 0;
+    settings.max = 1000;
+    auto generator = station::MakeGenerator(settings, 0);
     node::RandomSequence random;
     const double first = generator->value(0, true, random);
     EXPECT_EQ(generator->value(1, false, random), first);
@@ -101,12 +101,12 @@ TEST(SequenceSources, MoveOnlyOnASampleStep)
 
 TEST(TimeSources, SineSpansMinToMaxOverItsPeriodFromItsPhase)
 {
-    station::GeneratorSpec spec = Spec(Kind::Sine);
-    spec.min = 10;
-    spec.max = 30;
-    spec.period = 400;
-    spec.phase = 100;
-    auto generator = station::MakeGenerator(spec, 0);
+    station::GeneratorSettings settings = Settings(Kind::Sine);
+    settings.min = 10;
+    settings.max = 30;
+    settings.period = 400;
+    settings.phase = 100;
+    auto generator = station::MakeGenerator(settings, 0);
     node::RandomSequence random;
     // A phase of a quarter period starts at the top.
     EXPECT_NEAR(generator->value(0, true, random), 30, 1e-9);
@@ -117,38 +117,38 @@ TEST(TimeSources, SineSpansMinToMaxOverItsPeriodFromItsPhase)
 
 TEST(TimeSources, RampHoldsOrRepeatsAndStartsFromTheCurrentValueWithoutFrom)
 {
-    station::GeneratorSpec spec = Spec(Kind::Ramp);
-    spec.to = 12;
-    spec.duration = 300;
+    station::GeneratorSettings settings = Settings(Kind::Ramp);
+    settings.to = 12;
+    settings.duration = 300;
     node::RandomSequence random;
-    auto fromCurrent = station::MakeGenerator(spec, 2);
+    auto fromCurrent = station::MakeGenerator(settings, 2);
     EXPECT_DOUBLE_EQ(fromCurrent->value(0, true, random), 2);
     EXPECT_DOUBLE_EQ(fromCurrent->value(150, true, random), 7);
     EXPECT_DOUBLE_EQ(fromCurrent->value(300, true, random), 12);
     EXPECT_DOUBLE_EQ(fromCurrent->value(5000, true, random), 12);
 
-    spec.from = 0;
-    spec.repeat = true;
-    auto repeating = station::MakeGenerator(spec, 2);
+    settings.from = 0;
+    settings.repeat = true;
+    auto repeating = station::MakeGenerator(settings, 2);
     EXPECT_DOUBLE_EQ(repeating->value(150, true, random), 6);
     EXPECT_DOUBLE_EQ(repeating->value(450, true, random), 6);
 }
 
 TEST(Playback, ValuesPlayOnePerStepThenHoldOrLoop)
 {
-    station::GeneratorSpec spec = Spec(Kind::Playback);
-    spec.rows = {{0, 1}, {0, 0}, {0, 2.5}};
-    EXPECT_EQ(Steps(spec, 5), (std::vector<double>{1, 0, 2.5, 2.5, 2.5}));
-    spec.loop = true;
-    EXPECT_EQ(Steps(spec, 7), (std::vector<double>{1, 0, 2.5, 1, 0, 2.5, 1}));
+    station::GeneratorSettings settings = Settings(Kind::Playback);
+    settings.rows = {{0, 1}, {0, 0}, {0, 2.5}};
+    EXPECT_EQ(Steps(settings, 5), (std::vector<double>{1, 0, 2.5, 2.5, 2.5}));
+    settings.loop = true;
+    EXPECT_EQ(Steps(settings, 7), (std::vector<double>{1, 0, 2.5, 1, 0, 2.5, 1}));
 }
 
 TEST(Playback, TimedRowsHoldFromTheirTime)
 {
-    station::GeneratorSpec spec = Spec(Kind::Playback);
-    spec.timed = true;
-    spec.rows = {{2, 5}, {2, 6}, {4.5, 7}};
-    auto generator = station::MakeGenerator(spec, 0);
+    station::GeneratorSettings settings = Settings(Kind::Playback);
+    settings.timed = true;
+    settings.rows = {{2, 5}, {2, 6}, {4.5, 7}};
+    auto generator = station::MakeGenerator(settings, 0);
     node::RandomSequence random;
     std::vector<double> values;
     for (const double t : {0.0, 1.0, 2.0, 4.0, 4.5, 100.0})

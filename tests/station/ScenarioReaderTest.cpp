@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"MissingGenerator", "[[node]]\n[[node.ccm]]\ntype = \"T\"\n",
                 "bad.toml:2:1: missing key 'generator'"},
         BadCase{"BadLevel", std::string(kGoodNode) + "level = \"A-5S-0\"\n",
-                "bad.toml:5:9: level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, B-0, B-1, "
+                "bad.toml:5:9: level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, "
+                "B-0, B-1, "
                 "S-1S-0 or S-1M-0, got 'A-5S-0'"},
         BadCase{"BadAddress", "[[node]]\naddress = \"10.0.0.256\"\n",
                 "bad.toml:2:11: address must be an IPv4 address or \"auto\", got '10.0.0.256'"},
@@ -198,12 +199,12 @@ generator = { kind = "ramp", to = 1, duration = 60, after = "repeat" }
     const station::Scenario scenario = station::ReadScenario(path);
     EXPECT_EQ(scenario.seed, 42u);
     ASSERT_EQ(scenario.nodes.size(), 1u);
-    const station::NodeSpec& node = scenario.nodes[0];
+    const station::NodeSettings& node = scenario.nodes[0];
     EXPECT_EQ(node.address, "192.168.1.70");
     EXPECT_EQ(node.repeat, 3);
     EXPECT_FALSE(node.condition);
     ASSERT_EQ(node.ccms.size(), 2u);
-    const station::CcmSpec& temp = node.ccms[0];
+    const station::CcmSettings& temp = node.ccms[0];
     EXPECT_EQ(temp.type, "InAirTemp.mIC");
     EXPECT_EQ(std::tie(temp.room, temp.region, temp.order, temp.priority, temp.cast),
               std::make_tuple(5, 6, 2, 15, 1));
@@ -213,10 +214,10 @@ generator = { kind = "ramp", to = 1, duration = 60, after = "repeat" }
     EXPECT_EQ(temp.noise, 0.25);
     EXPECT_EQ(temp.clampMin, -10);
     EXPECT_EQ(temp.clampMax, 50.5);
-    EXPECT_EQ(temp.generator.kind, station::GeneratorSpec::Kind::Sine);
+    EXPECT_EQ(temp.generator.kind, station::GeneratorSettings::Kind::Sine);
     EXPECT_EQ(temp.generator.max, 28.5);
     EXPECT_EQ(temp.generator.phase, 3600);
-    const station::CcmSpec& rain = node.ccms[1];
+    const station::CcmSettings& rain = node.ccms[1];
     EXPECT_EQ(std::tie(rain.room, rain.region, rain.order, rain.priority),
               std::make_tuple(0, 6, 1, 29));
     EXPECT_EQ(rain.level.interval, 10);

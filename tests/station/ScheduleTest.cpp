@@ -15,7 +15,7 @@
 
 namespace {
 
-using Kind = station::GeneratorSpec::Kind;
+using Kind = station::GeneratorSettings::Kind;
 
 struct Sent {
     std::int64_t tick;
@@ -30,18 +30,18 @@ std::ostream& operator<<(std::ostream& out, const Sent& sent)
     return out << sent.tick << ' ' << sent.ip << ' ' << sent.type << '=' << sent.value;
 }
 
-station::CcmSpec Ccm(const std::string& type, const char* level, double value = 0)
+station::CcmSettings Ccm(const std::string& type, const char* level, double value = 0)
 {
-    station::CcmSpec ccm;
+    station::CcmSettings ccm;
     ccm.type = type;
     ccm.level = *station::ParseLevel(level);
     ccm.generator.value = value;
     return ccm;
 }
 
-station::NodeSpec Node(const std::string& address, std::vector<station::CcmSpec> ccms)
+station::NodeSettings Node(const std::string& address, std::vector<station::CcmSettings> ccms)
 {
-    station::NodeSpec node;
+    station::NodeSettings node;
     node.address = address;
     node.condition = false;
     node.ccms = std::move(ccms);
@@ -57,9 +57,9 @@ void RunSecond(station::Station& station, std::int64_t tick,
         station.runNode(index, send);
 }
 
-station::EventSpec Event(double at, const std::string& type)
+station::EventSettings Event(double at, const std::string& type)
 {
-    station::EventSpec event;
+    station::EventSettings event;
     event.at = at;
     event.type = type;
     return event;
@@ -165,10 +165,10 @@ TEST(Schedule, ChangesGoOutAtOnceOnlyWhereTheLevelSaysSo)
 TEST(Schedule, EventsRunOnGeneratorTimeAndARampStartsFromTheValueThen)
 {
     station::Scenario scenario;
-    station::CcmSpec wind = Ccm("W", "A-1S-0", 2);
+    station::CcmSettings wind = Ccm("W", "A-1S-0", 2);
     wind.cast = 1;
     scenario.nodes.push_back(Node("10.0.0.0", {wind}));
-    station::GeneratorSpec ramp;
+    station::GeneratorSettings ramp;
     ramp.kind = Kind::Ramp;
     ramp.to = 12;
     ramp.duration = 300;
@@ -187,10 +187,10 @@ TEST(Schedule, EventsRunOnGeneratorTimeAndARampStartsFromTheValueThen)
 TEST(Schedule, ARampFromNowStartsAtTheValueOfACcmNotSentYet)
 {
     station::Scenario scenario;
-    station::CcmSpec humid = Ccm("H", "A-10S-0", 62);
+    station::CcmSettings humid = Ccm("H", "A-10S-0", 62);
     humid.cast = 2;
     scenario.nodes.push_back(Node("10.0.0.5", {humid}));
-    station::GeneratorSpec ramp;
+    station::GeneratorSettings ramp;
     ramp.kind = Kind::Ramp;
     ramp.to = 95;
     ramp.duration = 100;
@@ -222,7 +222,7 @@ TEST(Schedule, RepeatedNodesTakeConsecutiveAddresses)
 TEST(Schedule, NoiseIsBoundedAndTheSameForTheSameSeed)
 {
     station::Scenario scenario;
-    station::CcmSpec temp = Ccm("T", "A-1S-0", 20);
+    station::CcmSettings temp = Ccm("T", "A-1S-0", 20);
     temp.cast = 3;
     temp.noise = 0.5;
     temp.clampMax = 20.25;
