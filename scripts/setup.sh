@@ -10,6 +10,8 @@ packages=(
   # setarome-cli: its options, its readiness notice to systemd, and the
   # check of its service unit
   libcli11-dev libsystemd-dev systemd
+  # setarome-cli station: its scenario files
+  libtomlplusplus-dev
   fonts-ipafont-gothic fontconfig
   # Qt's own texts (file dialog, edit menus) in the panel's Japanese
   qt6-translations-l10n

@@ -1,6 +1,7 @@
 #include "cli/NodeOutput.h"
 
-#include <QDateTime>
+#include "cli/OutputText.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -9,22 +10,6 @@ namespace cli {
 namespace {
 
 constexpr const char* kSendFailed = "送信失敗";
-
-// Local time with its offset, so that lines stay in order across a change
-// of daylight saving time.
-QString Now()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
-
-std::string OneLine(std::string text)
-{
-    // Socket errors put the system's text on a second line.
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
-        text.replace(at, 2, ": ");
-    return text;
-}
 
 } // namespace
 
@@ -47,14 +32,14 @@ void NodeOutput::logLine(const std::string& line)
         return;
     }
     if (IsTickLine(line)) {
-        tickTime_ = Now().toStdString();
+        tickTime_ = NowText().toStdString();
         tickValue_ = line.back() - '0';
         return;
     }
     // The tick's own object carries the failure.
     if (line == kSendFailed)
         return;
-    const QJsonObject object{{"time", Now()}, {"log", QString::fromStdString(line)}};
+    const QJsonObject object{{"time", NowText()}, {"log", QString::fromStdString(line)}};
     writeLine(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
 }
 

@@ -1,7 +1,10 @@
-// setarome-cli: the simulated UECS weather node without a window.
+// setarome-cli: the simulated UECS weather node without a window, and a
+// whole weather station from a scenario file.
 
 #include "cli/NodeCommand.h"
+#include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
+#include "station/ScenarioError.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
@@ -9,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -19,15 +23,23 @@ int main(int argc, char** argv)
     program.set_version_flag("--version", "setarome-cli " RAINNODE_VERSION);
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
+    cli::StationCommand station(program);
     try {
         program.parse(argc, argv);
-        node.check();
+        if (station.chosen())
+            station.check();
+        else
+            node.check();
     } catch (const CLI::ParseError& e) {
         // --help and --version
         if (e.get_exit_code() == 0)
             return program.exit(e);
-        const char* where = program.get_subcommands().empty() ? "" : "node: ";
-        std::fprintf(stderr, "setarome-cli: %s%s\n", where, e.what());
+        const auto chosen = program.get_subcommands();
+        const std::string where = chosen.empty() ? "" : chosen.front()->get_name() + ": ";
+        std::fprintf(stderr, "setarome-cli: %s%s\n", where.c_str(), e.what());
+        return 2;
+    } catch (const station::ScenarioError& e) {
+        std::fprintf(stderr, "setarome-cli: %s\n", e.what());
         return 2;
     }
     // Qt's own poll loop wakes the process once per tick; the GLib loop it
@@ -36,10 +48,11 @@ int main(int argc, char** argv)
     // Qt reads no options of ours.
     int qtArgc = 1;
     QCoreApplication application(qtArgc, argv);
+    const char* where = station.chosen() ? "station" : "node";
     try {
-        return node.run();
+        return station.chosen() ? station.run() : node.run();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "setarome-cli: node: %s\n", e.what());
+        std::fprintf(stderr, "setarome-cli: %s: %s\n", where, e.what());
         return 1;
     }
 }

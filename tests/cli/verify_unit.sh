@@ -12,7 +12,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # An instance name, as systemctl would start it; verify needs the program to exist.
-unit="$work/setarome-node@bench.service"
+unit="$work/$(basename "$template" .in | sed "s/@/@bench/")"
 sed "s|@SETAROME_CLI@|$program|" "$template" >"$unit"
 status=0
 output=$(systemd-analyze verify "$unit" 2>&1) || status=$?

@@ -1,0 +1,202 @@
+#include "cli/StationCommand.h"
+
+#include "ccm/Cp932Encoder.h"
+#include "cli/OptionChecks.h"
+#include "cli/StationOutput.h"
+#include "loop/DestinationSender.h"
+#include "loop/NetworkInterface.h"
+#include "loop/QtTimerService.h"
+#include "loop/StopSignals.h"
+#include "node/GetLocalAddress.h"
+#include "node/LocalAddressPlatformPosix.h"
+#include "runtime/Exception.h"
+#include "station/Runner.h"
+#include "station/ScenarioReader.h"
+#include "station/Station.h"
+#include "transport/EIdException.h"
+#include "transport/TIdUDPClient.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <systemd/sd-daemon.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+namespace cli {
+
+namespace {
+
+// Standard output belongs to the datagrams (or to JSON): the host name the
+// discovery prints is dropped.
+class QuietLocalAddressPlatform : public node::LocalAddressPlatformPosix {
+public:
+    void writeLine(const char*) override {}
+};
+
+// "90", "90s", "15m", "2h": seconds; nothing for any other text.
+std::optional<std::int64_t> ParseDuration(const std::string& text)
+{
+    std::int64_t amount = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), amount);
+    if (result.ec != std::errc() || amount < 1 || amount > 366 * 86400)
+        return std::nullopt;
+    const std::string_view unit(result.ptr, text.data() + text.size() - result.ptr);
+    if (unit.empty() || unit == "s")
+        return amount;
+    const std::int64_t scale = unit == "m" ? 60 : unit == "h" ? 3600 : 0;
+    if (scale == 0 || amount > 366 * 86400 / scale)
+        return std::nullopt;
+    return amount * scale;
+}
+
+bool UsesAutoAddress(const station::Scenario& scenario)
+{
+    return std::any_of(scenario.nodes.begin(), scenario.nodes.end(),
+                       [](const station::NodeSettings& node) { return node.address == "auto"; });
+}
+
+} // namespace
+
+StationCommand::StationCommand(CLI::App& program)
+    : command_(program.add_subcommand("station", "Run the nodes of a scenario file"))
+{
+    command_->add_option("FILE", file_, "The scenario (TOML)")->required()->type_name("FILE");
+    AddCommonOptions(*command_, common_);
+    // The common options, as they apply to a station.
+    command_->get_option("--count")->description("Stop after N seconds of sends");
+    command_->get_option("--interface")
+        ->description("Send out of this interface only and take its IPv4 address for "
+                      "address = \"auto\". Binding to a device needs CAP_NET_RAW on Linux "
+                      "before 5.7");
+    command_->get_option("--json")->description(
+        "One JSON object per datagram (time, ip, type, value, unit, message, sent or error)");
+    command_->add_option("--duration", duration_, "Stop after this long: 90, 90s, 15m or 2h")
+        ->type_name("TIME");
+    command_
+        ->add_option("--speed", speed_,
+                     "Run generator time this many times faster than the clock; sends keep "
+                     "their levels' intervals")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                double speed = 0;
+                const auto end = text.data() + text.size();
+                const auto result = std::from_chars(text.data(), end, speed);
+                if (result.ec != std::errc() || result.ptr != end || !(speed >= 0.001) ||
+                    speed > 100000)
+                    return text + " is out of range 0.001..100000";
+                return std::string();
+            },
+            ""))
+        ->type_name("0.001..100000")
+        ->capture_default_str();
+    command_->footer(
+        "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "
+        "unless its scenario says condition = false. With --dry-run each datagram is written "
+        "to standard output; --json writes one object per datagram. SIGINT and SIGTERM stop "
+        "at once with exit status 0. A scenario with an error is refused before anything is "
+        "sent, as FILE:LINE:COLUMN: what, with exit status 2; a run that ends by itself exits "
+        "with 1 if a datagram could not be sent.");
+}
+
+void StationCommand::check()
+{
+    if (!duration_.empty()) {
+        const std::optional<std::int64_t> seconds = ParseDuration(duration_);
+        if (!seconds)
+            throw CLI::ValidationError(
+                "--duration", duration_ + " is no time (90, 90s, 15m, 2h; at most a year)");
+        seconds_ = *seconds;
+    }
+    if (common_.count > 0)
+        seconds_ = seconds_ > 0 ? std::min<std::int64_t>(seconds_, common_.count) : common_.count;
+    const std::string& name = common_.interfaceName;
+    if (!name.empty() && !loop::InterfaceExists(name))
+        throw CLI::ValidationError("--interface", name + " is no network interface here");
+    scenario_ = station::ReadScenario(file_);
+    if (!name.empty() && UsesAutoAddress(*scenario_) && !loop::InterfaceAddress(name))
+        throw CLI::ValidationError("--interface", name + " has no IPv4 address for \"auto\"");
+}
+
+std::string StationCommand::autoAddress() const
+{
+    if (!UsesAutoAddress(*scenario_))
+        return {};
+    if (!common_.interfaceName.empty())
+        return loop::InterfaceAddress(common_.interfaceName).value_or("");
+    QuietLocalAddressPlatform platform;
+    return node::GetLocalAddress(platform);
+}
+
+int StationCommand::run()
+{
+    std::unique_ptr<transport::TIdUDPClient> client;
+    std::optional<loop::DestinationSender> destination;
+    if (!common_.dryRun) {
+        client = std::make_unique<transport::TIdUDPClient>();
+        destination.emplace(*client, common_.to, common_.port);
+        if (!common_.interfaceName.empty()) {
+            try {
+                destination->BindToInterface(common_.interfaceName);
+            } catch (const transport::EIdException& e) {
+                std::fprintf(stderr, "setarome-cli: station: --interface: %s: %s\n",
+                             common_.interfaceName.c_str(), e.Message().c_str());
+                return 2;
+            }
+        }
+    }
+    const std::string address = autoAddress();
+    std::optional<station::Station> station;
+    try {
+        station.emplace(std::move(*scenario_), address, speed_);
+    } catch (const runtime::Exception& e) {
+        std::fprintf(stderr, "setarome-cli: station: %s: %s\n", file_.c_str(), e.what());
+        return 2;
+    }
+    StationOutput output(common_.json);
+    ccm::Cp932Encoder encoder;
+    std::string wire;
+    const auto send = [&](const station::Outgoing& outgoing) {
+        encoder.encode(outgoing.message, wire);
+        if (!destination) {
+            output.notSent(outgoing, wire);
+            return;
+        }
+        try {
+            destination->SendBroadcast(wire, common_.port);
+        } catch (const std::exception& e) {
+            output.sendFailed(outgoing, e.what());
+            return;
+        }
+        output.sent(outgoing);
+    };
+    bool ended = false;
+    const auto end = [&](int status) {
+        // A signal may arrive in the wake-up that ends the run.
+        if (std::exchange(ended, true))
+            return;
+        output.finish();
+        sd_notify(0, "STOPPING=1");
+        QCoreApplication::exit(status);
+    };
+    QtTimerService timers;
+    station::Runner runner(*station, timers, send, seconds_, [&](bool completed) {
+        if (!completed)
+            std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
+        end(completed && output.failures() == 0 ? 0 : 1);
+    });
+    loop::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
+        runner.stop();
+        end(0);
+    });
+    sd_notify(0, "READY=1");
+    // Inside the loop, so that a run of one second can end it.
+    QTimer::singleShot(0, [&runner] { runner.start(); });
+    return QCoreApplication::exec();
+}
+
+} // namespace cli

@@ -1,0 +1,81 @@
+#include "cli/StationOutput.h"
+
+#include "cli/OutputText.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace cli {
+
+namespace {
+
+// Enough to see what fails without flooding the journal at 50 000 a second.
+constexpr std::int64_t kFailuresShown = 10;
+
+} // namespace
+
+StationOutput::StationOutput(bool json, std::FILE* out, std::FILE* errors)
+    : json_(json), out_(out), errors_(errors)
+{
+}
+
+void StationOutput::notSent(const station::Outgoing& outgoing, const std::string& payload)
+{
+    if (json_)
+        writeJson(outgoing, std::nullopt, true);
+    else
+        writeLine(payload);
+}
+
+void StationOutput::sent(const station::Outgoing& outgoing)
+{
+    if (json_)
+        writeJson(outgoing, std::nullopt, false);
+}
+
+void StationOutput::sendFailed(const station::Outgoing& outgoing, const std::string& error)
+{
+    ++failures_;
+    if (json_) {
+        writeJson(outgoing, OneLine(error), false);
+    } else if (failures_ <= kFailuresShown) {
+        std::fprintf(errors_, "setarome-cli: station: %s %s: %s\n", outgoing.ip.c_str(),
+                     outgoing.ccm.type.c_str(), OneLine(error).c_str());
+        std::fflush(errors_);
+    }
+}
+
+void StationOutput::finish()
+{
+    if (!json_ && failures_ > kFailuresShown) {
+        std::fprintf(errors_, "setarome-cli: station: %lld datagrams could not be sent\n",
+                     static_cast<long long>(failures_));
+        std::fflush(errors_);
+    }
+}
+
+void StationOutput::writeJson(const station::Outgoing& outgoing,
+                              const std::optional<std::string>& error, bool dryRun)
+{
+    QJsonObject object{{"time", NowText()},
+                       {"ip", QString::fromStdString(outgoing.ip)},
+                       {"type", QString::fromStdString(outgoing.ccm.type)},
+                       {"value", QString::fromStdString(outgoing.value)},
+                       {"unit", QString::fromStdString(outgoing.ccm.unit)},
+                       {"message", QString::fromStdString(outgoing.message)},
+                       {"sent", !error && !dryRun}};
+    if (error)
+        object.insert("error", QString::fromStdString(*error));
+    if (dryRun)
+        object.insert("dry_run", true);
+    writeLine(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
+}
+
+void StationOutput::writeLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
+    std::fflush(out_);
+}
+
+} // namespace cli

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "station/Level.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace station {
+
+// A row of a played file: the value and, for a timed file, the generator
+// time in seconds from which it holds.
+struct PlaybackRow {
+    double at = 0;
+    double value = 0;
+};
+
+// How a CCM's value moves. Only the fields of `kind` are used.
+struct GeneratorSettings {
+    enum class Kind { Constant, Square, Random, Walk, Sine, Ramp, Playback };
+    Kind kind = Kind::Constant;
+    // constant: value; square and walk: low and high
+    double value = 0;
+    double low = 0;
+    double high = 1;
+    // square: sends per cycle, high in the first half
+    std::int32_t cycle = 60;
+    // random: whole numbers from min to max; sine: its range
+    double min = 0;
+    double max = 1;
+    // sine: seconds per period and the seconds it is ahead
+    double period = 86400;
+    double phase = 0;
+    // ramp: from (nothing: the value when it starts), to, over seconds
+    std::optional<double> from;
+    double to = 0;
+    double duration = 60;
+    bool repeat = false;
+    // playback: rows in order; timed rows play by time, others one per send
+    std::vector<PlaybackRow> rows;
+    bool timed = false;
+    bool loop = false;
+};
+
+struct CcmSettings {
+    std::string type;
+    std::int32_t room = 1;
+    std::int32_t region = 1;
+    std::int32_t order = 1;
+    std::int32_t priority = 29;
+    Level level;
+    std::int32_t cast = 0;
+    std::string unit;
+    GeneratorSettings generator;
+    // Half the width of a uniform jitter added to each sample; 0: none.
+    double noise = 0;
+    std::optional<double> clampMin;
+    std::optional<double> clampMax;
+};
+
+struct NodeSettings {
+    // An IPv4 address text, or "auto": the address this host sends from.
+    std::string address = "auto";
+    // Copies with consecutive addresses.
+    std::int32_t repeat = 1;
+    // The defaults of its CCMs, and the room and region of its "cnd".
+    std::int32_t room = 1;
+    std::int32_t region = 1;
+    // Whether it sends its condition CCM, "cnd", every second.
+    bool condition = true;
+    std::vector<CcmSettings> ccms;
+};
+
+// At `at` seconds of generator time, the CCMs of `type` (narrowed by room,
+// region and order when given) take a value or a new generator.
+struct EventSettings {
+    double at = 0;
+    std::string type;
+    std::optional<std::int32_t> room;
+    std::optional<std::int32_t> region;
+    std::optional<std::int32_t> order;
+    std::optional<double> value;
+    std::optional<GeneratorSettings> generator;
+};
+
+struct Scenario {
+    // Nothing: the sequence the window starts with.
+    std::optional<std::uint32_t> seed;
+    std::vector<NodeSettings> nodes;
+    // In order of time.
+    std::vector<EventSettings> events;
+};
+
+// The node's condition CCM, "cnd": 0 (normal) every second, in the node's
+// room and region.
+CcmSettings ConditionCcm(const NodeSettings& node);
+
+// Whether the event names this CCM.
+bool EventMatches(const EventSettings& event, const CcmSettings& ccm);
+
+} // namespace station

@@ -1,0 +1,161 @@
+#include "station/ScenarioReader.h"
+
+#include "ccm/CcmMessage.h"
+#include "ccm/DataMessage.h"
+#include "station/AddressText.h"
+#include "station/GeneratorReader.h"
+#include "station/TomlFields.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace station {
+
+namespace {
+
+// A load test of many nodes, bounded so a typo cannot exhaust memory.
+constexpr std::int64_t kMaxRepeat = 65536;
+
+struct Context {
+    const std::string& file;
+    std::string baseDir;
+};
+
+Level ReadLevel(TomlFields& fields)
+{
+    const std::optional<std::string> text = fields.text("level", 8);
+    if (!text)
+        return *ParseLevel("A-10S-0");
+    const std::optional<Level> level = ParseLevel(*text);
+    if (!level)
+        fields.fail(*fields.node("level"),
+                    "level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, B-0, B-1, "
+                    "S-1S-0 or S-1M-0, got '" +
+                        *text + "'");
+    return *level;
+}
+
+void ReadClamp(TomlFields& fields, CcmSettings& ccm)
+{
+    const toml::node* node = fields.node("clamp");
+    if (!node)
+        return;
+    const toml::array* ends = node->as_array();
+    if (!ends || ends->size() != 2 || !(*ends)[0].is_number() || !(*ends)[1].is_number())
+        fields.fail(*node, "clamp must be [min, max]");
+    ccm.clampMin = (*ends)[0].value<double>();
+    ccm.clampMax = (*ends)[1].value<double>();
+    if (!std::isfinite(*ccm.clampMin) || !std::isfinite(*ccm.clampMax))
+        fields.fail(*node, "clamp must be finite");
+    if (*ccm.clampMin > *ccm.clampMax)
+        fields.fail(*node, "clamp's max must not be below its min");
+}
+
+CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Context& context)
+{
+    TomlFields fields(table, context.file);
+    CcmSettings ccm;
+    ccm.type = fields.required(fields.text("type", ccm::kTypeMaxChars), "type");
+    if (ccm.type.empty())
+        fields.fail(*fields.node("type"), "type must not be empty");
+    ccm.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(node.room));
+    ccm.region = static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(node.region));
+    ccm.order = static_cast<std::int32_t>(fields.integer("order", 0, 30000).value_or(1));
+    ccm.priority = static_cast<std::int32_t>(fields.integer("priority", 0, 30).value_or(29));
+    ccm.level = ReadLevel(fields);
+    ccm.cast = static_cast<std::int32_t>(fields.integer("cast", 0, ccm::kMaxCast).value_or(0));
+    ccm.unit = fields.text("unit", 16).value_or("");
+    ccm.noise = fields.number("noise", 0, kLargestValue).value_or(0);
+    ReadClamp(fields, ccm);
+    const toml::table* generator = fields.table("generator");
+    if (!generator)
+        fields.fail(table, "missing key 'generator'");
+    ccm.generator = ReadGenerator(*generator, context.file, context.baseDir);
+    fields.finish();
+    return ccm;
+}
+
+NodeSettings ReadNode(const toml::table& table, const Context& context)
+{
+    TomlFields fields(table, context.file);
+    NodeSettings node;
+    node.address = fields.text("address", ccm::kIpMaxChars).value_or("auto");
+    if (node.address != "auto" && !ParseIpv4(node.address))
+        fields.fail(*fields.node("address"),
+                    "address must be an IPv4 address or \"auto\", got '" + node.address + "'");
+    node.repeat = static_cast<std::int32_t>(fields.integer("repeat", 1, kMaxRepeat).value_or(1));
+    if (const std::optional<std::uint32_t> first = ParseIpv4(node.address);
+        first && 0xFFFFFFFFu - *first < static_cast<std::uint32_t>(node.repeat - 1))
+        fields.fail(*fields.node("repeat"), "repeat runs the addresses past 255.255.255.255");
+    node.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(1));
+    node.region = static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(1));
+    node.condition = fields.flag("condition").value_or(true);
+    if (const toml::array* ccms = fields.tables("ccm")) {
+        for (const toml::node& ccm : *ccms)
+            node.ccms.push_back(ReadCcm(*ccm.as_table(), node, context));
+    }
+    fields.finish();
+    return node;
+}
+
+EventSettings ReadEvent(const toml::table& table, const Scenario& scenario, const Context& context)
+{
+    TomlFields fields(table, context.file);
+    EventSettings event;
+    event.at = fields.required(fields.number("at", 0, 366 * 86400.0), "at");
+    event.type = fields.required(fields.text("ccm", ccm::kTypeMaxChars), "ccm");
+    event.room = fields.integer("room", 0, 127);
+    event.region = fields.integer("region", 0, 127);
+    event.order = fields.integer("order", 0, 30000);
+    event.value = fields.number("value", -kLargestValue, kLargestValue);
+    if (const toml::table* generator = fields.table("generator"))
+        event.generator = ReadGenerator(*generator, context.file, context.baseDir);
+    if (event.value.has_value() == event.generator.has_value())
+        fields.fail(table, "an event sets either a value or a generator");
+    fields.finish();
+    const auto matches = [&](const CcmSettings& ccm) { return EventMatches(event, ccm); };
+    const bool exists =
+        std::any_of(scenario.nodes.begin(), scenario.nodes.end(), [&](const NodeSettings& node) {
+            return std::any_of(node.ccms.begin(), node.ccms.end(), matches) ||
+                   (node.condition && matches(ConditionCcm(node)));
+        });
+    if (!exists)
+        fields.fail(*fields.node("ccm"),
+                    "no CCM '" + event.type + "' with that room, region and order");
+    return event;
+}
+
+} // namespace
+
+Scenario ReadScenario(const std::string& path)
+{
+    RequireReadableFile(path);
+    toml::table root;
+    try {
+        root = toml::parse_file(path);
+    } catch (const toml::parse_error& e) {
+        throw ScenarioError(path, e.source().begin.line, e.source().begin.column,
+                            std::string(e.description()));
+    }
+    const std::size_t slash = path.rfind('/');
+    const Context context{path, slash == std::string::npos ? "" : path.substr(0, slash + 1)};
+    TomlFields fields(root, path);
+    Scenario scenario;
+    if (const std::optional<std::int64_t> seed = fields.integer("seed", 0, 0xFFFFFFFF))
+        scenario.seed = static_cast<std::uint32_t>(*seed);
+    const toml::array* nodes = fields.tables("node");
+    if (!nodes)
+        throw ScenarioError(path, "has no [[node]]");
+    for (const toml::node& node : *nodes)
+        scenario.nodes.push_back(ReadNode(*node.as_table(), context));
+    if (const toml::array* events = fields.tables("event")) {
+        for (const toml::node& event : *events)
+            scenario.events.push_back(ReadEvent(*event.as_table(), scenario, context));
+    }
+    fields.finish();
+    std::stable_sort(scenario.events.begin(), scenario.events.end(),
+                     [](const EventSettings& a, const EventSettings& b) { return a.at < b.at; });
+    return scenario;
+}
+
+} // namespace station

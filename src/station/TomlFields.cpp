@@ -1,0 +1,136 @@
+#include "station/TomlFields.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace station {
+
+TomlFields::TomlFields(const toml::table& table, const std::string& file)
+    : table_(table), file_(file)
+{
+}
+
+void TomlFields::fail(const toml::node& at, const std::string& what) const
+{
+    fail(at.source(), what);
+}
+
+void TomlFields::fail(const toml::source_region& at, const std::string& what) const
+{
+    throw ScenarioError(file_, at.begin.line, at.begin.column, what);
+}
+
+const toml::node* TomlFields::find(std::string_view key)
+{
+    known_.emplace(key);
+    return table_.get(key);
+}
+
+const toml::node* TomlFields::node(std::string_view key)
+{
+    return find(key);
+}
+
+std::optional<double> TomlFields::number(std::string_view key, double min, double max)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return std::nullopt;
+    if (!node->is_number())
+        fail(*node, std::string(key) + " must be a number");
+    const double value = node->value<double>().value();
+    // Not only for the message: inf and nan would reach the wire as text.
+    if (!std::isfinite(value) || value < min || value > max)
+        fail(*node, std::string(key) + " must be " + NumberText(min) + ".." + NumberText(max) +
+                        ", got " + NumberText(value));
+    return value;
+}
+
+std::optional<std::int64_t> TomlFields::integer(std::string_view key, std::int64_t min,
+                                                std::int64_t max)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return std::nullopt;
+    if (!node->is_integer())
+        fail(*node, std::string(key) + " must be a whole number");
+    const std::int64_t value = node->as_integer()->get();
+    if (value < min || value > max)
+        fail(*node, std::string(key) + " must be " + std::to_string(min) + ".." +
+                        std::to_string(max) + ", got " + std::to_string(value));
+    return value;
+}
+
+std::optional<std::string> TomlFields::text(std::string_view key, std::size_t maxChars)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return std::nullopt;
+    if (!node->is_string())
+        fail(*node, std::string(key) + " must be a text");
+    const std::string& value = node->as_string()->get();
+    if (CharCount(value) > maxChars)
+        fail(*node, std::string(key) + " must be at most " + std::to_string(maxChars) +
+                        " characters, got " + std::to_string(CharCount(value)));
+    // The texts go into a one-line XML message unescaped, and onto the log.
+    for (const unsigned char c : value) {
+        if (c < 0x20 || c == 0x7F || c == '<' || c == '>' || c == '&' || c == '"')
+            fail(*node, std::string(key) + " must not hold control characters or <>&\"");
+    }
+    return value;
+}
+
+std::optional<bool> TomlFields::flag(std::string_view key)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return std::nullopt;
+    if (!node->is_boolean())
+        fail(*node, std::string(key) + " must be true or false");
+    return node->as_boolean()->get();
+}
+
+const toml::array* TomlFields::tables(std::string_view key)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return nullptr;
+    if (!node->is_array_of_tables())
+        fail(*node, std::string(key) + " must be tables ([[" + std::string(key) + "]])");
+    return node->as_array();
+}
+
+const toml::table* TomlFields::table(std::string_view key)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return nullptr;
+    if (!node->is_table())
+        fail(*node, std::string(key) + " must be a table");
+    return node->as_table();
+}
+
+void TomlFields::finish() const
+{
+    for (const auto& [key, node] : table_) {
+        if (!known_.contains(key.str()))
+            fail(key.source(), "unknown key '" + std::string(key.str()) + "'");
+    }
+}
+
+std::string NumberText(double value)
+{
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return std::string(digits, result.ptr);
+}
+
+std::size_t CharCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (const unsigned char c : text)
+        count += (c & 0xC0) != 0x80;
+    return count;
+}
+
+} // namespace station

@@ -1,0 +1,333 @@
+// When CCMs go out: levels, the spread of 10-second and minute sends, sends
+// on change, events, repeated nodes and the runner's deadlines.
+
+#include "node/ManualTimerService.h"
+#include "station/Runner.h"
+#include "station/Station.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Kind = station::GeneratorSettings::Kind;
+
+struct Sent {
+    std::int64_t tick;
+    std::string ip;
+    std::string type;
+    std::string value;
+    bool operator==(const Sent&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Sent& sent)
+{
+    return out << sent.tick << ' ' << sent.ip << ' ' << sent.type << '=' << sent.value;
+}
+
+station::CcmSettings Ccm(const std::string& type, const char* level, double value = 0)
+{
+    station::CcmSettings ccm;
+    ccm.type = type;
+    ccm.level = *station::ParseLevel(level);
+    ccm.generator.value = value;
+    return ccm;
+}
+
+station::NodeSettings Node(const std::string& address, std::vector<station::CcmSettings> ccms)
+{
+    station::NodeSettings node;
+    node.address = address;
+    node.condition = false;
+    node.ccms = std::move(ccms);
+    return node;
+}
+
+// One whole second of the station, every node in turn.
+void RunSecond(station::Station& station, std::int64_t tick,
+               const station::Station::SendFunction& send)
+{
+    station.beginSecond(tick);
+    for (std::size_t index = 0; index < station.nodeCount(); ++index)
+        station.runNode(index, send);
+}
+
+station::EventSettings Event(double at, const std::string& type)
+{
+    station::EventSettings event;
+    event.at = at;
+    event.type = type;
+    return event;
+}
+
+std::vector<Sent> Sends(station::Scenario scenario, int seconds, double speed = 1)
+{
+    station::Station station(std::move(scenario), "10.0.0.9", speed);
+    std::vector<Sent> sent;
+    for (std::int64_t tick = 0; tick < seconds; ++tick) {
+        RunSecond(station, tick, [&](const station::Outgoing& out) {
+            sent.push_back({tick, out.ip, out.ccm.type, out.value});
+        });
+    }
+    return sent;
+}
+
+std::vector<std::int64_t> TicksOf(const std::vector<Sent>& sent, const std::string& type)
+{
+    std::vector<std::int64_t> ticks;
+    for (const Sent& s : sent) {
+        if (s.type == type)
+            ticks.push_back(s.tick);
+    }
+    return ticks;
+}
+
+TEST(Levels, EveryLevelTextAndNothingElse)
+{
+    const std::map<std::string, std::pair<int, bool>> levels{
+        {"A-1S-0", {1, false}},  {"A-1S-1", {1, true}},   {"A-10S-0", {10, false}},
+        {"A-10S-1", {10, true}}, {"A-1M-0", {60, false}}, {"A-1M-1", {60, true}},
+        {"B-0", {0, true}},      {"B-1", {0, true}},      {"S-1S-0", {1, false}},
+        {"S-1M-0", {60, false}}};
+    for (const auto& [text, expected] : levels) {
+        const auto level = station::ParseLevel(text);
+        ASSERT_TRUE(level) << text;
+        EXPECT_EQ(level->interval, expected.first) << text;
+        EXPECT_EQ(level->onChange, expected.second) << text;
+    }
+    for (const char* bad : {"", "A-1S", "a-1s-0", "A-1S-0 ", "S-10S-0", "B-2"})
+        EXPECT_FALSE(station::ParseLevel(bad)) << bad;
+}
+
+TEST(Schedule, TenSecondAndMinuteSendsAreSpreadByLastOctetAndIndex)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(
+        Node("10.0.0.57", {Ccm("T0", "A-10S-0"), Ccm("T1", "A-10S-0"), Ccm("M2", "A-1M-0"),
+                           Ccm("S3", "S-1M-0"), Ccm("E4", "A-1S-0")}));
+    const std::vector<Sent> sent = Sends(scenario, 130);
+    // 57 + 0 and 57 + 1 mod 10; 57 + 2 and 57 + 3 mod 60.
+    EXPECT_EQ(TicksOf(sent, "T0"),
+              (std::vector<std::int64_t>{7, 17, 27, 37, 47, 57, 67, 77, 87, 97, 107, 117, 127}));
+    EXPECT_EQ(TicksOf(sent, "T1").front(), 8);
+    EXPECT_EQ(TicksOf(sent, "M2"), (std::vector<std::int64_t>{59, 119}));
+    EXPECT_EQ(TicksOf(sent, "S3"), (std::vector<std::int64_t>{0, 60, 120}));
+    EXPECT_EQ(TicksOf(sent, "E4").size(), 130u);
+}
+
+TEST(Schedule, EveryNodeSendsItsConditionEachSecondUnlessTurnedOff)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(Node("10.0.0.1", {Ccm("T", "A-1M-0")}));
+    scenario.nodes.back().condition = true;
+    scenario.nodes.back().room = 4;
+    scenario.nodes.push_back(Node("10.0.0.2", {Ccm("T", "A-1M-0")}));
+    const std::vector<Sent> sent = Sends(scenario, 3);
+    EXPECT_EQ(TicksOf(sent, "cnd"), (std::vector<std::int64_t>{0, 1, 2}));
+    station::Station station(scenario, "", 1);
+    RunSecond(station, 0, [](const station::Outgoing& out) {
+        if (out.ccm.type == "cnd") {
+            EXPECT_EQ(out.ip, "10.0.0.1");
+            EXPECT_EQ(out.message, R"(<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="cnd" )"
+                                   R"(room="4" region="1" order="1" priority="29">0</DATA>)"
+                                   R"(<IP>10.0.0.1</IP></UECS>)");
+        }
+    });
+}
+
+TEST(Schedule, ChangesGoOutAtOnceOnlyWhereTheLevelSaysSo)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(
+        Node("10.0.0.0", {Ccm("A0", "A-10S-0"), Ccm("A1", "A-10S-1"), Ccm("B0", "B-0")}));
+    for (const char* type : {"A0", "A1", "B0"}) {
+        scenario.events.push_back(Event(13, type));
+        scenario.events.back().value = 1;
+        // The same value again is no change.
+        scenario.events.push_back(Event(15, type));
+        scenario.events.back().value = 1;
+    }
+    std::stable_sort(scenario.events.begin(), scenario.events.end(),
+                     [](const auto& a, const auto& b) { return a.at < b.at; });
+    const std::vector<Sent> sent = Sends(scenario, 30);
+    // A0 at 0, 10, 20 (index 0); A1 at 1, 11, 21 and at once at 13.
+    EXPECT_EQ(TicksOf(sent, "A0"), (std::vector<std::int64_t>{0, 10, 20}));
+    EXPECT_EQ(TicksOf(sent, "A1"), (std::vector<std::int64_t>{1, 11, 13, 21}));
+    EXPECT_EQ(TicksOf(sent, "B0"), (std::vector<std::int64_t>{0, 13}));
+    EXPECT_EQ(sent.back(), (Sent{21, "10.0.0.0", "A1", "1"}));
+}
+
+TEST(Schedule, EventsRunOnGeneratorTimeAndARampStartsFromTheValueThen)
+{
+    station::Scenario scenario;
+    station::CcmSettings wind = Ccm("W", "A-1S-0", 2);
+    wind.cast = 1;
+    scenario.nodes.push_back(Node("10.0.0.0", {wind}));
+    station::GeneratorSettings ramp;
+    ramp.kind = Kind::Ramp;
+    ramp.to = 12;
+    ramp.duration = 300;
+    scenario.events.push_back(Event(600, "W"));
+    scenario.events.back().generator = ramp;
+    // Ten seconds of generator time per second: the event at 600 s comes at
+    // second 60, the ramp ends at second 90.
+    const std::vector<Sent> sent = Sends(scenario, 100, 10);
+    EXPECT_EQ(sent[59].value, "2.0");
+    EXPECT_EQ(sent[60].value, "2.0");
+    EXPECT_EQ(sent[75].value, "7.0");
+    EXPECT_EQ(sent[90].value, "12.0");
+    EXPECT_EQ(sent[99].value, "12.0");
+}
+
+TEST(Schedule, ARampFromNowStartsAtTheValueOfACcmNotSentYet)
+{
+    station::Scenario scenario;
+    station::CcmSettings humid = Ccm("H", "A-10S-0", 62);
+    humid.cast = 2;
+    scenario.nodes.push_back(Node("10.0.0.5", {humid}));
+    station::GeneratorSettings ramp;
+    ramp.kind = Kind::Ramp;
+    ramp.to = 95;
+    ramp.duration = 100;
+    scenario.events.push_back(Event(2, "H"));
+    scenario.events.back().generator = ramp;
+    const std::vector<Sent> sent = Sends(scenario, 6);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Sent{5, "10.0.0.5", "H", "62.99"}));
+}
+
+TEST(Schedule, RepeatedNodesTakeConsecutiveAddresses)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(Node("10.0.0.254", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 3;
+    scenario.nodes.push_back(Node("auto", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 2;
+    std::vector<std::string> ips;
+    for (const Sent& s : Sends(scenario, 1))
+        ips.push_back(s.ip);
+    EXPECT_EQ(ips, (std::vector<std::string>{"10.0.0.254", "10.0.0.255", "10.0.1.0", "10.0.0.9",
+                                             "10.0.0.10"}));
+
+    scenario.nodes.assign(1, Node("255.255.255.254", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 3;
+    EXPECT_THROW(station::Station(scenario, "", 1), std::exception);
+}
+
+TEST(Schedule, NoiseIsBoundedAndTheSameForTheSameSeed)
+{
+    station::Scenario scenario;
+    station::CcmSettings temp = Ccm("T", "A-1S-0", 20);
+    temp.cast = 3;
+    temp.noise = 0.5;
+    temp.clampMax = 20.25;
+    scenario.nodes.push_back(Node("10.0.0.0", {temp}));
+    scenario.seed = 7;
+    const std::vector<Sent> first = Sends(scenario, 400);
+    EXPECT_EQ(Sends(scenario, 400), first);
+    std::set<std::string> values;
+    for (const Sent& s : first) {
+        values.insert(s.value);
+        EXPECT_GE(std::stod(s.value), 19.5);
+        EXPECT_LE(std::stod(s.value), 20.25);
+    }
+    EXPECT_GT(values.size(), 100u);
+    EXPECT_TRUE(values.contains("20.250"));
+    scenario.seed = 8;
+    EXPECT_NE(Sends(scenario, 400), first);
+}
+
+TEST(Runner, DeadlinesAreStartPlusWholeSecondsHoweverLateTheWakeUps)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(Node("10.0.0.0", {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    timers.lateness = std::chrono::milliseconds(300);
+    const auto start = timers.current;
+    std::vector<std::chrono::milliseconds> sentAt;
+    std::optional<bool> finished;
+    station::Runner runner(
+        station, timers,
+        [&](const station::Outgoing&) {
+            sentAt.push_back(
+                std::chrono::duration_cast<std::chrono::milliseconds>(timers.current - start));
+        },
+        5, [&](bool completed) { finished = completed; });
+    runner.start();
+    timers.advance(std::chrono::seconds(10));
+    using std::chrono::milliseconds;
+    EXPECT_EQ(sentAt,
+              (std::vector<milliseconds>{milliseconds(0), milliseconds(1300), milliseconds(2300),
+                                         milliseconds(3300), milliseconds(4300)}));
+    EXPECT_EQ(finished, true);
+    EXPECT_FALSE(timers.deadline);
+}
+
+TEST(Runner, NodesTakeEvenSharesOfEachSecond)
+{
+    station::Scenario scenario;
+    for (const char* address : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"})
+        scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    const auto start = timers.current;
+    std::vector<std::string> sends;
+    std::optional<station::Runner> runner;
+    runner.emplace(
+        station, timers,
+        [&](const station::Outgoing& out) {
+            const auto at =
+                std::chrono::duration_cast<std::chrono::milliseconds>(timers.current - start);
+            EXPECT_EQ(runner->deadline(), timers.current);
+            sends.push_back(std::to_string(at.count()) + " " + out.ip);
+        },
+        2, [](bool) {});
+    runner->start();
+    timers.advance(std::chrono::seconds(3));
+    EXPECT_EQ(sends, (std::vector<std::string>{"0 10.0.0.1", "250 10.0.0.2", "500 10.0.0.3",
+                                               "750 10.0.0.4", "1000 10.0.0.1", "1250 10.0.0.2",
+                                               "1500 10.0.0.3", "1750 10.0.0.4"}));
+}
+
+TEST(Runner, WhatFellDueMeanwhileRunsAtOnce)
+{
+    station::Scenario scenario;
+    for (const char* address : {"10.0.0.1", "10.0.0.2"})
+        scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    timers.lateness = std::chrono::milliseconds(1600);
+    int sent = 0;
+    station::Runner runner(
+        station, timers, [&](const station::Outgoing&) { ++sent; }, 0, [](bool) {});
+    runner.start();
+    EXPECT_EQ(sent, 1);
+    // The wake-up for 0.5 s comes at 2.1 s: 0.5, 1.0, 1.5 and 2.0 run then.
+    timers.advance(std::chrono::milliseconds(2100));
+    EXPECT_EQ(sent, 5);
+    EXPECT_EQ(*timers.deadline,
+              timers.current - std::chrono::milliseconds(2100) + std::chrono::milliseconds(2500));
+}
+
+TEST(Runner, ASystemWithoutTimersEndsTheRun)
+{
+    station::Scenario scenario;
+    scenario.nodes.push_back(Node("10.0.0.0", {Ccm("T", "A-1S-0")}));
+    station::Station station(std::move(scenario), "", 1);
+    ManualTimerService timers;
+    timers.refuse = true;
+    std::optional<bool> finished;
+    station::Runner runner(
+        station, timers, [](const station::Outgoing&) {}, 0,
+        [&](bool completed) { finished = completed; });
+    runner.start();
+    EXPECT_EQ(finished, false);
+}
+
+} // namespace
