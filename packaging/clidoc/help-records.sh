@@ -16,11 +16,11 @@ help_records() {
       names = ""
     }
     # "--source a|b=a": names, then the value type with its default.
-    function entry(spec,   i) {
-      names = spec; type = ""; fallback = ""
-      i = index(spec, " ")
+    function entry(head,   i) {
+      names = head; type = ""; fallback = ""
+      i = index(head, " ")
       if (i == 0) return
-      names = substr(spec, 1, i - 1); type = substr(spec, i + 1)
+      names = substr(head, 1, i - 1); type = substr(head, i + 1)
       i = index(type, "=")
       if (i > 0) { fallback = substr(type, i + 1); type = substr(type, 1, i - 1) }
     }
