@@ -3,16 +3,13 @@
 #include "cli/NodeOutput.h"
 #include "cli/OptionPanel.h"
 #include "cli/OutputSender.h"
+#include "cli/SendingSide.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
-#include "node/GetLocalAddress.h"
-#include "node/LocalAddressPlatformPosix.h"
 #include "node/NodeController.h"
 #include "node/SystemLogClock.h"
-#include "transport/EIdException.h"
-#include "transport/TIdUDPClient.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -29,13 +26,6 @@ namespace {
 constexpr const char* kStopLine = "送信停止";
 constexpr const char* kFileEndLine = "ファイル終了";
 constexpr const char* kSendFailedLine = "送信失敗";
-
-// The window prints the host name while it discovers its address; here
-// standard output belongs to the log (or to JSON), so the line is dropped.
-class QuietLocalAddressPlatform : public node::LocalAddressPlatformPosix {
-public:
-    void writeLine(const char*) override {}
-};
 
 // Ends the run when the node stops, and stops it after --count ticks. A
 // run stopped by a signal ends with 0: the operator asked for it. A run that
@@ -122,33 +112,16 @@ void NodeCommand::check() const
 
 std::string NodeCommand::ipText() const
 {
-    if (options_.ip)
-        return *options_.ip;
-    if (!common_.interfaceName.empty())
-        return loop::InterfaceAddress(common_.interfaceName).value_or("");
-    QuietLocalAddressPlatform platform;
-    return node::GetLocalAddress(platform);
+    return options_.ip ? *options_.ip : DiscoveredAddress(common_);
 }
 
 int NodeCommand::run()
 {
     NodeOutput output(common_.json);
-    std::unique_ptr<transport::TIdUDPClient> client;
-    std::optional<loop::DestinationSender> destination;
-    if (!common_.dryRun) {
-        client = std::make_unique<transport::TIdUDPClient>();
-        destination.emplace(*client, common_.to, common_.port);
-        if (!common_.interfaceName.empty()) {
-            try {
-                destination->BindToInterface(common_.interfaceName);
-            } catch (const transport::EIdException& e) {
-                std::fprintf(stderr, "setarome-cli: node: --interface: %s: %s\n",
-                             common_.interfaceName.c_str(), e.Message().c_str());
-                return 2;
-            }
-        }
-    }
-    OutputSender sender(destination ? &*destination : nullptr, output);
+    SendingSide sending;
+    if (!sending.open(common_, "node"))
+        return 2;
+    OutputSender sender(sending.destination(), output);
     RunControl control(common_.count);
     OptionPanel panel(options_, [&](const std::string& line) {
         output.logLine(line);

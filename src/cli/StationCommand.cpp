@@ -2,19 +2,16 @@
 
 #include "ccm/Cp932Encoder.h"
 #include "cli/OptionChecks.h"
+#include "cli/SendingSide.h"
 #include "cli/StationOutput.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
-#include "node/GetLocalAddress.h"
-#include "node/LocalAddressPlatformPosix.h"
 #include "runtime/Exception.h"
 #include "station/Runner.h"
 #include "station/ScenarioReader.h"
 #include "station/Station.h"
-#include "transport/EIdException.h"
-#include "transport/TIdUDPClient.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -32,11 +29,6 @@ namespace {
 
 // Standard output belongs to the datagrams (or to JSON): the host name the
 // discovery prints is dropped.
-class QuietLocalAddressPlatform : public node::LocalAddressPlatformPosix {
-public:
-    void writeLine(const char*) override {}
-};
-
 // "90", "90s", "15m", "2h": seconds; nothing for any other text.
 std::optional<std::int64_t> ParseDuration(const std::string& text)
 {
@@ -125,29 +117,14 @@ std::string StationCommand::autoAddress() const
 {
     if (!UsesAutoAddress(*scenario_))
         return {};
-    if (!common_.interfaceName.empty())
-        return loop::InterfaceAddress(common_.interfaceName).value_or("");
-    QuietLocalAddressPlatform platform;
-    return node::GetLocalAddress(platform);
+    return DiscoveredAddress(common_);
 }
 
 int StationCommand::run()
 {
-    std::unique_ptr<transport::TIdUDPClient> client;
-    std::optional<loop::DestinationSender> destination;
-    if (!common_.dryRun) {
-        client = std::make_unique<transport::TIdUDPClient>();
-        destination.emplace(*client, common_.to, common_.port);
-        if (!common_.interfaceName.empty()) {
-            try {
-                destination->BindToInterface(common_.interfaceName);
-            } catch (const transport::EIdException& e) {
-                std::fprintf(stderr, "setarome-cli: station: --interface: %s: %s\n",
-                             common_.interfaceName.c_str(), e.Message().c_str());
-                return 2;
-            }
-        }
-    }
+    SendingSide sending;
+    if (!sending.open(common_, "station"))
+        return 2;
     const std::string address = autoAddress();
     std::optional<station::Station> station;
     try {
@@ -161,7 +138,8 @@ int StationCommand::run()
     std::string wire;
     const auto send = [&](const station::Outgoing& outgoing) {
         encoder.encode(outgoing.message, wire);
-        if (!destination) {
+        loop::DestinationSender* destination = sending.destination();
+        if (destination == nullptr) {
             output.notSent(outgoing, wire);
             return;
         }
