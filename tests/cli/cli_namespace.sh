@@ -27,7 +27,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # receive NAME PORT COUNT: datagrams on the port, in the receiving namespace.
 receive() {
-  ip netns exec "$rx" "$receiver" "$2" "$3" 9000 >"$session_work/$1.received" &
+  ip netns exec "$rx" "$receiver" "$2" "$3" 30000 >"$session_work/$1.received" &
   session_pids+=($!)
 }
 # run NAME PORT OPTIONS...: the program in the sending namespace; sets $pid.
@@ -70,11 +70,13 @@ unshare -n "$program" node --interval 1 --count 1 --json --ip 192.0.2.1 \
   >"$session_work/unreachable.out" 2>&1 &
 unreachable_pid=$!
 
-# SIGTERM once the first datagram is in.
-for _ in $(seq 40); do
+# SIGTERM once the first datagram is in. Where the host name does not resolve
+# (no hosts entry) the start-up lookup waits for the resolver first.
+for _ in $(seq 300); do
   [ -s "$session_work/sigterm.received" ] && break
   sleep 0.05
 done
+[ -s "$session_work/sigterm.received" ] || fail "SIGTERM: no datagram within 15 s to stop after"
 kill -TERM "$sigterm_pid"
 signalled=$(now_ms)
 status=0; wait "$sigterm_pid" || status=$?
