@@ -69,23 +69,16 @@ void NodeOutput::sendFailed(const std::string& payload, const std::string& error
 
 void NodeOutput::writeLine(const std::string& line)
 {
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
-    std::fflush(out_);
+    WriteLine(out_, line);
 }
 
 void NodeOutput::writeTick(const std::string& payload, std::optional<std::string> error,
                            bool dryRun)
 {
-    QJsonObject object{{"time", QString::fromStdString(tickTime_)},
-                       {"value", tickValue_},
-                       {"message", QString((*decoder_)(QByteArray::fromStdString(payload)))},
-                       {"sent", !error && !dryRun}};
-    if (error)
-        object.insert("error", QString::fromStdString(*error));
-    if (dryRun)
-        object.insert("dry_run", true);
-    writeLine(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
+    const QJsonObject object{{"time", QString::fromStdString(tickTime_)},
+                             {"value", tickValue_},
+                             {"message", QString((*decoder_)(QByteArray::fromStdString(payload)))}};
+    WriteDatagramJson(out_, object, error, dryRun);
 }
 
 } // namespace cli

@@ -62,20 +62,13 @@ void StationOutput::writeJson(const station::Outgoing& outgoing,
                        {"type", QString::fromStdString(outgoing.ccm.type)},
                        {"value", QString::fromStdString(outgoing.value)},
                        {"unit", QString::fromStdString(outgoing.ccm.unit)},
-                       {"message", QString::fromStdString(outgoing.message)},
-                       {"sent", !error && !dryRun}};
-    if (error)
-        object.insert("error", QString::fromStdString(*error));
-    if (dryRun)
-        object.insert("dry_run", true);
-    writeLine(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
+                       {"message", QString::fromStdString(outgoing.message)}};
+    WriteDatagramJson(out_, object, error, dryRun);
 }
 
 void StationOutput::writeLine(const std::string& line)
 {
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
-    std::fflush(out_);
+    WriteLine(out_, line);
 }
 
 } // namespace cli

@@ -11,10 +11,7 @@ close_window=$3
 source "$(dirname "$0")/panel_session.sh"
 trap session_cleanup EXIT
 
-if ! session_namespaces; then
-  echo "SKIP: network namespaces cannot be created here (run as root)"
-  exit 77
-fi
+session_namespaces_or_skip
 session_receive "$receiver" 60000
 session_display
 session_program "$program"

@@ -25,6 +25,13 @@ session_namespaces() {
   ip -n "$tx" route add default dev vtx
 }
 
+# The same, or ends the test as skipped (CTest's code 77) where it may not.
+session_namespaces_or_skip() {
+  session_namespaces && return 0
+  echo "SKIP: network namespaces cannot be created here (run as root)"
+  exit 77
+}
+
 session_cleanup() {
   local p
   for p in "${session_pids[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -18,10 +18,7 @@ scenarios=$3
 source "$(dirname "$0")/../app/panel_session.sh"
 trap session_cleanup EXIT
 
-if ! session_namespaces; then
-  echo "SKIP: network namespaces cannot be created here (run as root)"
-  exit 77
-fi
+session_namespaces_or_skip
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
