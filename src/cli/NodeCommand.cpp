@@ -86,7 +86,7 @@ private:
 } // namespace
 
 NodeCommand::NodeCommand(CLI::App& program)
-    : command_(program.add_subcommand("node", "Run the rain node without a window"))
+    : Subcommand(program, "node", "Run the rain node without a window")
 {
     AddNodeOptions(*command_, options_);
     AddCommonOptions(*command_, common_);
@@ -98,7 +98,7 @@ NodeCommand::NodeCommand(CLI::App& program)
         "options exit with 2 before anything is sent.");
 }
 
-void NodeCommand::check() const
+void NodeCommand::check()
 {
     CheckNodeOptions(*command_, options_);
     const std::string& name = common_.interfaceName;

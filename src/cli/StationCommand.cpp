@@ -54,7 +54,7 @@ bool UsesAutoAddress(const station::Scenario& scenario)
 } // namespace
 
 StationCommand::StationCommand(CLI::App& program)
-    : command_(program.add_subcommand("station", "Run the nodes of a scenario file"))
+    : Subcommand(program, "station", "Run the nodes of a scenario file")
 {
     command_->add_option("FILE", file_, "The scenario (TOML)")->required()->type_name("FILE");
     AddCommonOptions(*command_, common_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommonOptions.h"
+#include "cli/Subcommand.h"
 #include "station/Scenario.h"
 
 #include <CLI/CLI.hpp>
@@ -14,25 +15,23 @@ namespace cli {
 // `setarome-cli station FILE`: the nodes of a scenario file, each CCM sent at
 // its level's times, on the Qt Core event loop until --count seconds,
 // --duration or a signal.
-class StationCommand {
+class StationCommand : public Subcommand {
 public:
     explicit StationCommand(CLI::App& program);
 
-    bool chosen() const { return command_->parsed(); }
     // Reads the scenario and the checks that look at the system. Throws
     // CLI::ValidationError, or station::ScenarioError for the file.
-    void check();
+    void check() override;
     // Runs the station in the current QCoreApplication; the exit status: 0
     // after a signal, or at the end when every datagram went out; 1 when one
     // could not be sent; 2 when the interface or the addresses cannot be used.
-    int run();
+    int run() override;
 
 private:
     // The text of "auto" addresses: the address of --interface, else the one
     // this host sends from.
     std::string autoAddress() const;
 
-    CLI::App* command_;
     CommonOptions common_;
     std::string file_;
     double speed_ = 1;

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -24,18 +25,21 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
+    const std::array<cli::Subcommand*, 2> commands{&node, &station};
+    cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);
-        if (station.chosen())
-            station.check();
-        else
-            node.check();
+        // require_subcommand(1, 1) leaves exactly one parsed.
+        for (cli::Subcommand* command : commands)
+            if (command->chosen())
+                chosen = command;
+        chosen->check();
     } catch (const CLI::ParseError& e) {
         // --help and --version
         if (e.get_exit_code() == 0)
             return program.exit(e);
-        const auto chosen = program.get_subcommands();
-        const std::string where = chosen.empty() ? "" : chosen.front()->get_name() + ": ";
+        const auto parsed = program.get_subcommands();
+        const std::string where = parsed.empty() ? "" : parsed.front()->get_name() + ": ";
         std::fprintf(stderr, "setarome-cli: %s%s\n", where.c_str(), e.what());
         return 2;
     } catch (const station::ScenarioError& e) {
@@ -48,11 +52,10 @@ int main(int argc, char** argv)
     // Qt reads no options of ours.
     int qtArgc = 1;
     QCoreApplication application(qtArgc, argv);
-    const char* where = station.chosen() ? "station" : "node";
     try {
-        return station.chosen() ? station.run() : node.run();
+        return chosen->run();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "setarome-cli: %s: %s\n", where, e.what());
+        std::fprintf(stderr, "setarome-cli: %s: %s\n", chosen->name().c_str(), e.what());
         return 1;
     }
 }
