@@ -3,13 +3,17 @@
 #include "cli/NodeOutput.h"
 #include "cli/OptionPanel.h"
 #include "cli/OutputSender.h"
+#include "cli/OutputText.h"
 #include "cli/SendingSide.h"
+#include "discovery/Identity.h"
+#include "discovery/ScanListener.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "node/NodeController.h"
 #include "node/SystemLogClock.h"
+#include "transport/EIdException.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -83,6 +87,17 @@ private:
     node::NodeController* controller_ = nullptr;
 };
 
+// The node as scans see it: the panel's one CCM, at the level its interval
+// gives, under the default identity.
+discovery::AnsweringNode ScanAnswer(const NodeOptions& options, const std::string& ip)
+{
+    const char* level = options.interval == 1 ? "A-1S-0" : options.interval == 10 ? "A-10S-0"
+                                                                                   : "A-1M-0";
+    return {discovery::DefaultIdentity(ip),
+            {{options.type, options.room, options.region, options.order, options.priority, 0, "",
+              level}}};
+}
+
 } // namespace
 
 NodeCommand::NodeCommand(CLI::App& program)
@@ -121,6 +136,17 @@ int NodeCommand::run()
     SendingSide sending;
     if (!sending.open(common_, "node"))
         return 2;
+    std::unique_ptr<discovery::ScanListener> listener;
+    if (options_.answerScans) {
+        try {
+            listener = std::make_unique<discovery::ScanListener>(
+                std::vector{ScanAnswer(options_, ipText())}, common_.interfaceName);
+        } catch (const transport::EIdException& e) {
+            std::fprintf(stderr, "setarome-cli: node: --answer-scans: %s\n",
+                         OneLine(e.Message()).c_str());
+            return 2;
+        }
+    }
     OutputSender sender(sending.destination(), output);
     RunControl control(common_.count);
     OptionPanel panel(options_, [&](const std::string& line) {

@@ -67,6 +67,9 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
                     "node's discovered address)")
         ->check(TextOfAtMost(ccm::kIpMaxChars))
         ->type_name("TEXT");
+    command.add_flag("--answer-scans", options.answerScans,
+                     "Answer NODESCAN and CCMSCAN on UDP 16529 and SEARCH on 16521, to the "
+                     "requester only, at most 10 replies a second to each address");
 }
 
 void CheckNodeOptions(const CLI::App& command, const NodeOptions& options)
@@ -75,6 +78,8 @@ void CheckNodeOptions(const CLI::App& command, const NodeOptions& options)
     RequireSource(command, options, "--cycle", "periodic");
     RequireSource(command, options, "--file", "file");
     RequireSource(command, options, "--loop", "file");
+    if (options.answerScans && command.count("--dry-run") > 0)
+        throw CLI::ValidationError("--answer-scans", "not with --dry-run: answers are sent");
     if (options.source != "file")
         return;
     if (command.count("--file") == 0)

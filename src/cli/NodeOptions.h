@@ -23,6 +23,8 @@ struct NodeOptions {
     std::int32_t priority = 29;
     // Nothing: the node's discovered address.
     std::optional<std::string> ip;
+    // Answer NODESCAN, CCMSCAN and SEARCH for its one CCM.
+    bool answerScans = false;
 };
 
 void AddNodeOptions(CLI::App& command, NodeOptions& options);

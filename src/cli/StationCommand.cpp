@@ -2,14 +2,18 @@
 
 #include "ccm/Cp932Encoder.h"
 #include "cli/OptionChecks.h"
+#include "cli/OutputText.h"
 #include "cli/SendingSide.h"
 #include "cli/StationOutput.h"
+#include "discovery/ScanListener.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "runtime/Exception.h"
+#include "transport/EIdException.h"
 #include "station/Runner.h"
+#include "station/ScanAnswers.h"
 #include "station/ScenarioReader.h"
 #include "station/Station.h"
 
@@ -113,6 +117,25 @@ void StationCommand::check()
         throw CLI::ValidationError("--interface", name + " has no IPv4 address for \"auto\"");
 }
 
+std::unique_ptr<discovery::ScanListener>
+StationCommand::listen(const station::Station& station) const
+{
+    if (common_.dryRun)
+        return nullptr;
+    std::vector<discovery::AnsweringNode> nodes = station::ScanAnswers(station);
+    if (nodes.empty())
+        return nullptr;
+    // The sends matter more than the answers: a port held by a program that
+    // does not share it costs the answers only.
+    try {
+        return std::make_unique<discovery::ScanListener>(std::move(nodes), common_.interfaceName);
+    } catch (const transport::EIdException& e) {
+        std::fprintf(stderr, "setarome-cli: station: scans go unanswered: %s\n",
+                     OneLine(e.Message()).c_str());
+        return nullptr;
+    }
+}
+
 std::string StationCommand::autoAddress() const
 {
     if (!UsesAutoAddress(*scenario_))
@@ -133,6 +156,7 @@ int StationCommand::run()
         std::fprintf(stderr, "setarome-cli: station: %s: %s\n", file_.c_str(), e.what());
         return 2;
     }
+    std::unique_ptr<discovery::ScanListener> listener = listen(*station);
     StationOutput output(common_.json);
     ccm::Cp932Encoder encoder;
     std::string wire;

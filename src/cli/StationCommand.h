@@ -3,12 +3,18 @@
 #include "cli/CommonOptions.h"
 #include "cli/Subcommand.h"
 #include "station/Scenario.h"
+#include "station/Station.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+
+namespace discovery {
+class ScanListener;
+}
 
 namespace cli {
 
@@ -31,6 +37,8 @@ private:
     // The text of "auto" addresses: the address of --interface, else the one
     // this host sends from.
     std::string autoAddress() const;
+    // Answers scans for the nodes that do, unless this is a dry run.
+    std::unique_ptr<discovery::ScanListener> listen(const station::Station& station) const;
 
     CommonOptions common_;
     std::string file_;

@@ -1,26 +1,25 @@
 #include "station/Level.h"
 
 #include <array>
-#include <utility>
 
 namespace station {
 
 std::optional<Level> ParseLevel(std::string_view text)
 {
-    static constexpr std::array<std::pair<std::string_view, Level>, 10> kLevels{{
-        {"A-1S-0", {1, false}},
-        {"A-1S-1", {1, true}},
-        {"A-10S-0", {10, false}},
-        {"A-10S-1", {10, true}},
-        {"A-1M-0", {60, false}},
-        {"A-1M-1", {60, true}},
-        {"B-0", {0, true}},
-        {"B-1", {0, true}},
-        {"S-1S-0", {1, false}},
-        {"S-1M-0", {60, false}},
+    static constexpr std::array<Level, 10> kLevels{{
+        {1, false, "A-1S-0"},
+        {1, true, "A-1S-1"},
+        {10, false, "A-10S-0"},
+        {10, true, "A-10S-1"},
+        {60, false, "A-1M-0"},
+        {60, true, "A-1M-1"},
+        {0, true, "B-0"},
+        {0, true, "B-1"},
+        {1, false, "S-1S-0"},
+        {60, false, "S-1M-0"},
     }};
-    for (const auto& [name, level] : kLevels) {
-        if (name == text)
+    for (const Level& level : kLevels) {
+        if (level.name == text)
             return level;
     }
     return std::nullopt;

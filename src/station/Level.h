@@ -13,6 +13,8 @@ struct Level {
     // Seconds between periodic sends; 0: none (B levels).
     std::int32_t interval = 1;
     bool onChange = false;
+    // As a scan lists it.
+    std::string_view name = "A-1S-0";
 };
 
 // "A-1S-0", "A-10S-1", "B-0", "S-1M-0", ...; nothing for any other text.

@@ -69,6 +69,14 @@ struct NodeSettings {
     std::int32_t region = 1;
     // Whether it sends its condition CCM, "cnd", every second.
     bool condition = true;
+    // Whether it answers NODESCAN, CCMSCAN and SEARCH, and what it says in
+    // its NODE reply; nothing: the defaults (discovery/Identity.h). Copies
+    // share them, but for the MAC, which counts up as the address does.
+    bool answerScans = true;
+    std::optional<std::string> name;
+    std::optional<std::string> vendor;
+    std::optional<std::string> uecsId;
+    std::optional<std::string> mac;
     std::vector<CcmSettings> ccms;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ccm/CcmMessage.h"
 #include "ccm/DataMessage.h"
+#include "discovery/Identity.h"
 #include "station/AddressText.h"
 #include "station/GeneratorReader.h"
 #include "station/TomlFields.h"
@@ -15,6 +16,8 @@ namespace {
 
 // A load test of many nodes, bounded so a typo cannot exhaust memory.
 constexpr std::int64_t kMaxRepeat = 65536;
+// A NODE reply's name and vendor, short enough for a field's 300-byte buffers.
+constexpr std::size_t kMaxIdentityChars = 40;
 
 struct Context {
     const std::string& file;
@@ -75,6 +78,28 @@ CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Co
     return ccm;
 }
 
+// A UECSID or MAC: 12 hex digits, or six pairs split by ':' or '-'.
+std::optional<std::string> ReadId(TomlFields& fields, std::string_view key)
+{
+    const std::optional<std::string> text = fields.text(key, 17);
+    if (!text)
+        return std::nullopt;
+    const std::optional<std::string> id = discovery::NormalizeId(*text);
+    if (!id)
+        fields.fail(*fields.node(key),
+                    std::string(key) + " must be 12 hex digits, got '" + *text + "'");
+    return id;
+}
+
+void ReadIdentity(TomlFields& fields, NodeSettings& node)
+{
+    node.answerScans = fields.flag("answer_scans").value_or(true);
+    node.name = fields.text("name", kMaxIdentityChars);
+    node.vendor = fields.text("vendor", kMaxIdentityChars);
+    node.uecsId = ReadId(fields, "uecsid");
+    node.mac = ReadId(fields, "mac");
+}
+
 NodeSettings ReadNode(const toml::table& table, const Context& context)
 {
     TomlFields fields(table, context.file);
@@ -90,6 +115,7 @@ NodeSettings ReadNode(const toml::table& table, const Context& context)
     node.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(1));
     node.region = static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(1));
     node.condition = fields.flag("condition").value_or(true);
+    ReadIdentity(fields, node);
     if (const toml::array* ccms = fields.tables("ccm")) {
         for (const toml::node& ccm : *ccms)
             node.ccms.push_back(ReadCcm(*ccm.as_table(), node, context));

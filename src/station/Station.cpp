@@ -30,6 +30,8 @@ struct Station::Ccm {
 
 struct Station::Node {
     std::string ip;
+    const NodeSettings* settings = nullptr;
+    std::int32_t copy = 0;
     // Its "cnd", with the node's room and region.
     std::unique_ptr<CcmSettings> condition;
     std::vector<Ccm> ccms;
@@ -46,7 +48,7 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
         // is, by every copy.
         if (!address) {
             for (std::int32_t copy = 0; copy < settings.repeat; ++copy)
-                addNode(settings, text, 0);
+                addNode(settings, copy, text, 0);
             continue;
         }
         if (0xFFFFFFFFu - *address < static_cast<std::uint32_t>(settings.repeat - 1))
@@ -54,17 +56,20 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
                                      " run past 255.255.255.255");
         for (std::int32_t copy = 0; copy < settings.repeat; ++copy) {
             const std::uint32_t ip = *address + copy;
-            addNode(settings, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
+            addNode(settings, copy, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
         }
     }
 }
 
 Station::~Station() = default;
 
-void Station::addNode(const NodeSettings& settings, const std::string& ip, std::uint8_t lastOctet)
+void Station::addNode(const NodeSettings& settings, std::int32_t copy, const std::string& ip,
+                      std::uint8_t lastOctet)
 {
     Node& node = nodes_.emplace_back();
     node.ip = ip;
+    node.settings = &settings;
+    node.copy = copy;
     if (settings.condition) {
         node.condition = std::make_unique<CcmSettings>(ConditionCcm(settings));
         node.ccms.emplace_back(*node.condition, 0);
@@ -80,6 +85,15 @@ void Station::addNode(const NodeSettings& settings, const std::string& ip, std::
 std::size_t Station::nodeCount() const
 {
     return nodes_.size();
+}
+
+Station::NodeView Station::node(std::size_t index) const
+{
+    const Node& node = nodes_[index];
+    NodeView view{node.ip, *node.settings, node.copy, {}};
+    for (const Ccm& ccm : node.ccms)
+        view.ccms.push_back(ccm.settings);
+    return view;
 }
 
 void Station::beginSecond(std::int64_t tick)

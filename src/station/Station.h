@@ -45,11 +45,22 @@ public:
     void runNode(std::size_t index, const SendFunction& send);
     std::size_t nodeCount() const;
 
+    // A node as scans describe it: its address text, its settings, which of
+    // the settings' copies it is (from 0), and its CCMs ("cnd" first).
+    struct NodeView {
+        const std::string& ip;
+        const NodeSettings& settings;
+        std::int32_t copy;
+        std::vector<const CcmSettings*> ccms;
+    };
+    NodeView node(std::size_t index) const;
+
 private:
     struct Ccm;
     struct Node;
 
-    void addNode(const NodeSettings& settings, const std::string& ip, std::uint8_t lastOctet);
+    void addNode(const NodeSettings& settings, std::int32_t copy, const std::string& ip,
+                 std::uint8_t lastOctet);
     void applyEvents(double time);
     void runCcm(const Node& node, Ccm& ccm, const SendFunction& send);
 

@@ -1,0 +1,170 @@
+#include "discovery/HostScan.h"
+
+#include "ccm/ScanMessages.h"
+#include "discovery/ScanResponder.h"
+
+#include <algorithm>
+#include <set>
+
+namespace discovery {
+
+namespace {
+
+std::chrono::microseconds ReplyPace(std::size_t nodes)
+{
+    return std::chrono::microseconds(
+        static_cast<std::int64_t>(1e6 / ScanResponder::kRepliesPerSecond / static_cast<double>(std::max<std::size_t>(nodes, 1))));
+}
+
+} // namespace
+
+HostScan::HostScan(std::string source, std::vector<std::string> nodeIps, Send send,
+                   std::function<void()> finished)
+    : source_(std::move(source)), nodeIps_(std::move(nodeIps)), send_(std::move(send)),
+      finished_(std::move(finished)), pace_(ReplyPace(nodeIps_.size()))
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        if (std::exchange(pacing_, false))
+            this->send();
+        else
+            timedOut();
+    });
+}
+
+void HostScan::start()
+{
+    ask();
+}
+
+void HostScan::ask()
+{
+    const auto cost = static_cast<std::int64_t>(
+        step_ == Step::Pages ? 1 : std::max<std::size_t>(expectedSenders(), 1));
+    const auto now = std::chrono::steady_clock::now();
+    const auto sendAt = std::max(allowedAt_, now);
+    allowedAt_ = sendAt + pace_ * cost;
+    const auto delay = std::chrono::ceil<std::chrono::milliseconds>(sendAt - now);
+    if (delay.count() == 0) {
+        send();
+        return;
+    }
+    pacing_ = true;
+    timer_.start(delay);
+}
+
+void HostScan::send()
+{
+    ++tries_;
+    if (step_ == Step::Pages) {
+        send_(source_, ccm::kScanPort, ccm::FormatCcmScan(page_));
+    } else {
+        const auto& [type, room, region, order] = searches_[search_];
+        send_(source_, ccm::kSearchPort, ccm::FormatSearch({type, room, region, order}));
+    }
+    timer_.start(kTryWait);
+}
+
+void HostScan::receive(const ccm::Decoded& reply)
+{
+    if (step_ == Step::Pages && reply.ccmScanReply && reply.ccmScanReply->page == page_ &&
+        !pacing_) {
+        const ccm::CcmScanReplyContent& page = *reply.ccmScanReply;
+        if (!total_) {
+            const auto bound = static_cast<std::int32_t>(nodeIps_.size()) * kMaxPagesPerNode;
+            total_ = std::clamp(page.total, 1, bound);
+            complete_ = page.total <= bound;
+            pages_.resize(static_cast<std::size_t>(*total_));
+        }
+        pages_[static_cast<std::size_t>(page_ - 1)] =
+            ListedCcm{page.type, page.room,     page.region, page.order,
+                      page.priority, page.cast, page.unit,   page.level};
+        nextPage();
+    } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {
+        const ccm::SearchReplyContent& server = *reply.searchReply;
+        const CcmKey key{server.type, server.room, server.region, server.order};
+        std::vector<std::string>& senders = senders_[key];
+        // A SEARCH asked again is answered again.
+        if (key != searches_[search_] ||
+            std::find(senders.begin(), senders.end(), server.ip) != senders.end())
+            return;
+        senders.push_back(server.ip);
+        if (senders.size() >= expectedSenders())
+            nextSearch();
+    }
+}
+
+void HostScan::timedOut()
+{
+    if (tries_ < kTries) {
+        ask();
+        return;
+    }
+    complete_ = false;
+    if (step_ == Step::Pages && !total_)
+        finish();
+    else if (step_ == Step::Pages)
+        nextPage();
+    else
+        nextSearch();
+}
+
+void HostScan::nextPage()
+{
+    tries_ = 0;
+    if (page_ < *total_) {
+        ++page_;
+        ask();
+        return;
+    }
+    step_ = Step::Searches;
+    if (nodeIps_.size() > 1) {
+        std::set<CcmKey> keys;
+        for (const std::optional<ListedCcm>& ccm : pages_) {
+            if (ccm && keys.insert(KeyOf(*ccm)).second)
+                searches_.push_back(KeyOf(*ccm));
+        }
+    }
+    search_ = 0;
+    if (searches_.empty())
+        finish();
+    else
+        ask();
+}
+
+void HostScan::nextSearch()
+{
+    tries_ = 0;
+    if (++search_ == searches_.size())
+        finish();
+    else
+        ask();
+}
+
+void HostScan::finish()
+{
+    timer_.stop();
+    step_ = Step::Done;
+    finished_();
+}
+
+std::size_t HostScan::expectedSenders() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(pages_.begin(), pages_.end(), [this](const std::optional<ListedCcm>& ccm) {
+            return ccm && KeyOf(*ccm) == searches_[search_];
+        }));
+}
+
+std::vector<std::vector<ListedCcm>> HostScan::ccms() const
+{
+    std::vector<ListedCcm> listed;
+    for (const std::optional<ListedCcm>& ccm : pages_) {
+        if (ccm)
+            listed.push_back(*ccm);
+    }
+    return AttributeCcms(nodeIps_, listed, senders_);
+}
+
+} // namespace discovery

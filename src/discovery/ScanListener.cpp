@@ -1,0 +1,35 @@
+#include "discovery/ScanListener.h"
+
+#include "transport/EIdException.h"
+
+namespace discovery {
+
+ScanListener::ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName)
+    : responder_(std::move(nodes))
+{
+    scan_ = std::make_unique<loop::DatagramReceiver>(
+        loop::ReceiverOptions{ccm::kScanPort, interfaceName, 0},
+        [this](const loop::ReceivedDatagram& request) { answer(*scan_, request); });
+    search_ = std::make_unique<loop::DatagramReceiver>(
+        loop::ReceiverOptions{ccm::kSearchPort, interfaceName, 0},
+        [this](const loop::ReceivedDatagram& request) { answer(*search_, request); });
+}
+
+ScanListener::~ScanListener() = default;
+
+void ScanListener::answer(loop::DatagramReceiver& socket, const loop::ReceivedDatagram& request)
+{
+    if (request.truncated)
+        return;
+    const Request asked{request.bytes, request.sourceIp, request.sourcePort, request.localPort};
+    for (const Reply& reply : responder_.answer(asked, ReplyBudget::Clock::now())) {
+        try {
+            socket.sendTo(reply.ip, reply.port, reply.bytes);
+        } catch (const transport::EIdException&) {
+            // Lost like any datagram; the node's own sends go on.
+            ++failed_;
+        }
+    }
+}
+
+} // namespace discovery

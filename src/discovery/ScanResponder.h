@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ccm/Cp932Encoder.h"
+#include "ccm/Decoder.h"
+#include "discovery/AnsweringNode.h"
+#include "discovery/ReplyBudget.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace discovery {
+
+// A datagram that may be a scan request.
+struct Request {
+    std::string_view bytes;
+    std::string sourceIp;
+    std::uint16_t sourcePort = 0;
+    // The port it arrived on: NODESCAN and CCMSCAN count only on the scan
+    // port, SEARCH only on the search port.
+    std::uint16_t localPort = 0;
+};
+
+// One reply: Shift-JIS bytes for the requester's address and port.
+struct Reply {
+    std::string ip;
+    std::uint16_t port = 0;
+    std::string bytes;
+};
+
+// The answers of the nodes one host runs. NODESCAN: one NODE per node.
+// CCMSCAN page N: the Nth CCM of the host, the nodes' lists one after the
+// other; a page beyond them gets nothing. SEARCH: one SERVER per matching
+// CCM, room, region and order 0 matching any. A request longer than
+// kMaxRequestBytes, not well formed, or in any form but the literal one
+// (spaces and line breaks between elements aside) gets nothing, and so does
+// a source that is no unicast IPv4 address. Replies go to the requester
+// only, at most kRepliesPerSecond a second per node to one address.
+class ScanResponder {
+public:
+    static constexpr std::size_t kMaxRequestBytes = 1024;
+    static constexpr double kRepliesPerSecond = 10;
+    // Ten requesters at their full rate, then the host is quiet.
+    static constexpr double kOverallRequesters = 10;
+    static constexpr std::size_t kMaxRequesters = 256;
+
+    // Throws runtime::Exception when the system has no Shift-JIS converter.
+    explicit ScanResponder(std::vector<AnsweringNode> nodes);
+
+    std::vector<Reply> answer(const Request& request, ReplyBudget::Clock::time_point now);
+
+    const std::vector<AnsweringNode>& nodes() const { return nodes_; }
+
+private:
+    // The UTF-8 texts of at most `limit` replies.
+    std::vector<std::string> texts(const ccm::Decoded& request, std::uint16_t localPort,
+                                   std::size_t limit) const;
+    std::string ccmPage(std::int32_t page) const;
+
+    std::vector<AnsweringNode> nodes_;
+    std::int32_t ccmCount_ = 0;
+    ReplyBudget budget_;
+    ccm::Cp932Encoder encoder_;
+};
+
+} // namespace discovery
