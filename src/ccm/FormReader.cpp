@@ -39,6 +39,19 @@ constexpr ElementId kNodeChildren[] = {ElementId::Name, ElementId::Vender, Eleme
 // The attributes found for each spec, by the spec's index.
 using Found = std::array<const xml::Attribute*, 9>;
 
+std::string tag(ElementId id)
+{
+    return std::string("<") + xml::ElementName(id) + ">";
+}
+
+// What the findings about an element's or the declaration's attributes name.
+struct Where {
+    const char* declaration = nullptr;
+    ElementId id = ElementId::Uecs;
+
+    std::string text() const { return declaration != nullptr ? declaration : tag(id); }
+};
+
 class FormReader {
 public:
     FormReader(std::string_view text, std::size_t base, Cp932Decoder* shiftJis,
@@ -66,7 +79,7 @@ private:
     const xml::Element& element(std::size_t i) const { return doc_.elements[i]; }
 
     Found attributes(std::span<const AttributeSpec> specs, std::uint16_t first, std::uint16_t count,
-                     std::string_view where);
+                     Where where);
     Found attributes(const xml::Element& element, std::span<const AttributeSpec> specs);
     bool integer(const xml::Attribute* attribute, std::int32_t lo, std::int32_t hi,
                  std::int32_t& out);
@@ -96,13 +109,8 @@ private:
     std::string scratch_;
 };
 
-std::string tag(ElementId id)
-{
-    return std::string("<") + xml::ElementName(id) + ">";
-}
-
 Found FormReader::attributes(std::span<const AttributeSpec> specs, std::uint16_t first,
-                             std::uint16_t count, std::string_view where)
+                             std::uint16_t count, Where where)
 {
     Found found{};
     std::size_t last = 0;
@@ -114,7 +122,7 @@ Found FormReader::attributes(std::span<const AttributeSpec> specs, std::uint16_t
             ++spec;
         if (spec == specs.size()) {
             note(Departure::ExtraAttribute,
-                 std::string(where) + " has an extra attribute " + std::string(attribute.name));
+                 where.text() + " has an extra attribute " + std::string(attribute.name));
             continue;
         }
         outOfOrder = outOfOrder || spec < last;
@@ -122,11 +130,11 @@ Found FormReader::attributes(std::span<const AttributeSpec> specs, std::uint16_t
         found[spec] = &attribute;
     }
     if (outOfOrder)
-        note(Departure::AttributeOrder, std::string(where) + " has its attributes out of order");
+        note(Departure::AttributeOrder, where.text() + " has its attributes out of order");
     for (std::size_t spec = 0; spec < specs.size(); ++spec) {
         if (specs[spec].required && found[spec] == nullptr)
             note(Departure::MissingAttribute,
-                 std::string(where) + " lacks the attribute " + std::string(specs[spec].name));
+                 where.text() + " lacks the attribute " + std::string(specs[spec].name));
     }
     return found;
 }
@@ -141,7 +149,7 @@ Found FormReader::attributes(const xml::Element& element, std::span<const Attrib
         note(Departure::EmptyElementForm,
              tag(element.id) +
                  (empty ? " written with an end tag" : " written as an empty element"));
-    return attributes(specs, element.firstAttribute, element.attributeCount, tag(element.id));
+    return attributes(specs, element.firstAttribute, element.attributeCount, {nullptr, element.id});
 }
 
 bool FormReader::integerText(std::string_view text, std::string_view what, std::int32_t lo,
@@ -251,7 +259,7 @@ bool FormReader::declaration()
         return true;
     }
     const Found found =
-        attributes(kDeclaration, 0, doc_.declarationAttributes, "the XML declaration");
+        attributes(kDeclaration, 0, doc_.declarationAttributes, {"the XML declaration"});
     if (found[0] != nullptr && found[0]->value != "1.0")
         return fail("XML version other than 1.0", offsetOf(found[0]->value));
     if (found[1] != nullptr)
