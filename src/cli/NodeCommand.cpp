@@ -91,8 +91,9 @@ private:
 // gives, under the default identity.
 discovery::AnsweringNode ScanAnswer(const NodeOptions& options, const std::string& ip)
 {
-    const char* level = options.interval == 1 ? "A-1S-0" : options.interval == 10 ? "A-10S-0"
-                                                                                   : "A-1M-0";
+    const char* level = options.interval == 1    ? "A-1S-0"
+                        : options.interval == 10 ? "A-10S-0"
+                                                 : "A-1M-0";
     return {discovery::DefaultIdentity(ip),
             {{options.type, options.room, options.region, options.order, options.priority, 0, "",
               level}}};

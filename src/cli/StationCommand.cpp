@@ -11,11 +11,11 @@
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "runtime/Exception.h"
-#include "transport/EIdException.h"
 #include "station/Runner.h"
 #include "station/ScanAnswers.h"
 #include "station/ScenarioReader.h"
 #include "station/Station.h"
+#include "transport/EIdException.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -2,6 +2,7 @@
 // whole weather station from a scenario file.
 
 #include "cli/NodeCommand.h"
+#include "cli/ScanCommand.h"
 #include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
-    const std::array<cli::Subcommand*, 2> commands{&node, &station};
+    cli::ScanCommand scan(program);
+    const std::array<cli::Subcommand*, 3> commands{&node, &station, &scan};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

@@ -13,7 +13,8 @@ namespace {
 std::chrono::microseconds ReplyPace(std::size_t nodes)
 {
     return std::chrono::microseconds(
-        static_cast<std::int64_t>(1e6 / ScanResponder::kRepliesPerSecond / static_cast<double>(std::max<std::size_t>(nodes, 1))));
+        static_cast<std::int64_t>(1e6 / ScanResponder::kRepliesPerSecond /
+                                  static_cast<double>(std::max<std::size_t>(nodes, 1))));
 }
 
 } // namespace
@@ -78,7 +79,7 @@ void HostScan::receive(const ccm::Decoded& reply)
             pages_.resize(static_cast<std::size_t>(*total_));
         }
         pages_[static_cast<std::size_t>(page_ - 1)] =
-            ListedCcm{page.type, page.room,     page.region, page.order,
+            ListedCcm{page.type,     page.room, page.region, page.order,
                       page.priority, page.cast, page.unit,   page.level};
         nextPage();
     } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {

@@ -5,8 +5,8 @@
 namespace discovery {
 
 ReplyBudget::ReplyBudget(double perRequester, double overall, std::size_t maxRequesters)
-    : perRequester_(perRequester), overallRate_(overall), maxRequesters_(maxRequesters),
-      overall_{overall, Clock::time_point::min()}
+    : perRequester_(perRequester), overallRate_(overall),
+      maxRequesters_(maxRequesters), overall_{overall, Clock::time_point::min()}
 {
 }
 

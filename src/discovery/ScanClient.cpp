@@ -90,7 +90,8 @@ void ScanClient::receive(const loop::ReceivedDatagram& datagram)
             nodes_.push_back({datagram.sourceIp, *reply.node, {}, false});
     } else if (wait_.isActive() && reply.searchReply && options_.search) {
         const auto same = [&](const FoundServer& found) {
-            return found.source == datagram.sourceIp && SameServer(found.server, *reply.searchReply);
+            return found.source == datagram.sourceIp &&
+                   SameServer(found.server, *reply.searchReply);
         };
         if (std::none_of(servers_.begin(), servers_.end(), same))
             servers_.push_back({datagram.sourceIp, *reply.searchReply});
@@ -134,7 +135,8 @@ void ScanClient::collected()
 
 void ScanClient::hostFinished()
 {
-    if (std::all_of(hosts_.begin(), hosts_.end(), [](const auto& host) { return host->finished(); }))
+    if (std::all_of(hosts_.begin(), hosts_.end(),
+                    [](const auto& host) { return host->finished(); }))
         finished_();
 }
 

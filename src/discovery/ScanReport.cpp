@@ -39,6 +39,8 @@ std::vector<std::string> Align(const std::vector<Row>& rows, const std::string& 
             if (at + 1 < row.size())
                 line.append(widths[at] - Width(row[at]) + 2, ' ');
         }
+        // An empty last column leaves no spaces at the end.
+        line.erase(line.find_last_not_of(' ') + 1);
         lines.push_back(line + "\n");
     }
     return lines;
@@ -55,10 +57,11 @@ std::string Joined(const std::vector<std::string>& lines)
 std::size_t Utf8Length(std::string_view text)
 {
     const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2
-                                             : (lead & 0xF0) == 0xE0   ? 3
-                                             : (lead & 0xF8) == 0xF0   ? 4
-                                                                       : 0;
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xE0) == 0xC0 ? 2
+                               : (lead & 0xF0) == 0xE0 ? 3
+                               : (lead & 0xF8) == 0xF0 ? 4
+                                                       : 0;
     if (length == 0 || length > text.size() || (length == 2 && lead < 0xC2))
         return 0;
     for (std::size_t at = 1; at < length; ++at) {

@@ -101,9 +101,9 @@ std::vector<std::string> ScanResponder::texts(const ccm::Decoded& request, std::
                 if (texts.size() == limit)
                     return texts;
                 if (Matches(*request.search, ccm))
-                    texts.push_back(ccm::FormatSearchReply({ccm.type, ccm.room, ccm.region,
-                                                            ccm.order, ccm.priority,
-                                                            node.identity.ip}));
+                    texts.push_back(
+                        ccm::FormatSearchReply({ccm.type, ccm.room, ccm.region, ccm.order,
+                                                ccm.priority, node.identity.ip}));
             }
         }
     }

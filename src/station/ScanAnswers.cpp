@@ -19,7 +19,8 @@ std::vector<discovery::AnsweringNode> ScanAnswers(const Station& station)
         identity.vendor = settings.vendor.value_or(identity.vendor);
         identity.uecsId = settings.uecsId.value_or(identity.uecsId);
         if (settings.mac)
-            identity.mac = discovery::OffsetId(*settings.mac, static_cast<std::uint32_t>(node.copy));
+            identity.mac =
+                discovery::OffsetId(*settings.mac, static_cast<std::uint32_t>(node.copy));
         for (const CcmSettings* ccm : node.ccms)
             answer.ccms.push_back({ccm->type, ccm->room, ccm->region, ccm->order, ccm->priority,
                                    ccm->cast, ccm->unit, std::string(ccm->level.name)});
