@@ -58,9 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "bad.toml:5:1: unknown key 'colour'"},
         BadCase{"UnknownCcmKey", std::string(kGoodNode) + "ordr = 2\n",
                 "bad.toml:5:1: unknown key 'ordr'"},
-        // Scan answers come later: until then their keys are unknown.
-        BadCase{"NodeNameNotYet", "[[node]]\nname = \"bench\"\n",
-                "bad.toml:2:1: unknown key 'name'"},
+        BadCase{"UecsIdNotHex", "[[node]]\nuecsid = \"10100C00000G\"\n",
+                "bad.toml:2:10: uecsid must be 12 hex digits, got '10100C00000G'"},
+        BadCase{"MacTooShort", "[[node]]\nmac = \"02:00:00:00:01\"\n",
+                "bad.toml:2:7: mac must be 12 hex digits, got '02:00:00:00:01'"},
+        BadCase{"NameBreaksTheReply", "[[node]]\nname = \"a<b\"\n",
+                "bad.toml:2:8: name must not hold control characters or <>&\""},
+        BadCase{"AnswerScansNotAFlag", "[[node]]\nanswer_scans = 1\n",
+                "bad.toml:2:16: answer_scans must be true or false"},
         BadCase{"UnknownGeneratorKey",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"sine\", min = 0, max "
                 "= 1, "
