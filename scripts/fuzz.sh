@@ -19,7 +19,7 @@ cmake --build "$build" -j "$(nproc)"
 
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
-  targets=(playback_file ccm_message text_to_int address_text)
+  targets=(playback_file ccm_message text_to_int address_text scan_responder)
 fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -42,8 +42,8 @@ int main(int argc, char** argv)
     };
     if (mixed) {
         requests.push_back({head + "<NODESCAN/></UECS>", 16529});
-        requests.push_back({head + R"(<SEARCH type="cnd" room="0" region="0" order="0"/></UECS>)",
-                            16521});
+        requests.push_back(
+            {head + R"(<SEARCH type="cnd" room="0" region="0" order="0"/></UECS>)", 16521});
     }
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in to{};
