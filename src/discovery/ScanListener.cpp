@@ -26,8 +26,8 @@ void ScanListener::answer(loop::DatagramReceiver& socket, const loop::ReceivedDa
         try {
             socket.sendTo(reply.ip, reply.port, reply.bytes);
         } catch (const transport::EIdException&) {
-            // Lost like any datagram; the node's own sends go on.
-            ++failed_;
+            // A requester the system has no route to: the reply is lost like
+            // any datagram, and the node's own sends go on.
         }
     }
 }

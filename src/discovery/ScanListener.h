@@ -20,16 +20,12 @@ public:
     ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName);
     ~ScanListener();
 
-    // Replies the system refused to send (a requester it has no route to).
-    std::uint64_t failedReplies() const { return failed_; }
-
 private:
     void answer(loop::DatagramReceiver& socket, const loop::ReceivedDatagram& request);
 
     ScanResponder responder_;
     std::unique_ptr<loop::DatagramReceiver> scan_;
     std::unique_ptr<loop::DatagramReceiver> search_;
-    std::uint64_t failed_ = 0;
 };
 
 } // namespace discovery

@@ -63,21 +63,10 @@ std::string ScanResponder::ccmPage(std::int32_t page) const
             continue;
         }
         const ListedCcm& ccm = node.ccms[static_cast<std::size_t>(index)];
-        ccm::CcmScanReplyContent reply;
-        reply.page = page;
-        reply.total = ccmCount_;
-        reply.count = 1;
-        reply.number = page;
-        reply.room = ccm.room;
-        reply.region = ccm.region;
-        reply.order = ccm.order;
-        reply.priority = ccm.priority;
-        reply.cast = ccm.cast;
-        reply.unit = ccm.unit;
-        reply.sr = "S";
-        reply.level = ccm.level;
-        reply.type = ccm.type;
-        return ccm::FormatCcmScanReply(reply);
+        // One CCM a page, numbered as its page; "S": the node sends it.
+        return ccm::FormatCcmScanReply({page, ccmCount_, 1, page, ccm.room, ccm.region, ccm.order,
+                                        ccm.priority, ccm.cast, ccm.unit, "S", ccm.level,
+                                        ccm.type});
     }
     return {};
 }

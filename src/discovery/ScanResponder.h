@@ -51,8 +51,6 @@ public:
 
     std::vector<Reply> answer(const Request& request, ReplyBudget::Clock::time_point now);
 
-    const std::vector<AnsweringNode>& nodes() const { return nodes_; }
-
 private:
     // The UTF-8 texts of at most `limit` replies.
     std::vector<std::string> texts(const ccm::Decoded& request, std::uint16_t localPort,

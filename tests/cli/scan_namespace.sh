@@ -69,6 +69,21 @@ type = "WCO2"
 generator = { kind = "constant", value = 400 }
 TOML
 
+# A dry run touches no network: it does not even listen.
+ip netns exec "$tx" "$program" station "$session_work/scan.toml" --dry-run --count 3 >/dev/null &
+dry_pid=$!
+session_pids+=("$dry_pid")
+sleep 0.5
+[ -z "$(ip netns exec "$tx" ss -Hlun 'sport = 16529 or sport = 16521')" ] ||
+  fail "station --dry-run listens"
+kill "$dry_pid" 2>/dev/null || true
+status=0
+ip netns exec "$tx" "$program" node --answer-scans --dry-run >/dev/null 2>"$session_work/dry.err" ||
+  status=$?
+[ "$status" -eq 2 ] &&
+  grep -q '^setarome-cli: node: --answer-scans: not with --dry-run: answers are sent$' \
+    "$session_work/dry.err" || fail "node --answer-scans --dry-run: $status $(cat "$session_work/dry.err")"
+
 ip netns exec "$tx" "$program" station "$session_work/scan.toml" --interface vtx --port 16540 \
   >"$session_work/station.out" 2>&1 &
 station_pid=$!

@@ -143,6 +143,11 @@ struct Silent {
     std::uint16_t sourcePort = 40000;
 };
 
+std::ostream& operator<<(std::ostream& out, const Silent& c)
+{
+    return out << c.name;
+}
+
 class SilentRequest : public testing::TestWithParam<Silent> {};
 
 TEST_P(SilentRequest, GetsNothing)
