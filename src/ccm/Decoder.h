@@ -48,6 +48,8 @@ struct DataContent {
     std::int32_t priority = 0;
     std::string value; // as written
     std::string ip;    // the <IP> text as written
+
+    bool operator==(const DataContent&) const = default;
 };
 
 struct NodeContent {
@@ -56,10 +58,14 @@ struct NodeContent {
     std::string uecsId; // 12 hex digits
     std::string ip;
     std::string mac; // 12 hex digits
+
+    bool operator==(const NodeContent&) const = default;
 };
 
 struct CcmScanContent {
     std::int32_t page = 1;
+
+    bool operator==(const CcmScanContent&) const = default;
 };
 
 struct CcmScanReplyContent {
@@ -76,6 +82,8 @@ struct CcmScanReplyContent {
     std::string sr;    // "S" or "R"
     std::string level; // as written: "A-1S-0" (or "A_1S_0")
     std::string type;
+
+    bool operator==(const CcmScanReplyContent&) const = default;
 };
 
 struct SearchContent {
@@ -83,6 +91,8 @@ struct SearchContent {
     std::int32_t room = 0; // 0: any
     std::int32_t region = 0;
     std::int32_t order = 0;
+
+    bool operator==(const SearchContent&) const = default;
 };
 
 struct SearchReplyContent {
@@ -92,6 +102,8 @@ struct SearchReplyContent {
     std::int32_t order = 0;
     std::int32_t priority = 0;
     std::string ip;
+
+    bool operator==(const SearchReplyContent&) const = default;
 };
 
 // A way the datagram departs from the literal one-line form that strict

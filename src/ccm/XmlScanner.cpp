@@ -241,11 +241,11 @@ bool Scanner::startTag()
     element.id = id;
     element.depth = static_cast<std::uint8_t>(depth_);
     element.offset = tagAt;
-    element.text = {};
-    element.textOffset = pos_;
     element.firstAttribute = static_cast<std::uint16_t>(doc_.attributeCount);
     if (!attributes(element.firstAttribute, element.attributeCount, element.selfClosed, false))
         return false;
+    // An empty text that still says where it is, for messages about it.
+    element.text = text_.substr(pos_, 0);
     if (element.selfClosed) {
         rootDone_ = depth_ == 0;
         return true;
@@ -265,7 +265,6 @@ bool Scanner::textContent(Element& element, std::string_view name)
     if (lt == std::string_view::npos)
         return fail("unclosed element", text_.size(), name);
     element.text = text_.substr(start, lt - start);
-    element.textOffset = start;
     if (!checkEntities(element.text, false))
         return false;
     pos_ = lt;

@@ -46,9 +46,8 @@ struct Element {
     bool selfClosed;    // <X/>
     std::uint16_t firstAttribute;
     std::uint16_t attributeCount;
-    std::string_view text; // the content of a text element
+    std::string_view text; // the content of a text element, else empty at the tag's end
     std::size_t offset;    // of its '<'
-    std::size_t textOffset;
 };
 
 // Members are filled by Scan in order; only the first elementCount elements

@@ -228,6 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"not an integer", replaced(kData, R"(room="1")", R"(room="1x")"), "1x"},
         RefusalRow{"not an integer", replaced(kData, R"(room="1")", R"(room="2147483648")"),
                    "2147483648"},
+        RefusalRow{"<CCMNUM> is not an integer",
+                   replaced(kCcmScanReply, R"("3">1</CCMNUM>)", R"("3"/>)"), "<CCM "},
         RefusalRow{"control character", replaced(kData, "23.5", "2\x01"), "\x01"},
         RefusalRow{"neither UTF-8 nor Shift-JIS", replaced(kData, "InAir", "In\xFF"), "\xFF"},
         RefusalRow{"without ver", replaced(kData, R"( ver="1.00-E10")", ""), "<UECS"},
