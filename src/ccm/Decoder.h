@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ccm/CcmMessage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "ccm/CcmMessage.h"
 
 namespace ccm {
 
@@ -24,11 +24,11 @@ enum class MessageKind {
     Data,     // <DATA ...>value</DATA><IP>...</IP>
     NodeScan, // <NODESCAN/>
     NodeReply, // <NODE><NAME>..</NAME><VENDER>..</VENDER><UECSID>..</UECSID><IP>..</IP><MAC>..</MAC></NODE>
-    CcmScan,      // <CCMSCAN/> or <CCMSCAN page="N"/>
-    CcmScanReply, // <CCMNUM page total>n</CCMNUM><CCM No room region order priority cast unit SR
-                  // LV>type</CCM>
-    Search,       // <SEARCH type room region order/>
-    SearchReply,  // <SERVER type room region order priority>IP</SERVER>
+    CcmScan, // <CCMSCAN/> or <CCMSCAN page="N"/>
+    // <CCMNUM page total>n</CCMNUM><CCM No room region order priority cast unit SR LV>type</CCM>
+    CcmScanReply,
+    Search,      // <SEARCH type room region order/>
+    SearchReply, // <SERVER type room region order priority>IP</SERVER>
 };
 
 // Every text below is UTF-8, whatever the datagram's encoding was, with the
@@ -40,6 +40,7 @@ inline constexpr std::int32_t kMaxRoom = 127;
 inline constexpr std::int32_t kMaxRegion = 127;
 inline constexpr std::int32_t kMaxOrder = 30000;
 inline constexpr std::int32_t kMaxPriority = 30;
+
 struct DataContent {
     std::string type;
     std::int32_t room = 0;
@@ -144,7 +145,8 @@ const char* DepartureName(Departure departure);
 struct Decoded {
     MessageKind kind = MessageKind::Data;
     bool shiftJis = false; // texts were decoded from Shift-JIS (else ASCII/UTF-8)
-    // Exactly the member of `kind` is set; for Data, `data` holds the first DATA.
+    // Exactly the member of `kind` is set (none for NodeScan, which has no
+    // content); for Data, `data` holds the first DATA.
     std::optional<DataContent> data;
     std::optional<NodeContent> node;
     std::optional<CcmScanContent> ccmScan;
