@@ -11,22 +11,27 @@ using namespace std::string_view_literals;
 enum class Content { Children, Text, Nothing };
 
 constexpr struct {
-    std::string_view name;
+    std::string_view tag;
     ElementId id;
 } kElements[] = {
-    {"UECS"sv, ElementId::Uecs},     {"DATA"sv, ElementId::Data},
-    {"IP"sv, ElementId::Ip},         {"NODESCAN"sv, ElementId::NodeScan},
-    {"NODE"sv, ElementId::Node},     {"NAME"sv, ElementId::Name},
-    {"VENDER"sv, ElementId::Vender}, {"UECSID"sv, ElementId::UecsId},
-    {"MAC"sv, ElementId::Mac},       {"CCMSCAN"sv, ElementId::CcmScan},
-    {"CCMNUM"sv, ElementId::CcmNum}, {"CCM"sv, ElementId::Ccm},
-    {"SEARCH"sv, ElementId::Search}, {"SERVER"sv, ElementId::Server},
+    {"<UECS>"sv, ElementId::Uecs},     {"<DATA>"sv, ElementId::Data},
+    {"<IP>"sv, ElementId::Ip},         {"<NODESCAN>"sv, ElementId::NodeScan},
+    {"<NODE>"sv, ElementId::Node},     {"<NAME>"sv, ElementId::Name},
+    {"<VENDER>"sv, ElementId::Vender}, {"<UECSID>"sv, ElementId::UecsId},
+    {"<MAC>"sv, ElementId::Mac},       {"<CCMSCAN>"sv, ElementId::CcmScan},
+    {"<CCMNUM>"sv, ElementId::CcmNum}, {"<CCM>"sv, ElementId::Ccm},
+    {"<SEARCH>"sv, ElementId::Search}, {"<SERVER>"sv, ElementId::Server},
 };
+
+std::string_view nameIn(std::string_view tag)
+{
+    return tag.substr(1, tag.size() - 2);
+}
 
 bool lookUp(std::string_view name, ElementId& id)
 {
     for (const auto& element : kElements) {
-        if (element.name == name) {
+        if (nameIn(element.tag) == name) {
             id = element.id;
             return true;
         }
@@ -343,13 +348,37 @@ bool Scanner::run()
 
 } // namespace
 
-const char* ElementName(ElementId id)
+const char* ElementTag(ElementId id)
 {
     for (const auto& element : kElements) {
         if (element.id == id)
-            return element.name.data();
+            return element.tag.data();
     }
     return "";
+}
+
+std::string_view ElementName(ElementId id)
+{
+    return nameIn(ElementTag(id));
+}
+
+void ResolveEntities(std::string_view raw, std::string& out)
+{
+    out.clear();
+    for (std::size_t at = 0; at < raw.size();) {
+        if (raw[at] != '&') {
+            out += raw[at++];
+            continue;
+        }
+        const std::size_t end = raw.find(';', at);
+        const std::string_view name = raw.substr(at + 1, end - at - 1);
+        out += name == "lt"     ? '<'
+               : name == "gt"   ? '>'
+               : name == "amp"  ? '&'
+               : name == "quot" ? '"'
+                                : '\'';
+        at = end + 1;
+    }
 }
 
 bool Scan(std::string_view text, Document& document, ScanError& error)

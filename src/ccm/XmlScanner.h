@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ccm::xml {
@@ -24,7 +25,9 @@ enum class ElementId : std::uint8_t {
     Server,
 };
 
-const char* ElementName(ElementId id);
+// "<DATA>", and "DATA".
+const char* ElementTag(ElementId id);
+std::string_view ElementName(ElementId id);
 
 // Fixed capacities: the scanner never allocates, and a datagram that needs
 // more is refused (the forms need 7 elements and 11 attributes at most).
@@ -77,5 +80,9 @@ struct ScanError {
 // Offsets are relative to `text`. Returns false and fills `error` on the
 // first thing outside the forms' grammar.
 bool Scan(std::string_view text, Document& document, ScanError& error);
+
+// Replaces `out` with `raw` with its entities resolved; `raw` is a value or
+// text Scan accepted, so it holds only the five predefined ones.
+void ResolveEntities(std::string_view raw, std::string& out);
 
 } // namespace ccm::xml
