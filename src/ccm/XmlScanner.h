@@ -26,7 +26,7 @@ enum class ElementId : std::uint8_t {
 };
 
 // "<DATA>", and "DATA".
-const char* ElementTag(ElementId id);
+std::string_view ElementTag(ElementId id);
 std::string_view ElementName(ElementId id);
 
 // Fixed capacities: the scanner never allocates, and a datagram that needs
