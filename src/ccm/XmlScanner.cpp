@@ -187,7 +187,7 @@ bool Scanner::attribute(std::uint16_t first, std::uint16_t& count)
     }
     if (doc_.attributeCount == kMaxAttributes)
         return fail("too many attributes", nameAt);
-    doc_.attributes[doc_.attributeCount++] = {name, value, nameAt};
+    doc_.attributes[doc_.attributeCount++] = {name, value};
     ++count;
     return true;
 }

@@ -40,7 +40,6 @@ inline constexpr std::size_t kMaxDepth = 3;
 struct Attribute {
     std::string_view name;
     std::string_view value;
-    std::size_t offset; // of the name
 };
 
 struct Element {
