@@ -75,7 +75,8 @@ void HostScan::receive(const ccm::Decoded& reply)
         if (!total_) {
             const auto bound = static_cast<std::int32_t>(nodeIps_.size()) * kMaxPagesPerNode;
             total_ = std::clamp(page.total, 1, bound);
-            complete_ = page.total <= bound;
+            if (page.total > bound)
+                complete_ = false;
             pages_.resize(static_cast<std::size_t>(*total_));
         }
         pages_[static_cast<std::size_t>(page_ - 1)] =
@@ -85,10 +86,11 @@ void HostScan::receive(const ccm::Decoded& reply)
     } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {
         const ccm::SearchReplyContent& server = *reply.searchReply;
         const CcmKey key{server.type, server.room, server.region, server.order};
+        if (key != searches_[search_])
+            return;
         std::vector<std::string>& senders = senders_[key];
         // A SEARCH asked again is answered again.
-        if (key != searches_[search_] ||
-            std::find(senders.begin(), senders.end(), server.ip) != senders.end())
+        if (std::find(senders.begin(), senders.end(), server.ip) != senders.end())
             return;
         senders.push_back(server.ip);
         if (senders.size() >= expectedSenders())
