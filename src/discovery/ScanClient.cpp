@@ -38,6 +38,11 @@ void AllowBroadcast(loop::DatagramReceiver& receiver)
         throw transport::EIdSocketError(EACCES, "the scan socket cannot broadcast");
 }
 
+// A station of thousands of nodes answers a NODESCAN in one burst; the
+// system's default buffer holds a few hundred of them.
+constexpr int kReceiveBuffer = 8 << 20;
+constexpr const char* kLimitedBroadcast = "255.255.255.255";
+
 } // namespace
 
 ScanClient::ScanClient(ScanOptions options, std::function<void()> finished)
@@ -45,15 +50,20 @@ ScanClient::ScanClient(ScanOptions options, std::function<void()> finished)
 {
     const auto handler = [this](const loop::ReceivedDatagram& datagram) { receive(datagram); };
     asker_ = std::make_unique<loop::DatagramReceiver>(
-        loop::ReceiverOptions{0, options_.interfaceName, 0}, handler);
+        loop::ReceiverOptions{0, options_.interfaceName, kReceiveBuffer}, handler);
     AllowBroadcast(*asker_);
+    // A unicast request could land on this very socket when the node asked
+    // runs on this host: the system hands it to one socket of the port only.
+    // A broadcast reaches them all.
     const std::uint16_t port = options_.search ? ccm::kSearchPort : ccm::kScanPort;
-    try {
-        wellKnown_.push_back(std::make_unique<loop::DatagramReceiver>(
-            loop::ReceiverOptions{port, options_.interfaceName, 0}, handler));
-    } catch (const transport::EIdSocketError&) {
-        // Someone holds the port without sharing it: only the answers to the
-        // asking port are heard, as most peers send them.
+    if (options_.to == kLimitedBroadcast) {
+        try {
+            wellKnown_.push_back(std::make_unique<loop::DatagramReceiver>(
+                loop::ReceiverOptions{port, options_.interfaceName, kReceiveBuffer}, handler));
+        } catch (const transport::EIdSocketError&) {
+            // Someone holds the port without sharing it: only the answers to
+            // the asking port are heard, as most peers send them.
+        }
     }
     wait_.setSingleShot(true);
     QObject::connect(&wait_, &QTimer::timeout, [this] { collected(); });

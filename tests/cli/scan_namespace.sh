@@ -2,7 +2,8 @@
 # Scans across a veth pair of network namespaces created here and removed on
 # exit: a station answers in "tx", setarome-cli scan asks from "rx".
 # - scan --ccms finds exactly the scenario's answering nodes (21 at one
-#   address) and every CCM of each, as JSON and as a table;
+#   address) and every CCM of each, as JSON and as a table, also when asked
+#   from the station's own host;
 # - SEARCH with wildcards gets one answer per matching CCM;
 # - a flood from one address (2000 requests a second for 3 s: NODESCAN,
 #   SEARCH, malformed, oversized) gets at most 10 replies a second per node,
@@ -121,6 +122,13 @@ scan --ccms --to "$tx_ip" --timeout 1 >"$session_work/scan.txt" || fail "scan --
   [ "$(grep -c '^    WAirTemp ' "$session_work/scan.txt")" -eq 20 ] &&
   [ "$(grep -c '^    InAirTemp ' "$session_work/scan.txt")" -eq 2 ] &&
   ! grep -q incomplete "$session_work/scan.txt" || fail "scan table: $(cat "$session_work/scan.txt")"
+
+# From the station's own host: the unicast request reaches the station, not
+# a socket of the scanner's on the same port (each try a new source port).
+for _ in 1 2 3 4; do
+  [ "$(ip netns exec "$tx" "$program" scan --to "$tx_ip" --json --timeout 0.3 | wc -l)" -eq 21 ] ||
+    fail "scan from the station's host"
+done
 
 # SEARCH: 0 matches any room, region and order; the type must be equal.
 search_count() { scan --search "$1" --json --timeout 0.5 2>/dev/null | wc -l; }
