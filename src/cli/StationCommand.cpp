@@ -91,11 +91,12 @@ StationCommand::StationCommand(CLI::App& program)
         ->capture_default_str();
     command_->footer(
         "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "
-        "unless its scenario says condition = false. With --dry-run each datagram is written "
-        "to standard output; --json writes one object per datagram. SIGINT and SIGTERM stop "
-        "at once with exit status 0. A scenario with an error is refused before anything is "
-        "sent, as FILE:LINE:COLUMN: what, with exit status 2; a run that ends by itself exits "
-        "with 1 if a datagram could not be sent.");
+        "unless its scenario says condition = false, and answers NODESCAN and CCMSCAN on UDP "
+        "16529 and SEARCH on 16521 unless it says answer_scans = false. With --dry-run each "
+        "datagram is written to standard output and nothing is answered; --json writes one "
+        "object per datagram. SIGINT and SIGTERM stop at once with exit status 0. A scenario "
+        "with an error is refused before anything is sent, as FILE:LINE:COLUMN: what, with exit "
+        "status 2; a run that ends by itself exits with 1 if a datagram could not be sent.");
 }
 
 void StationCommand::check()
