@@ -135,7 +135,12 @@ void ScanClient::collected()
         hosts_.push_back(std::make_unique<HostScan>(
             found.source, std::move(ips),
             [this](const std::string& ip, std::uint16_t port, const std::string& text) {
-                send(ip, port, text);
+                // A request the system refuses (no route any more) goes
+                // unanswered, as a lost one does.
+                try {
+                    send(ip, port, text);
+                } catch (const transport::EIdSocketError&) {
+                }
             },
             [this] { hostFinished(); }));
     }
