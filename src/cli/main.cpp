@@ -1,6 +1,7 @@
 // setarome-cli: the simulated UECS weather node without a window, and a
 // whole weather station from a scenario file.
 
+#include "cli/MonitorCommand.h"
 #include "cli/NodeCommand.h"
 #include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
-    const std::array<cli::Subcommand*, 2> commands{&node, &station};
+    cli::MonitorCommand monitor(program);
+    const std::array<cli::Subcommand*, 3> commands{&node, &station, &monitor};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);
