@@ -19,7 +19,7 @@ SocketEntryBase& SocketEntryAt(std::size_t index)
         &t.listen,        &t.ntohl,         &t.ntohs,         &t.recv,        &t.recvfrom,
         &t.select,        &t.send,          &t.sendto,        &t.setsockopt,  &t.shutdown,
         &t.socket,        &t.gethostbyaddr, &t.gethostbyname, &t.gethostname, &t.getservbyport,
-        &t.getservbyname,
+        &t.getservbyname, &t.recvmsg,
     };
     return *byIndex.at(index);
 }

@@ -52,10 +52,11 @@ struct SocketEntryTable {
     SocketEntry<23, decltype(&::gethostname)> gethostname{"gethostname"};
     SocketEntry<24, decltype(&::getservbyport)> getservbyport{"getservbyport"};
     SocketEntry<25, decltype(&::getservbyname)> getservbyname{"getservbyname"};
+    SocketEntry<26, decltype(&::recvmsg)> recvmsg{"recvmsg"};
 };
 #pragma GCC diagnostic pop
 
-constexpr std::size_t kSocketEntryCount = 26;
+constexpr std::size_t kSocketEntryCount = 27;
 
 // The process's one table.
 SocketEntryTable& SocketEntries();

@@ -86,6 +86,17 @@ void TIdSocketHandle::SendDatagram(const std::string& ip, std::int32_t port, con
     }
 }
 
+void TIdSocketHandle::Bind()
+{
+    Stack().CheckSocketResult(Stack().SockBind(socket_, AF_INET, ip_, port_));
+    RefreshLocalName();
+}
+
+ssize_t TIdSocketHandle::ReceiveMessage(msghdr& message, int flags)
+{
+    return Stack().SockRecvMsg(socket_, message, flags);
+}
+
 ssize_t TIdSocketHandle::ReceiveDatagram(void* buffer, std::size_t length, std::int32_t& senderPort,
                                          std::string& senderIP, int flags)
 {

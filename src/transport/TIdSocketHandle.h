@@ -36,6 +36,11 @@ public:
     // short send.
     void SendDatagram(const std::string& ip, std::int32_t port, const void* buffer,
                       std::size_t count);
+    // Binds the socket to IP():Port() (port 0: the system picks one), then
+    // refreshes both from the system. Raises EIdSocketError.
+    void Bind();
+    // The platform's recvmsg result, untested.
+    ssize_t ReceiveMessage(msghdr& message, int flags);
     // The platform's recvfrom result, untested.
     virtual ssize_t ReceiveDatagram(void* buffer, std::size_t length, std::int32_t& senderPort,
                                     std::string& senderIP, int flags);

@@ -46,6 +46,9 @@ public:
     virtual ssize_t SockRecv(int socket, void* buffer, std::size_t length, int flags) = 0;
     virtual ssize_t SockRecvFrom(int socket, void* buffer, std::size_t length, int flags,
                                  std::int32_t& port, std::string& ip) = 0;
+    // recvmsg, for a receiver that wants the control messages (receive time,
+    // drop count) beside the datagram; the caller reads the address fields.
+    virtual ssize_t SockRecvMsg(int socket, msghdr& message, int flags) = 0;
     // timeoutMs -2 waits without limit; a null list stands for an empty set.
     virtual int SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                            TIdSocketList* error) = 0;

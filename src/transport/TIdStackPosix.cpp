@@ -257,6 +257,11 @@ ssize_t TIdStackPosix::SockRecvFrom(int socket, void* buffer, std::size_t length
     return result;
 }
 
+ssize_t TIdStackPosix::SockRecvMsg(int socket, msghdr& message, int flags)
+{
+    return Restarted([&] { return Entries().recvmsg(socket, &message, flags); });
+}
+
 int TIdStackPosix::SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                               TIdSocketList* error)
 {

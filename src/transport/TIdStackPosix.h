@@ -36,6 +36,7 @@ public:
     ssize_t SockRecv(int socket, void* buffer, std::size_t length, int flags) override;
     ssize_t SockRecvFrom(int socket, void* buffer, std::size_t length, int flags,
                          std::int32_t& port, std::string& ip) override;
+    ssize_t SockRecvMsg(int socket, msghdr& message, int flags) override;
     int SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                    TIdSocketList* error) override;
     ssize_t SockSend(int socket, const void* buffer, std::size_t length, int flags) override;

@@ -210,22 +210,32 @@ void NetNamespace::RunInReceiver(const std::function<void()>& work) const
     RunIn(receiver_, work);
 }
 
+void NetNamespace::EnterReceiver() const
+{
+    Enter(receiver_);
+}
+
+void NetNamespace::Enter(const std::string& name)
+{
+    // The network namespace belongs to the thread, so only this one moves.
+    const int fd = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+    const bool entered = fd >= 0 && setns(fd, CLONE_NEWNET) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        close(fd);
+    }
+    if (!entered) {
+        throw std::runtime_error("cannot enter network namespace " + name + ": " +
+                                 std::strerror(error));
+    }
+}
+
 void NetNamespace::RunIn(const std::string& name, const std::function<void()>& work)
 {
     std::exception_ptr failure;
     std::thread thread([&] {
         try {
-            // The network namespace belongs to the thread, so only this one moves.
-            const int fd = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-            const bool entered = fd >= 0 && setns(fd, CLONE_NEWNET) == 0;
-            const int error = errno;
-            if (fd >= 0) {
-                close(fd);
-            }
-            if (!entered) {
-                throw std::runtime_error("cannot enter network namespace " + name + ": " +
-                                         std::strerror(error));
-            }
+            Enter(name);
             work();
         } catch (...) {
             failure = std::current_exception();

@@ -43,6 +43,10 @@ public:
     void RunInSender(const std::function<void()>& work) const;
     // Only for the Pair layout.
     void RunInReceiver(const std::function<void()>& work) const;
+    // Moves the calling thread into the receiver namespace for good: for a
+    // thread the caller made itself, such as a QThread, whose objects need
+    // Qt's event dispatcher. Throws std::runtime_error when it cannot.
+    void EnterReceiver() const;
 
 private:
     bool Build(Layout layout, const std::vector<ExtraInterface>& extras);
@@ -51,6 +55,7 @@ private:
     // output as the skip reason.
     bool Ip(const std::vector<std::string>& arguments);
     static void RunIn(const std::string& name, const std::function<void()>& work);
+    static void Enter(const std::string& name);
 
     std::string sender_;
     std::string receiver_;

@@ -1,0 +1,146 @@
+#include "loop/DatagramReceiver.h"
+
+#include "transport/StackRegistry.h"
+#include "transport/TIdStack.h"
+
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace loop {
+
+namespace {
+
+// The largest UDP payload over IPv4 is 65507 bytes; one more tells a
+// truncation apart.
+constexpr std::size_t kBufferBytes = 65536;
+// Datagrams read per wake-up before the event loop gets its turn back.
+constexpr int kBatch = 256;
+
+void SetFlag(transport::TIdSocketHandle& handle, int name)
+{
+    const int on = 1;
+    handle.SetOption(SOL_SOCKET, name, &on, sizeof on);
+}
+
+std::chrono::system_clock::time_point FromTimespec(const timespec& time)
+{
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec)));
+}
+
+} // namespace
+
+DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)), buffer_(kBufferBytes, '\0')
+{
+    handle_.OpenSocket(SOCK_DGRAM, IPPROTO_UDP);
+    // Both reuse options: other receivers on the machine may have set either,
+    // and every socket on the port still gets each broadcast.
+    SetFlag(handle_, SO_REUSEADDR);
+    SetFlag(handle_, SO_REUSEPORT);
+    SetFlag(handle_, SO_TIMESTAMPNS);
+    SetFlag(handle_, SO_RXQ_OVFL);
+    if (options.receiveBuffer > 0)
+        applyReceiveBuffer(options.receiveBuffer);
+    if (!options.interfaceName.empty())
+        handle_.SetOption(SOL_SOCKET, SO_BINDTODEVICE, options.interfaceName.c_str(),
+                          static_cast<socklen_t>(options.interfaceName.size() + 1));
+    handle_.SetIP("0.0.0.0");
+    handle_.SetPort(options.port);
+    handle_.Bind();
+    auto* notifier = new QSocketNotifier(handle_.Socket(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &DatagramReceiver::readPending);
+}
+
+DatagramReceiver::~DatagramReceiver() = default;
+
+void DatagramReceiver::applyReceiveBuffer(int bytes)
+{
+    // The forced form passes net.core.rmem_max, which a receiver that must
+    // keep up with a whole station needs; it is for privileged processes.
+    try {
+        handle_.SetOption(SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes);
+    } catch (const std::exception&) {
+        handle_.SetOption(SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
+}
+
+std::uint16_t DatagramReceiver::localPort() const
+{
+    return static_cast<std::uint16_t>(handle_.Port());
+}
+
+int DatagramReceiver::receiveBufferSize() const
+{
+    int size = 0;
+    socklen_t length = sizeof size;
+    transport::SharedStack()->SockGetOption(handle_.Socket(), SOL_SOCKET, SO_RCVBUF, &size, length);
+    return size;
+}
+
+std::uint64_t DatagramReceiver::kernelDrops() const
+{
+    return drops_;
+}
+
+void DatagramReceiver::sendTo(const std::string& ip, std::uint16_t port, std::string_view bytes)
+{
+    handle_.SendDatagram(ip, port, bytes.data(), bytes.size());
+}
+
+void DatagramReceiver::readPending()
+{
+    transport::TIdStack& stack = *transport::SharedStack();
+    for (int i = 0; i < kBatch; ++i) {
+        sockaddr_in from{};
+        iovec data{buffer_.data(), buffer_.size()};
+        alignas(cmsghdr)
+            std::array<char, CMSG_SPACE(sizeof(timespec)) + CMSG_SPACE(sizeof(std::uint32_t))>
+                control{};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control.data();
+        message.msg_controllen = control.size();
+        const ssize_t size = handle_.ReceiveMessage(message, MSG_DONTWAIT | MSG_TRUNC);
+        // Nothing left is the usual end; after any other error of the
+        // system's the next wake-up tries again.
+        if (size < 0)
+            return;
+        ReceivedDatagram datagram;
+        datagram.received = std::chrono::system_clock::now();
+        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+             header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level != SOL_SOCKET)
+                continue;
+            if (header->cmsg_type == SCM_TIMESTAMPNS) {
+                timespec time{};
+                std::memcpy(&time, CMSG_DATA(header), sizeof time);
+                datagram.received = FromTimespec(time);
+            } else if (header->cmsg_type == SO_RXQ_OVFL) {
+                std::uint32_t dropped = 0;
+                std::memcpy(&dropped, CMSG_DATA(header), sizeof dropped);
+                drops_ = dropped;
+            }
+        }
+        const auto length = static_cast<std::size_t>(size);
+        datagram.truncated = length > buffer_.size();
+        datagram.bytes = std::string_view(buffer_.data(), std::min(length, buffer_.size()));
+        transport::IPv4Bytes address{};
+        std::memcpy(address.data(), &from.sin_addr, address.size());
+        datagram.sourceIp = stack.AddressToText(address);
+        datagram.sourcePort = stack.SockNetToHost16(from.sin_port);
+        datagram.localPort = localPort();
+        handler_(datagram);
+    }
+}
+
+} // namespace loop

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "transport/TIdComponent.h"
+#include "transport/TIdSocketHandle.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace loop {
+
+// One datagram as it arrived; `bytes` is valid during the handler call only.
+struct ReceivedDatagram {
+    std::string_view bytes;
+    // The datagram was longer than 65535 bytes could hold (never for UDP/IPv4).
+    bool truncated = false;
+    std::string sourceIp;
+    std::uint16_t sourcePort = 0;
+    // The port it arrived on.
+    std::uint16_t localPort = 0;
+    // When the kernel took it in (SO_TIMESTAMPNS), not when it was read.
+    std::chrono::system_clock::time_point received;
+};
+
+struct ReceiverOptions {
+    // 0: an ephemeral port (a scanner's own socket).
+    std::uint16_t port = 16520;
+    // Empty: every interface.
+    std::string interfaceName;
+    // SO_RCVBUF in bytes; 0 keeps the system's default. SO_RCVBUFFORCE is
+    // tried first when running as root.
+    int receiveBuffer = 0;
+};
+
+// A UDP socket on 0.0.0.0:port with address and port reuse, so it receives
+// beside any other receiver on the machine (broadcasts reach every one),
+// read on the Qt Core event loop through a socket notifier. Each wake-up
+// reads the queued datagrams (a bounded number, so timers and signals keep
+// their turn). The handler must not throw.
+class DatagramReceiver : public QObject {
+public:
+    using Handler = std::function<void(const ReceivedDatagram&)>;
+
+    // Throws transport::EIdSocketError when the socket cannot be opened,
+    // bound or tied to the interface.
+    DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent = nullptr);
+    ~DatagramReceiver() override;
+
+    std::uint16_t localPort() const;
+    // What the kernel granted (it reports twice the asked size).
+    int receiveBufferSize() const;
+    // Datagrams the kernel dropped for want of buffer since binding (SO_RXQ_OVFL).
+    std::uint64_t kernelDrops() const;
+    // One unicast datagram from this socket, so it leaves from the bound
+    // port. Throws transport::EIdSocketError on failure.
+    void sendTo(const std::string& ip, std::uint16_t port, std::string_view bytes);
+
+private:
+    void readPending();
+    void applyReceiveBuffer(int bytes);
+
+    // Keeps the shared socket stack alive as long as the handle.
+    transport::TIdComponent user_;
+    transport::TIdSocketHandle handle_;
+    Handler handler_;
+    std::string buffer_;
+    std::string sourceIp_;
+    std::uint64_t drops_ = 0;
+};
+
+} // namespace loop
