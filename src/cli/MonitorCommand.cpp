@@ -80,8 +80,10 @@ MonitorCommand::MonitorCommand(CLI::App& program)
     command_->add_option("--region", regions_, "Show only this region (repeat for several)")
         ->check(IntegerIn(0, 127))
         ->type_name("0..127");
-    command_->add_option("--source", sources_, "Show only datagrams from this address (repeat "
-                                               "for several)")
+    command_
+        ->add_option("--source", sources_,
+                     "Show only datagrams from this address (repeat "
+                     "for several)")
         ->check(Ipv4Address())
         ->type_name("ADDRESS");
     command_->add_flag("--json", json_,
@@ -135,8 +137,7 @@ void MonitorCommand::check()
         seconds_ = *seconds;
     }
     if (!interfaceName_.empty() && !loop::InterfaceExists(interfaceName_))
-        throw CLI::ValidationError("--interface",
-                                   interfaceName_ + " is no network interface here");
+        throw CLI::ValidationError("--interface", interfaceName_ + " is no network interface here");
     if (capture_.path.empty() &&
         (command_->count("--capture-size") > 0 || command_->count("--capture-keep") > 0))
         throw CLI::ValidationError("--capture-size", "needs --capture FILE");

@@ -41,7 +41,8 @@ std::string Joined(const Cells& cells, const std::string& first)
         if (column == Age)
             continue;
         line += ' ';
-        line += column + 1 == kColumns ? cells[column] : Padded(cells[column], kColumnWidths[column]);
+        line +=
+            column + 1 == kColumns ? cells[column] : Padded(cells[column], kColumnWidths[column]);
     }
     return TrimmedEnd(std::move(line));
 }
@@ -50,9 +51,9 @@ void AppendFlags(std::string& out, const RowFlags& flags)
 {
     out += '[';
     const char* separator = "";
-    for (const auto& [set, name] : {std::pair{flags.stale, "\"stale\""},
-                                    std::pair{flags.conflict, "\"conflict\""},
-                                    std::pair{flags.mismatch, "\"mismatch\""}}) {
+    for (const auto& [set, name] :
+         {std::pair{flags.stale, "\"stale\""}, std::pair{flags.conflict, "\"conflict\""},
+          std::pair{flags.mismatch, "\"mismatch\""}}) {
         if (set) {
             out += separator;
             out += name;
@@ -95,10 +96,9 @@ std::string LineView::textLine(const CaptureRecord& record, const Row* row,
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message)
         return Padded(time, 12) + " not decoded from " + SourceText(record) + " (" +
-               std::to_string(record.bytes.size()) + " bytes): " +
-               Escaped(record.decoded.error) + " at byte " + std::to_string(record.decoded.offset);
-    const std::string text =
-        Escaped(std::string_view(record.bytes).substr(0, kMessageColumns * 4));
+               std::to_string(record.bytes.size()) + " bytes): " + Escaped(record.decoded.error) +
+               " at byte " + std::to_string(record.decoded.offset);
+    const std::string text = Escaped(std::string_view(record.bytes).substr(0, kMessageColumns * 4));
     return TrimmedEnd(Padded(time, 12) + " " + KindName(message->kind) + " from " +
                       SourceText(record) + ": " + Fitted(text, kMessageColumns));
 }
@@ -140,9 +140,8 @@ std::string LineView::jsonLine(const CaptureRecord& record, const Row* row,
     out += ']';
     if (row != nullptr) {
         AppendMember(out, "interval");
-        out += row->interval
-                   ? std::to_string(std::chrono::duration<double>(*row->interval).count())
-                   : std::string("null");
+        out += row->interval ? std::to_string(std::chrono::duration<double>(*row->interval).count())
+                             : std::string("null");
         AppendMember(out, "flags");
         AppendFlags(out, flags);
     }

@@ -4,8 +4,7 @@
 
 namespace monitor {
 
-Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
-                 CaptureWriter* capture)
+Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture)
     : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture)
 {
 }
@@ -13,8 +12,11 @@ Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
 void Monitor::take(const Datagram& datagram)
 {
     ++counts_.received;
-    CaptureRecord record{LocalCaptureTime(datagram.received), datagram.source,
-                         datagram.sourcePort, datagram.port, std::string(datagram.bytes),
+    CaptureRecord record{LocalCaptureTime(datagram.received),
+                         datagram.source,
+                         datagram.sourcePort,
+                         datagram.port,
+                         std::string(datagram.bytes),
                          ccm::Decode(datagram.bytes)};
     if (capture_ != nullptr)
         capture_->write(ToJsonLine(record));

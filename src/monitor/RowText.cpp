@@ -6,8 +6,8 @@
 
 namespace monitor {
 
-const Cells kColumnTitles{"TYPE",  "ROOM",   "REGION", "ORDER", "PRI",  "VALUE",
-                          "IP",    "SOURCE", "AGE",    "INTERVAL", "FLAGS"};
+const Cells kColumnTitles{"TYPE", "ROOM",   "REGION", "ORDER",    "PRI",  "VALUE",
+                          "IP",   "SOURCE", "AGE",    "INTERVAL", "FLAGS"};
 // TYPE holds the 19 characters of the longest type, IP and SOURCE a dotted
 // address.
 const std::array<std::size_t, kColumns> kColumnWidths{20, 4, 6, 5, 3, 12, 15, 15, 7, 8, 23};

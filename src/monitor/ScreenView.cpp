@@ -79,7 +79,8 @@ void ScreenView::refresh(const KeyTable& table, const Counts& counts, Clock::tim
     winsize size{};
     if (::ioctl(fileno(out_), TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
         size = {24, 80, 0, 0};
-    const std::string text = "\x1b[H" + frame(table, counts, now, size.ws_row, size.ws_col) + "\x1b[J";
+    const std::string text =
+        "\x1b[H" + frame(table, counts, now, size.ws_row, size.ws_col) + "\x1b[J";
     std::fwrite(text.data(), 1, text.size(), out_);
     std::fflush(out_);
 }
@@ -90,7 +91,8 @@ void ScreenView::finish(const KeyTable& table, const Counts& counts, Clock::time
     winsize size{};
     const std::size_t columns =
         ::ioctl(fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
-    const std::string text = frame(table, counts, now, std::numeric_limits<std::size_t>::max(), columns);
+    const std::string text =
+        frame(table, counts, now, std::numeric_limits<std::size_t>::max(), columns);
     std::fwrite(text.data(), 1, text.size(), out_);
     std::fflush(out_);
 }
