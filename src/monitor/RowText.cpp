@@ -17,7 +17,8 @@ std::string DurationText(std::optional<Clock::duration> duration)
     using namespace std::chrono;
     if (!duration)
         return "-";
-    const auto ms = duration_cast<milliseconds>(*duration).count();
+    // Rounded: a gap of 999.6 ms from kernel timestamps is a second.
+    const auto ms = round<milliseconds>(*duration).count();
     char text[32];
     if (ms < 1000)
         std::snprintf(text, sizeof text, "%lldms", static_cast<long long>(ms));
