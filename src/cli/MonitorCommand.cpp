@@ -46,6 +46,101 @@ void Complain(const std::string& what)
     std::fflush(stderr);
 }
 
+// One run: the receivers feed the monitor until the end, which writes the
+// rest of the capture, the final view and the summary. A capture that cannot
+// be written is reported once and ends the run.
+class Session {
+public:
+    Session(monitor::Monitor& monitor, monitor::MonitorView& view, monitor::CaptureWriter* capture,
+            std::int64_t count)
+        : monitor_(monitor), view_(view), capture_(capture), count_(count)
+    {
+    }
+
+    // Throws transport::EIdSocketError when the port cannot be used.
+    void listen(const loop::ReceiverOptions& options)
+    {
+        receivers_.push_back(std::make_unique<loop::DatagramReceiver>(
+            options, [this](const loop::ReceivedDatagram& received) { take(received); }));
+    }
+
+    void refresh() { view_.refresh(monitor_.table(), counts(), monitor::Clock::now()); }
+
+    void flushCapture()
+    {
+        try {
+            if (capture_ != nullptr)
+                capture_->flush();
+        } catch (const runtime::Exception& e) {
+            captureFailed(e);
+        }
+    }
+
+    void end(int status)
+    {
+        // A signal may arrive in the wake-up that ends the run.
+        if (std::exchange(ended_, true))
+            return;
+        status_ = status;
+        flushCapture();
+        const monitor::Counts final = counts();
+        view_.finish(monitor_.table(), final, monitor::Clock::now());
+        std::fprintf(stderr,
+                     "setarome-cli: monitor: received %llu, not decoded %llu, kernel drops %llu, "
+                     "keys %zu, evicted %llu\n",
+                     static_cast<unsigned long long>(final.received),
+                     static_cast<unsigned long long>(final.notDecoded),
+                     static_cast<unsigned long long>(final.kernelDrops), monitor_.table().size(),
+                     static_cast<unsigned long long>(monitor_.table().evicted()));
+        QCoreApplication::exit(status_);
+    }
+
+    int status() const { return status_; }
+
+private:
+    void take(const loop::ReceivedDatagram& received)
+    {
+        if (ended_)
+            return;
+        try {
+            monitor_.take({received.bytes, received.sourceIp, received.sourcePort,
+                           received.localPort, received.received});
+        } catch (const runtime::Exception& e) {
+            captureFailed(e);
+            return;
+        }
+        if (count_ > 0 && static_cast<std::int64_t>(monitor_.counts().received) >= count_)
+            end(0);
+    }
+
+    void captureFailed(const runtime::Exception& e)
+    {
+        Complain(e.what());
+        // The writer is of no further use: nothing more is written to it.
+        capture_ = nullptr;
+        if (ended_)
+            status_ = 1;
+        else
+            end(1);
+    }
+
+    monitor::Counts counts() const
+    {
+        monitor::Counts counts = monitor_.counts();
+        for (const auto& receiver : receivers_)
+            counts.kernelDrops += receiver->kernelDrops();
+        return counts;
+    }
+
+    monitor::Monitor& monitor_;
+    monitor::MonitorView& view_;
+    monitor::CaptureWriter* capture_;
+    std::int64_t count_;
+    std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers_;
+    bool ended_ = false;
+    int status_ = 0;
+};
+
 } // namespace
 
 MonitorCommand::MonitorCommand(CLI::App& program)
@@ -182,91 +277,38 @@ int MonitorCommand::run()
     }
     std::unique_ptr<monitor::MonitorView> view;
     if (!json_ && OnTerminal()) {
-        view = std::make_unique<monitor::ScreenView>(stdout, std::getenv("NO_COLOR") == nullptr,
-                                                     header());
+        const char* noColour = std::getenv("NO_COLOR");
+        view = std::make_unique<monitor::ScreenView>(
+            stdout, noColour == nullptr || *noColour == '\0', header());
     } else {
         // Flushed at each refresh, not at each line.
         std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
         view = std::make_unique<monitor::LineView>(stdout, json_);
     }
     monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get());
-    std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers;
-    const auto counts = [&] {
-        monitor::Counts counts = monitor.counts();
-        for (const auto& receiver : receivers)
-            counts.kernelDrops += receiver->kernelDrops();
-        return counts;
-    };
-    bool ended = false;
-    int status = 0;
-    const auto end = [&](int endStatus) {
-        // A signal may arrive in the wake-up that ends the run.
-        if (std::exchange(ended, true))
-            return;
-        status = endStatus;
-        try {
-            if (capture)
-                capture->flush();
-        } catch (const runtime::Exception& e) {
-            Complain(e.what());
-            status = 1;
-        }
-        const monitor::Counts final = counts();
-        view->finish(monitor.table(), final, monitor::Clock::now());
-        std::fprintf(stderr,
-                     "setarome-cli: monitor: received %llu, not decoded %llu, kernel drops %llu, "
-                     "keys %zu, evicted %llu\n",
-                     static_cast<unsigned long long>(final.received),
-                     static_cast<unsigned long long>(final.notDecoded),
-                     static_cast<unsigned long long>(final.kernelDrops), monitor.table().size(),
-                     static_cast<unsigned long long>(monitor.table().evicted()));
-        QCoreApplication::exit(status);
-    };
-    const auto take = [&](const loop::ReceivedDatagram& received) {
-        if (ended)
-            return;
-        try {
-            monitor.take({received.bytes, received.sourceIp, received.sourcePort,
-                          received.localPort, received.received});
-        } catch (const runtime::Exception& e) {
-            Complain(e.what());
-            end(1);
-            return;
-        }
-        if (count_ > 0 && static_cast<std::int64_t>(monitor.counts().received) >= count_)
-            end(0);
-    };
+    Session session(monitor, *view, capture.get(), count_);
     try {
         for (const std::uint16_t port : ports())
-            receivers.push_back(std::make_unique<loop::DatagramReceiver>(
-                loop::ReceiverOptions{port, interfaceName_, receiveBuffer_}, take));
+            session.listen({port, interfaceName_, receiveBuffer_});
     } catch (const std::exception& e) {
         view.reset();
         Complain(e.what());
         return 2;
     }
     QTimer refresh;
-    QObject::connect(&refresh, &QTimer::timeout,
-                     [&] { view->refresh(monitor.table(), counts(), monitor::Clock::now()); });
+    QObject::connect(&refresh, &QTimer::timeout, [&] { session.refresh(); });
     refresh.start(kRefreshMs);
     QTimer flush;
-    QObject::connect(&flush, &QTimer::timeout, [&] {
-        try {
-            capture->flush();
-        } catch (const runtime::Exception& e) {
-            Complain(e.what());
-            end(1);
-        }
-    });
+    QObject::connect(&flush, &QTimer::timeout, [&] { session.flushCapture(); });
     if (capture)
         flush.start(kCaptureFlushMs);
     if (seconds_ > 0)
-        QTimer::singleShot(std::chrono::seconds(seconds_), [&] { end(0); });
+        QTimer::singleShot(std::chrono::seconds(seconds_), [&] { session.end(0); });
     loop::StopSignals stopSignals;
-    QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { end(0); });
-    QTimer::singleShot(0, [&] { view->refresh(monitor.table(), counts(), monitor::Clock::now()); });
+    QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { session.end(0); });
+    QTimer::singleShot(0, [&] { session.refresh(); });
     QCoreApplication::exec();
-    return status;
+    return session.status();
 }
 
 } // namespace cli

@@ -11,7 +11,8 @@
 #   leave it running, within a small margin of its memory, with nothing raw
 #   on its output, and it still shows the station afterwards;
 # - SIGTERM ends it with exit status 0, a summary and the capture written:
-#   one valid JSON line per datagram, the bytes as sent.
+#   one valid JSON line per datagram, the bytes as sent;
+# - a capture on a full disk is reported once, with exit status 1.
 #   monitor_namespace.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -61,6 +62,19 @@ ip netns exec "$tx" "$program" station "$work/scenario.toml" --interface vtx --p
   --count 14 >"$work/station.out" 2>&1 &
 station_pid=$!
 session_pids+=("$station_pid")
+
+# A capture on a full disk: reported once, and the run ends with status 1.
+ip netns exec "$rx" "$program" monitor --port $((port + 1)) --capture /dev/full --duration 30 \
+  >/dev/null 2>"$work/full.err" &
+full_pid=$!
+session_pids+=("$full_pid")
+sleep 0.3
+ip netns exec "$tx" bash -c "printf 'garbage' >/dev/udp/$rx_ip/$((port + 1))"
+status=0; wait "$full_pid" || status=$?
+[ "$status" -eq 1 ] || fail "full disk: exit status $status"
+[ "$(grep -c 'No space left on device' "$work/full.err")" -eq 1 ] &&
+  grep -q '^setarome-cli: monitor: /dev/full: No space left on device$' "$work/full.err" ||
+  fail "full disk: $(cat "$work/full.err")"
 
 # The last send of second 10: the third node's Fast (the nodes take even
 # shares of each second), after the Slow's second send.
