@@ -303,7 +303,8 @@ int MonitorCommand::run()
     if (capture)
         flush.start(kCaptureFlushMs);
     if (seconds_ > 0)
-        QTimer::singleShot(std::chrono::seconds(seconds_), [&] { session.end(0); });
+        QTimer::singleShot(std::chrono::seconds(seconds_), Qt::PreciseTimer,
+                           [&] { session.end(0); });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { session.end(0); });
     QTimer::singleShot(0, [&] { session.refresh(); });
