@@ -244,9 +244,8 @@ int ReplayCommand::run()
     monitor::Replay replay(records_, asFastAsPossible_ ? 0 : speed_, timers, send,
                            [&](bool completed) {
                                if (!completed)
-                                   std::fprintf(stderr,
-                                                "setarome-cli: replay: the system gives no "
-                                                "timer\n");
+                                   std::fprintf(stderr, "setarome-cli: replay: the system gives no "
+                                                        "timer\n");
                                end(completed && output.failures() == 0 ? 0 : 1);
                            });
     loop::StopSignals stopSignals;

@@ -1,7 +1,9 @@
 // setarome-cli: the simulated UECS weather node without a window, and a
 // whole weather station from a scenario file.
 
+#include "cli/LintCommand.h"
 #include "cli/NodeCommand.h"
+#include "cli/ReplayCommand.h"
 #include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
@@ -25,7 +27,9 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
-    const std::array<cli::Subcommand*, 2> commands{&node, &station};
+    cli::ReplayCommand replay(program);
+    cli::LintCommand lint(program);
+    const std::array<cli::Subcommand*, 4> commands{&node, &station, &replay, &lint};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);
