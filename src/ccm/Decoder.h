@@ -110,6 +110,7 @@ enum class Departure {
     SeveralData,     // more than one DATA in one datagram
     TypeTooLong,     // over kTypeMaxChars characters
     OutOfRange,      // room/region/order/priority, page, cast, No, SR outside their ranges
+    IntegerForm,     // an integer written with leading zeros or as "-0"
     ValueNotNumber,  // a DATA value that is not a decimal number
     IpNotIPv4,       // <IP> (or a reply's address) is not a dotted IPv4 text
     IdNotHex,        // UECSID or MAC is not 12 upper-case hex digits
