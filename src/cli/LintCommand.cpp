@@ -142,7 +142,10 @@ int LintCommand::run()
         else if (!lintLive(session))
             return 2;
     } catch (const monitor::CaptureError& e) {
-        session.refused(e.Message());
+        session.unreadable(e.Message());
+        // Nothing read: the error says all.
+        if (session.tally().messages == 0)
+            return session.exitStatus();
     }
     session.finish();
     return session.exitStatus();

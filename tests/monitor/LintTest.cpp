@@ -182,6 +182,10 @@ TEST(LintSession, ExitStatusSaysWhatWasFound)
     EXPECT_EQ(found.exitStatus(), 2);
     EXPECT_EQ(monitor::LintSummary(found.tally()),
               "2 messages, 1 with findings (1 finding), 1 line not read");
+    monitor::LintSession unread({}, false, out, errors);
+    unread.message({"10.0.0.1", {}, 0}, ccm::Decode(kData));
+    unread.unreadable("cap.jsonl: Input/output error");
+    EXPECT_EQ(unread.exitStatus(), 2);
     std::fclose(out);
     std::fclose(errors);
 }

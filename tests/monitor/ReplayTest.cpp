@@ -2,6 +2,7 @@
 // speed, back to back in batches, and without drift when wake-ups come late.
 
 #include "monitor/Replay.h"
+#include "monitor/ReplayTimer.h"
 
 #include "node/ManualTimerService.h"
 
@@ -142,6 +143,29 @@ TEST(Replay, NoTimerEndsTheRunAsNotCompleted)
     run.play(Capture({0, 1000}), 1, Ms(10));
     EXPECT_EQ(run.sends.size(), 1u);
     EXPECT_EQ(run.finished, false);
+}
+
+// The loop's timer is armed early; the rest is slept on the real clock.
+TEST(ReplayTimer, WakesTheLoopEarlyAndFiresNotBeforeTheDeadline)
+{
+    struct Immediate : node::TimerService {
+        steady_clock::time_point now() const override { return steady_clock::now(); }
+        bool arm(steady_clock::time_point at, std::function<void()> fire) override
+        {
+            armed = at;
+            fire();
+            return true;
+        }
+        void disarm() override {}
+        steady_clock::time_point armed;
+    } loop;
+    monitor::ReplayTimer timer(loop, Ms(2));
+    const auto deadline = steady_clock::now() + Ms(5);
+    steady_clock::time_point fired;
+    ASSERT_TRUE(timer.arm(deadline, [&fired] { fired = steady_clock::now(); }));
+    EXPECT_EQ(loop.armed, deadline - Ms(2));
+    EXPECT_GE(fired, deadline);
+    EXPECT_LT(fired, deadline + Ms(50));
 }
 
 } // namespace
