@@ -2,6 +2,7 @@
 // whole weather station from a scenario file.
 
 #include "cli/LintCommand.h"
+#include "cli/MonitorCommand.h"
 #include "cli/NodeCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/StationCommand.h"
@@ -27,9 +28,10 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
+    cli::MonitorCommand monitor(program);
     cli::ReplayCommand replay(program);
     cli::LintCommand lint(program);
-    const std::array<cli::Subcommand*, 4> commands{&node, &station, &replay, &lint};
+    const std::array<cli::Subcommand*, 5> commands{&node, &station, &monitor, &replay, &lint};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

@@ -23,9 +23,9 @@ Sender& SenderOf(Row& row, const Update& update)
     if (same != row.senders.end())
         return *same;
     if (row.senders.size() == KeyTable::kSendersKept) {
-        auto oldest = std::min_element(
-            row.senders.begin(), row.senders.end(),
-            [](const Sender& a, const Sender& b) { return a.last < b.last; });
+        auto oldest =
+            std::min_element(row.senders.begin(), row.senders.end(),
+                             [](const Sender& a, const Sender& b) { return a.last < b.last; });
         row.senders.erase(oldest);
     }
     Sender& sender = row.senders.emplace_back();

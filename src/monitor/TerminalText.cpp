@@ -111,6 +111,26 @@ int DisplayWidth(char32_t c)
     return wide ? 2 : 1;
 }
 
+std::size_t TextWidth(std::string_view text)
+{
+    std::size_t width = 0;
+    while (!text.empty()) {
+        const std::optional<Decoded> one = DecodeOne(text);
+        width += one ? DisplayWidth(one->character) : 1;
+        text.remove_prefix(one ? one->length : 1);
+    }
+    return width;
+}
+
+std::string Padded(std::string_view text, std::size_t columns)
+{
+    std::string out(text);
+    const std::size_t width = TextWidth(text);
+    if (width < columns)
+        out.append(columns - width, ' ');
+    return out;
+}
+
 std::string Fitted(std::string_view text, std::size_t columns)
 {
     std::string out;
@@ -142,6 +162,25 @@ std::string Fitted(std::string_view text, std::size_t columns)
         }
     }
     out.append(columns - used, ' ');
+    return out;
+}
+
+std::string JsonForTerminal(std::string_view json)
+{
+    std::string out;
+    out.reserve(json.size());
+    while (!json.empty()) {
+        const std::optional<Decoded> one = DecodeOne(json);
+        const std::size_t length = one ? one->length : 1;
+        if (one && one->character >= 0x7F && MustEscape(one->character)) {
+            char text[12];
+            std::snprintf(text, sizeof text, "\\u%04x", static_cast<unsigned>(one->character));
+            out += text;
+        } else {
+            out.append(json.substr(0, length));
+        }
+        json.remove_prefix(length);
+    }
     return out;
 }
 

@@ -17,8 +17,19 @@ std::string Escaped(std::string_view bytes);
 // fullwidth characters, 1 otherwise.
 int DisplayWidth(char32_t character);
 
+// Columns valid UTF-8 (as Escaped returns) takes.
+std::size_t TextWidth(std::string_view text);
+
+// The text, then spaces up to `columns`; a longer text is kept whole.
+std::string Padded(std::string_view text, std::size_t columns);
+
 // Valid UTF-8 (as Escaped returns) cut to at most `columns` columns, ending
 // in "…" when cut, then padded with spaces to exactly `columns`.
 std::string Fitted(std::string_view text, std::size_t columns);
+
+// A JSON line made safe for a terminal without changing what it means: the
+// C1 controls, DEL and the bidirectional overrides, which JSON allows raw,
+// become \u escapes.
+std::string JsonForTerminal(std::string_view json);
 
 } // namespace monitor
