@@ -23,6 +23,9 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 work=$session_work
+# Real-time priority for the measured replays where the system grants it.
+realtime=(env)
+if chrt -f 10 true 2>/dev/null; then realtime=(chrt -f 10); fi
 printf '<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="Memo" room="1" region="1" order="1" priority="29">\x82\xa0</DATA><IP>10.0.0.1</IP></UECS>\n' >"$work/station.out"
 "$program" station "$scenarios/rain-shower.toml" --count 8 --speed 30 --dry-run >>"$work/station.out"
 # Milliseconds after the first; the fourth datagram goes to the second port.
@@ -60,11 +63,12 @@ receive() {
   session_pids+=($!)
   eval "$1_receiver=$!"
 }
-# replay NAME OPTIONS...: in the sending namespace; sets $pid.
+# replay NAME OPTIONS...: in the sending namespace; sets $pid. At a real-time
+# priority, so that other load on the machine does not count in the gaps.
 replay() {
   local name=$1
   shift
-  ip netns exec "$tx" "$program" replay "$work/capture.jsonl" --interface vtx "$@" \
+  ip netns exec "$tx" "${realtime[@]}" "$program" replay "$work/capture.jsonl" --interface vtx "$@" \
     >"$work/$name.out" 2>&1 &
   pid=$!
   session_pids+=("$pid")

@@ -50,11 +50,13 @@ std::vector<std::string> Lint(monitor::Linter& linter, const std::string& source
 struct Departure {
     const char* code;
     std::string datagram;
+    // Tells rows of the same code apart.
+    const char* where = "";
 };
 
 std::ostream& operator<<(std::ostream& out, const Departure& row)
 {
-    return out << row.code;
+    return out << row.code << row.where;
 }
 
 class OneDeparture : public ::testing::TestWithParam<Departure> {};
@@ -83,8 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
                                            R"(<DATA type="InAirHumid" room="1" region="2" )"
                                            R"(order="3" priority="15">60</DATA><IP>)")},
         Departure{"type-too-long", Replaced(kData, "InAirTemp", "InAirTemperatureLong")},
-        Departure{"out-of-range", Replaced(kData, R"(room="1")", R"(room="200")")},
-        Departure{"out-of-range", Replaced(kData, R"(priority="15")", R"(priority="31")")},
+        Departure{"out-of-range", Replaced(kData, R"(room="1")", R"(room="200")"), "/room"},
+        Departure{"out-of-range", Replaced(kData, R"(priority="15")", R"(priority="31")"),
+                  "/priority"},
         Departure{"ip-not-ipv4", Replaced(kData, "192.168.1.10", "host.example")},
         Departure{"too-long", Replaced(kData, ">23.5<", ">" + std::string(200, '1') + "<")},
         Departure{"byte-order-mark", "\xef\xbb\xbf" + kData},
