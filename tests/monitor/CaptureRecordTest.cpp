@@ -165,6 +165,10 @@ TEST(CaptureLine, RefusedWithTheReason)
               "\"port\" is not a port 1..65535");
     EXPECT_EQ(error("{" + time + "," + source + ",\"port\":\"16520\"," + bytes + "}"),
               "\"port\" is not a port 1..65535");
+    for (const char* port : {"1e300", "16520.5", "0"})
+        EXPECT_EQ(error("{" + time + "," + source + ",\"port\":" + port + "," + bytes + "}"),
+                  "\"port\" is not a port 1..65535")
+            << port;
     EXPECT_EQ(error(base + bytes + ",\"source_port\":-1}"),
               "\"source_port\" is not a port 0..65535");
     EXPECT_EQ(error("[1,2]"), "not a JSON object");
