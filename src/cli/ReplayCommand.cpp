@@ -7,6 +7,7 @@
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
 #include "monitor/Replay.h"
+#include "monitor/ReplayTimer.h"
 #include "monitor/TerminalText.h"
 #include "transport/EIdException.h"
 #include "transport/TIdUDPClient.h"
@@ -240,13 +241,13 @@ int ReplayCommand::run()
         output.finish();
         QCoreApplication::exit(status);
     };
-    QtTimerService timers;
+    QtTimerService loopTimers;
+    monitor::ReplayTimer timers(loopTimers);
     monitor::Replay replay(records_, asFastAsPossible_ ? 0 : speed_, timers, send,
                            [&](bool completed) {
                                if (!completed)
-                                   std::fprintf(stderr,
-                                                "setarome-cli: replay: the system gives no "
-                                                "timer\n");
+                                   std::fprintf(stderr, "setarome-cli: replay: the system gives no "
+                                                        "timer\n");
                                end(completed && output.failures() == 0 ? 0 : 1);
                            });
     loop::StopSignals stopSignals;

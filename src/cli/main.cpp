@@ -1,8 +1,10 @@
 // setarome-cli: the simulated UECS weather node without a window, and a
 // whole weather station from a scenario file.
 
+#include "cli/LintCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/NodeCommand.h"
+#include "cli/ReplayCommand.h"
 #include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
@@ -27,7 +29,9 @@ int main(int argc, char** argv)
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
     cli::MonitorCommand monitor(program);
-    const std::array<cli::Subcommand*, 3> commands{&node, &station, &monitor};
+    cli::ReplayCommand replay(program);
+    cli::LintCommand lint(program);
+    const std::array<cli::Subcommand*, 5> commands{&node, &station, &monitor, &replay, &lint};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

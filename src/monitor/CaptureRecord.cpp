@@ -7,7 +7,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
-#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -93,7 +93,8 @@ std::optional<std::uint16_t> Port(const QJsonValue& value)
     if (!value.isDouble())
         return std::nullopt;
     const double number = value.toDouble();
-    if (number != static_cast<double>(static_cast<int>(number)) || number < 0 || number > 65535)
+    // The range first: converting a double out of int's range is undefined.
+    if (!(number >= 0 && number <= 65535) || number != std::floor(number))
         return std::nullopt;
     return static_cast<std::uint16_t>(number);
 }

@@ -30,8 +30,10 @@ LintResult Linter::check(const std::string& source, const ccm::DecodeResult& dec
         // A value that is no number at all is the decoder's finding already.
         if (cast && decimals >= 0 && decimals != *cast)
             result.findings.push_back(
-                {"value-decimals", "value \"" + data->value + "\" has " + std::to_string(decimals) +
-                                       " decimals; " + data->type + " is announced with cast=\"" +
+                {"value-decimals", "value \"" + data->value + "\" has " +
+                                       std::to_string(decimals) +
+                                       (decimals == 1 ? " decimal; " : " decimals; ") +
+                                       data->type + " is announced with cast=\"" +
                                        std::to_string(*cast) + "\""});
     }
     return result;

@@ -38,6 +38,12 @@ void LintSession::refused(const std::string& what)
     Write(errors_, "setarome-cli: lint: " + Escaped(what));
 }
 
+void LintSession::unreadable(const std::string& what)
+{
+    unreadable_ = true;
+    Write(errors_, "setarome-cli: lint: " + Escaped(what));
+}
+
 void LintSession::finish()
 {
     Write(errors_, "setarome-cli: lint: " + LintSummary(tally_));
@@ -45,7 +51,7 @@ void LintSession::finish()
 
 int LintSession::exitStatus() const
 {
-    if (tally_.refusedLines > 0)
+    if (unreadable_ || tally_.refusedLines > 0)
         return 2;
     return tally_.findings > 0 ? 1 : 0;
 }

@@ -18,6 +18,8 @@ public:
     void message(const LintOrigin& origin, const ccm::DecodeResult& decoded);
     // A part of the input that holds no message: "FILE:LINE: what".
     void refused(const std::string& what);
+    // The input could not be read (on): "FILE: what".
+    void unreadable(const std::string& what);
     // The closing line, to `errors`.
     void finish();
 
@@ -32,6 +34,7 @@ private:
     std::FILE* out_;
     std::FILE* errors_;
     LintTally tally_;
+    bool unreadable_ = false;
 };
 
 } // namespace monitor
