@@ -6,6 +6,7 @@
 # second from the address of vtx, "Slow" at seconds 0 and 10 stating another
 # <IP>, and "Fast" again from a second node with the same key and priority.
 # - every CCM appears, with its interval and its flags (conflict, mismatch);
+#   with --scans a NODESCAN and a SEARCH are heard on their ports;
 # - after the Slow's second send, a few thousand hostile datagrams (escape
 #   sequences, deep nesting, 64 KiB of '<', 2000 new keys past --max-keys)
 #   leave it running, within a small margin of its memory, with nothing raw
@@ -53,7 +54,7 @@ station_datagrams=$((14 * 2 + 2 + 14))
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status; }
 
-ip netns exec "$rx" "$program" monitor --port "$port" --capture "$work/capture.jsonl" \
+ip netns exec "$rx" "$program" monitor --port "$port" --scans --capture "$work/capture.jsonl" \
   --max-keys 200 --duration 40 >"$work/monitor.out" 2>"$work/monitor.err" &
 monitor_pid=$!
 session_pids+=("$monitor_pid")
@@ -83,6 +84,11 @@ for _ in $(seq 150); do
   sleep 0.1
 done
 rss_before=$(rss_kib "$monitor_pid")
+# With --scans the discovery ports are heard too.
+ip netns exec "$tx" bash -c "
+  printf '<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><NODESCAN/></UECS>' >/dev/udp/$rx_ip/16529
+  printf '<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><SEARCH type=\"Fast\" room=\"1\" region=\"0\" order=\"0\"/></UECS>' >/dev/udp/$rx_ip/16521"
+scans=2
 
 # The hostile datagrams, from bash's own UDP redirection, bounded in count
 # and time.
@@ -103,6 +109,7 @@ flood() {
   done
 }
 hostile=$((500 * 3 + 50 + 2000))
+heard=$((station_datagrams + scans + hostile))
 export -f flood
 export work rx_ip tx_ip port
 timeout 20 ip netns exec "$tx" bash -c flood || fail "the hostile sender did not finish"
@@ -119,7 +126,7 @@ status=0; wait "$monitor_pid" || status=$?
 # Memory: the table's cap holds, and buffers are given back.
 [ $((rss_after - rss_before)) -lt 8192 ] ||
   fail "memory grew from $rss_before KiB to $rss_after KiB"
-summary="setarome-cli: monitor: received $((station_datagrams + hostile)), not decoded [0-9]+, kernel drops 0, keys 200, evicted [0-9]+"
+summary="setarome-cli: monitor: received $heard, not decoded [0-9]+, kernel drops 0, keys 200, evicted [0-9]+"
 grep -qE "^$summary\$" "$work/monitor.err" || fail "summary: $(cat "$work/monitor.err")"
 if LC_ALL=C grep -q $'\x1b\|\xc2\x9b\|\xe2\x80\xae' "$work/monitor.out"; then
   fail "raw control characters reached the output"
@@ -135,28 +142,41 @@ rows() {
     awk -v type="$1" -v room="$2" '$2 == type && $3 == room'
 }
 last_row() { rows "$1" "$2" | tail -n1; }
+# The interval shown ("999ms", "1.0s", "10.0s") within 5 % of MS.
+interval_near() {
+  awk -v text="$1" -v ms="$2" 'BEGIN {
+    value = text ~ /ms$/ ? text + 0 : (text ~ /^[0-9.]+s$/ ? text * 1000 : -1)
+    exit !(value >= ms * 0.95 && value <= ms * 1.05) }'
+}
 expect_row() {
-  local type=$1 room=$2 count=$3 interval=$4 flags=$5 row
+  local type=$1 room=$2 count=$3 interval_ms=$4 flags=$5 row
   row=$(last_row "$type" "$room")
   [ "$(rows "$type" "$room" | wc -l)" -eq "$count" ] || fail "$type: $(rows "$type" "$room" | wc -l) lines, expected $count"
-  [ "$(awk '{ print $10 " " $11 }' <<<"$row")" = "$interval $flags" ] ||
-    fail "$type: '$row', expected interval $interval and flags '$flags'"
+  interval_near "$(awk '{ print $10 }' <<<"$row")" "$interval_ms" &&
+    [ "$(awk '{ print $11 }' <<<"$row")" = "$flags" ] ||
+    fail "$type: '$row', expected an interval of $interval_ms ms and flags '$flags'"
 }
-expect_row cnd 1 11 1.0s ""
-expect_row Slow 2 2 10.0s mismatch
+expect_row cnd 1 11 1000 ""
+expect_row Slow 2 2 10000 mismatch
 # The two senders of Fast alternate; the second's <IP> is not its source.
-expect_row Fast 1 22 1.0s conflict,mismatch
+expect_row Fast 1 22 1000 conflict,mismatch
 [ "$(rows Fast 1 | awk '$8 == "10.0.0.20" && $11 != "conflict,mismatch"' | wc -l)" -eq 0 ] ||
   fail "Fast from 10.0.0.20 without conflict,mismatch: $(rows Fast 1)"
+grep -qE "^[0-9:.]+ +nodescan from $tx_ip:[0-9]+: " "$work/monitor.out" &&
+  grep -qE "^[0-9:.]+ +search from $tx_ip:[0-9]+: .*SEARCH type=\"Fast\"" "$work/monitor.out" ||
+  fail "the scans are not shown"
 [ "$(tail -n +"$hostile_start" "$work/monitor.out" | grep -c ' cnd ')" -ge 2 ] ||
   fail "the station is not shown after the hostile datagrams"
 
 # The capture: one line per datagram, keys in order, the station's bytes.
-[ "$(wc -l <"$work/capture.jsonl")" -eq $((station_datagrams + hostile)) ] ||
+[ "$(wc -l <"$work/capture.jsonl")" -eq "$heard" ] ||
   fail "capture: $(wc -l <"$work/capture.jsonl") lines"
-line='^\{"time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\.[0-9]{6}[+-][0-9]{2}:[0-9]{2}","source":"'$tx_ip'","source_port":[0-9]+,"port":'$port',"size":[0-9]+,"bytes":"[A-Za-z0-9+/=]*","kind":'
-[ "$(grep -cE "$line" "$work/capture.jsonl")" -eq $((station_datagrams + hostile)) ] ||
+line='^\{"time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\.[0-9]{6}[+-][0-9]{2}:[0-9]{2}","source":"'$tx_ip'","source_port":[0-9]+,"port":('$port'|16521|16529),"size":[0-9]+,"bytes":"[A-Za-z0-9+/=]*","kind":'
+[ "$(grep -cE "$line" "$work/capture.jsonl")" -eq "$heard" ] ||
   fail "capture: lines not in the capture's form: $(grep -vE "$line" "$work/capture.jsonl" | head -n2)"
+grep -q '"port":16529,.*"kind":"nodescan"' "$work/capture.jsonl" &&
+  grep -q '"port":16521,.*"kind":"search","fields":{"type":"Fast","room":1' "$work/capture.jsonl" ||
+  fail "capture: the scans are missing"
 [ "$(grep -c '"type":"Slow"' "$work/capture.jsonl")" -eq 2 ] || fail "capture: Slow not twice"
 slow_bytes=$(grep -m1 '"type":"Slow"' "$work/capture.jsonl" | sed 's/.*"bytes":"\([^"]*\)".*/\1/' | base64 -d)
 [ "$slow_bytes" = '<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="Slow" room="2" region="1" order="1" priority="29">2</DATA><IP>10.0.0.10</IP></UECS>' ] ||
