@@ -88,6 +88,7 @@ public:
     // In key order.
     const std::map<CcmKey, Row>& rows() const { return rows_; }
     std::size_t size() const { return rows_.size(); }
+    std::size_t maxKeys() const { return maxKeys_; }
     std::uint64_t evicted() const { return evicted_; }
 
 private:

@@ -107,7 +107,8 @@ std::string ScreenView::frame(const KeyTable& table, const Counts& counts, Clock
     text += status("received " + std::to_string(counts.received) + "  not decoded " +
                    std::to_string(counts.notDecoded) + "  kernel drops " +
                    std::to_string(counts.kernelDrops) + "  keys " + std::to_string(table.size()) +
-                   "  evicted " + std::to_string(table.evicted()));
+                   " of " + std::to_string(table.maxKeys()) + "  evicted " +
+                   std::to_string(table.evicted()));
     text += CellsLine(kColumnTitles, columns) + kEndOfLine;
     if (lines <= kStatusLines)
         return text;

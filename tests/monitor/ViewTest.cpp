@@ -81,6 +81,7 @@ TEST(ScreenView, FrameFitsTheTerminalAndCountsWhatDoesNotFit)
         lines.push_back(frame.substr(at, next - at));
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_NE(lines[1].find("received 30"), std::string::npos);
+    EXPECT_NE(lines[1].find("keys 30 of 100"), std::string::npos);
     EXPECT_EQ(lines[9], "… 24 more\x1b[K");
     for (const std::string& line : lines) {
         ASSERT_EQ(line.substr(line.size() - 3), "\x1b[K");
