@@ -31,7 +31,7 @@ constexpr ElementId kNodeChildren[] = {ElementId::Name, ElementId::Vender, Eleme
 
 std::string tag(ElementId id)
 {
-    return xml::ElementTag(id);
+    return std::string(xml::ElementTag(id));
 }
 
 class FormReader {

@@ -1,7 +1,5 @@
 #include "ccm/XmlScanner.h"
 
-#include <cstring>
-
 namespace ccm::xml {
 
 namespace {
@@ -189,7 +187,7 @@ bool Scanner::attribute(std::uint16_t first, std::uint16_t& count)
     }
     if (doc_.attributeCount == kMaxAttributes)
         return fail("too many attributes", nameAt);
-    doc_.attributes[doc_.attributeCount++] = {name, value, nameAt};
+    doc_.attributes[doc_.attributeCount++] = {name, value};
     ++count;
     return true;
 }
@@ -211,7 +209,7 @@ bool Scanner::attributes(std::uint16_t first, std::uint16_t& count, bool& selfCl
                 return fail("malformed tag", pos_);
             if (spaces != 0)
                 noteSpaceInTag(spaceAt);
-            pos_ += std::strlen(close);
+            pos_ += close[1] == '\0' ? 1 : 2;
             selfClosed = c == '/';
             return true;
         }
@@ -348,13 +346,13 @@ bool Scanner::run()
 
 } // namespace
 
-const char* ElementTag(ElementId id)
+std::string_view ElementTag(ElementId id)
 {
     for (const auto& element : kElements) {
         if (element.id == id)
-            return element.tag.data();
+            return element.tag;
     }
-    return "";
+    return {};
 }
 
 std::string_view ElementName(ElementId id)

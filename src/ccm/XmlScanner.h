@@ -26,7 +26,7 @@ enum class ElementId : std::uint8_t {
 };
 
 // "<DATA>", and "DATA".
-const char* ElementTag(ElementId id);
+std::string_view ElementTag(ElementId id);
 std::string_view ElementName(ElementId id);
 
 // Fixed capacities: the scanner never allocates, and a datagram that needs
@@ -40,7 +40,6 @@ inline constexpr std::size_t kMaxDepth = 3;
 struct Attribute {
     std::string_view name;
     std::string_view value;
-    std::size_t offset; // of the name
 };
 
 struct Element {
