@@ -15,31 +15,37 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool isControl(unsigned char c)
-{
-    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
-}
+// Where the text stops being plain: the first control character (refused
+// in any encoding), or the first byte that is not UTF-8 (then it may be
+// Shift-JIS). One pass, with printable ASCII, the common case, first.
+struct TextCheck {
+    std::size_t control = std::string_view::npos;
+    std::size_t notUtf8 = std::string_view::npos;
+};
 
-std::size_t firstControl(std::string_view text)
+TextCheck checkText(std::string_view text)
 {
-    const auto at = std::find_if(text.begin(), text.end(),
-                                 [](char c) { return isControl(static_cast<unsigned char>(c)); });
-    return at == text.end() ? std::string_view::npos : static_cast<std::size_t>(at - text.begin());
-}
-
-std::size_t firstNonUtf8(std::string_view text)
-{
+    TextCheck check;
     for (std::size_t at = 0; at < text.size();) {
-        if (static_cast<unsigned char>(text[at]) < 0x80) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c >= 0x20 && c < 0x80) {
             ++at;
-            continue;
+        } else if (c < 0x20) {
+            if (c != '\t' && c != '\n' && c != '\r') {
+                check.control = at;
+                return check;
+            }
+            ++at;
+        } else if (const std::size_t length = Utf8CharLength(text, at);
+                   length != 0 && check.notUtf8 == std::string_view::npos) {
+            at += length;
+        } else {
+            if (check.notUtf8 == std::string_view::npos)
+                check.notUtf8 = at;
+            ++at;
         }
-        const std::size_t length = Utf8CharLength(text, at);
-        if (length == 0)
-            return at;
-        at += length;
     }
-    return std::string_view::npos;
+    return check;
 }
 
 // One converter per thread: iconv handles are not shared between threads,
@@ -150,14 +156,18 @@ DecodeResult Decode(std::string_view datagram)
     if (datagram.size() > kMaxDecodedBytes)
         return refuse("longer than " + std::to_string(kMaxDecodedBytes) + " bytes",
                       kMaxDecodedBytes);
-    Decoded decoded;
+    // Built in place: the result is large, and a copy would cost as much as
+    // a good part of the decoding.
+    DecodeResult result;
+    Decoded& decoded = result.message.emplace();
     const std::string_view body = trim(datagram, decoded.findings);
     const std::size_t base = static_cast<std::size_t>(body.data() - datagram.data());
-    if (const std::size_t control = firstControl(body); control != std::string_view::npos)
-        return refuse("a control character", base + control);
+    const TextCheck check = checkText(body);
+    if (check.control != std::string_view::npos)
+        return refuse("a control character", base + check.control);
 
     Cp932Decoder* shiftJis = nullptr;
-    if (const std::size_t badUtf8 = firstNonUtf8(body); badUtf8 != std::string_view::npos) {
+    if (const std::size_t badUtf8 = check.notUtf8; badUtf8 != std::string_view::npos) {
         shiftJis = threadCp932Decoder();
         if (shiftJis == nullptr)
             return refuse("not UTF-8, and no Shift-JIS converter on this system", base + badUtf8);
@@ -191,8 +201,6 @@ DecodeResult Decode(std::string_view datagram)
     FormError formError;
     if (!ReadForm(body, base, shiftJis, document, decoded, formError))
         return refuse(std::move(formError.what), formError.offset);
-    DecodeResult result;
-    result.message = std::move(decoded);
     return result;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ccm/CcmMessage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "ccm/CcmMessage.h"
 
 namespace ccm {
 
@@ -24,11 +24,11 @@ enum class MessageKind {
     Data,     // <DATA ...>value</DATA><IP>...</IP>
     NodeScan, // <NODESCAN/>
     NodeReply, // <NODE><NAME>..</NAME><VENDER>..</VENDER><UECSID>..</UECSID><IP>..</IP><MAC>..</MAC></NODE>
-    CcmScan,      // <CCMSCAN/> or <CCMSCAN page="N"/>
-    CcmScanReply, // <CCMNUM page total>n</CCMNUM><CCM No room region order priority cast unit SR
-                  // LV>type</CCM>
-    Search,       // <SEARCH type room region order/>
-    SearchReply,  // <SERVER type room region order priority>IP</SERVER>
+    CcmScan, // <CCMSCAN/> or <CCMSCAN page="N"/>
+    // <CCMNUM page total>n</CCMNUM><CCM No room region order priority cast unit SR LV>type</CCM>
+    CcmScanReply,
+    Search,      // <SEARCH type room region order/>
+    SearchReply, // <SERVER type room region order priority>IP</SERVER>
 };
 
 // Every text below is UTF-8, whatever the datagram's encoding was, with the
@@ -40,6 +40,7 @@ inline constexpr std::int32_t kMaxRoom = 127;
 inline constexpr std::int32_t kMaxRegion = 127;
 inline constexpr std::int32_t kMaxOrder = 30000;
 inline constexpr std::int32_t kMaxPriority = 30;
+
 struct DataContent {
     std::string type;
     std::int32_t room = 0;
@@ -48,6 +49,8 @@ struct DataContent {
     std::int32_t priority = 0;
     std::string value; // as written
     std::string ip;    // the <IP> text as written
+
+    bool operator==(const DataContent&) const = default;
 };
 
 struct NodeContent {
@@ -56,10 +59,14 @@ struct NodeContent {
     std::string uecsId; // 12 hex digits
     std::string ip;
     std::string mac; // 12 hex digits
+
+    bool operator==(const NodeContent&) const = default;
 };
 
 struct CcmScanContent {
     std::int32_t page = 1;
+
+    bool operator==(const CcmScanContent&) const = default;
 };
 
 struct CcmScanReplyContent {
@@ -76,6 +83,8 @@ struct CcmScanReplyContent {
     std::string sr;    // "S" or "R"
     std::string level; // as written: "A-1S-0" (or "A_1S_0")
     std::string type;
+
+    bool operator==(const CcmScanReplyContent&) const = default;
 };
 
 struct SearchContent {
@@ -83,6 +92,8 @@ struct SearchContent {
     std::int32_t room = 0; // 0: any
     std::int32_t region = 0;
     std::int32_t order = 0;
+
+    bool operator==(const SearchContent&) const = default;
 };
 
 struct SearchReplyContent {
@@ -92,6 +103,8 @@ struct SearchReplyContent {
     std::int32_t order = 0;
     std::int32_t priority = 0;
     std::string ip;
+
+    bool operator==(const SearchReplyContent&) const = default;
 };
 
 // A way the datagram departs from the literal one-line form that strict
@@ -132,7 +145,8 @@ const char* DepartureName(Departure departure);
 struct Decoded {
     MessageKind kind = MessageKind::Data;
     bool shiftJis = false; // texts were decoded from Shift-JIS (else ASCII/UTF-8)
-    // Exactly the member of `kind` is set; for Data, `data` holds the first DATA.
+    // Exactly the member of `kind` is set (none for NodeScan, which has no
+    // content); for Data, `data` holds the first DATA.
     std::optional<DataContent> data;
     std::optional<NodeContent> node;
     std::optional<CcmScanContent> ccmScan;

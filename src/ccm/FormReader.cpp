@@ -1,28 +1,21 @@
 #include "ccm/FormReader.h"
 
+#include "ccm/AttributeMatch.h"
 #include "ccm/CcmMessage.h"
 #include "ccm/Cp932Decoder.h"
 #include "ccm/DataMessage.h"
 #include "ccm/FieldChecks.h"
 
-#include <array>
 #include <limits>
-#include <span>
 
 namespace ccm {
 
 namespace {
 
-using namespace std::string_view_literals;
 using xml::ElementId;
 
 constexpr std::int32_t kNoLimit = std::numeric_limits<std::int32_t>::max();
 constexpr std::string_view kVersion = "1.00-E10";
-
-struct AttributeSpec {
-    std::string_view name;
-    bool required = true;
-};
 
 constexpr AttributeSpec kDeclaration[] = {{"version"}, {"encoding", false}};
 constexpr AttributeSpec kUecs[] = {{"ver"}};
@@ -36,8 +29,10 @@ constexpr AttributeSpec kServer[] = {{"type"}, {"room"}, {"region"}, {"order"}, 
 constexpr ElementId kNodeChildren[] = {ElementId::Name, ElementId::Vender, ElementId::UecsId,
                                        ElementId::Ip, ElementId::Mac};
 
-// The attributes found for each spec, by the spec's index.
-using Found = std::array<const xml::Attribute*, 9>;
+std::string tag(ElementId id)
+{
+    return std::string(xml::ElementTag(id));
+}
 
 class FormReader {
 public:
@@ -65,9 +60,7 @@ private:
     }
     const xml::Element& element(std::size_t i) const { return doc_.elements[i]; }
 
-    Found attributes(std::span<const AttributeSpec> specs, std::uint16_t first, std::uint16_t count,
-                     std::string_view where);
-    Found attributes(const xml::Element& element, std::span<const AttributeSpec> specs);
+    FoundAttributes attributes(const xml::Element& element, std::span<const AttributeSpec> specs);
     bool integer(const xml::Attribute* attribute, std::int32_t lo, std::int32_t hi,
                  std::int32_t& out);
     bool integerText(std::string_view text, std::string_view what, std::int32_t lo, std::int32_t hi,
@@ -96,42 +89,8 @@ private:
     std::string scratch_;
 };
 
-std::string tag(ElementId id)
-{
-    return std::string("<") + xml::ElementName(id) + ">";
-}
-
-Found FormReader::attributes(std::span<const AttributeSpec> specs, std::uint16_t first,
-                             std::uint16_t count, std::string_view where)
-{
-    Found found{};
-    std::size_t last = 0;
-    bool outOfOrder = false;
-    for (std::size_t i = first; i < first + count; ++i) {
-        const xml::Attribute& attribute = doc_.attributes[i];
-        std::size_t spec = 0;
-        while (spec < specs.size() && specs[spec].name != attribute.name)
-            ++spec;
-        if (spec == specs.size()) {
-            note(Departure::ExtraAttribute,
-                 std::string(where) + " has an extra attribute " + std::string(attribute.name));
-            continue;
-        }
-        outOfOrder = outOfOrder || spec < last;
-        last = spec;
-        found[spec] = &attribute;
-    }
-    if (outOfOrder)
-        note(Departure::AttributeOrder, std::string(where) + " has its attributes out of order");
-    for (std::size_t spec = 0; spec < specs.size(); ++spec) {
-        if (specs[spec].required && found[spec] == nullptr)
-            note(Departure::MissingAttribute,
-                 std::string(where) + " lacks the attribute " + std::string(specs[spec].name));
-    }
-    return found;
-}
-
-Found FormReader::attributes(const xml::Element& element, std::span<const AttributeSpec> specs)
+FoundAttributes FormReader::attributes(const xml::Element& element,
+                                       std::span<const AttributeSpec> specs)
 {
     // The empty-element form is part of the literal text too.
     const bool empty = element.id == ElementId::NodeScan || element.id == ElementId::CcmScan ||
@@ -141,7 +100,9 @@ Found FormReader::attributes(const xml::Element& element, std::span<const Attrib
         note(Departure::EmptyElementForm,
              tag(element.id) +
                  (empty ? " written with an end tag" : " written as an empty element"));
-    return attributes(specs, element.firstAttribute, element.attributeCount, tag(element.id));
+    return MatchAttributes(
+        std::span(doc_.attributes + element.firstAttribute, element.attributeCount), specs,
+        xml::ElementTag(element.id), out_.findings);
 }
 
 bool FormReader::integerText(std::string_view text, std::string_view what, std::int32_t lo,
@@ -174,25 +135,10 @@ bool FormReader::text(std::string_view raw, std::string& out)
 {
     const bool plain = raw.find('&') == std::string_view::npos;
     std::string& resolved = shiftJis_ != nullptr || !plain ? scratch_ : out;
-    if (plain) {
+    if (plain)
         resolved.assign(raw);
-    } else {
-        resolved.clear();
-        for (std::size_t at = 0; at < raw.size();) {
-            if (raw[at] != '&') {
-                resolved += raw[at++];
-                continue;
-            }
-            const std::size_t end = raw.find(';', at);
-            const std::string_view name = raw.substr(at + 1, end - at - 1);
-            resolved += name == "lt"     ? '<'
-                        : name == "gt"   ? '>'
-                        : name == "amp"  ? '&'
-                        : name == "quot" ? '"'
-                                         : '\'';
-            at = end + 1;
-        }
-    }
+    else
+        xml::ResolveEntities(raw, resolved);
     if (shiftJis_ != nullptr) {
         out.clear();
         // The whole datagram was checked as Shift-JIS, and markup bytes are
@@ -250,8 +196,9 @@ bool FormReader::declaration()
         note(Departure::MissingDeclaration, "no XML declaration");
         return true;
     }
-    const Found found =
-        attributes(kDeclaration, 0, doc_.declarationAttributes, "the XML declaration");
+    const FoundAttributes found =
+        MatchAttributes(std::span(doc_.attributes, doc_.declarationAttributes), kDeclaration,
+                        "the XML declaration", out_.findings);
     if (found[0] != nullptr && found[0]->value != "1.0")
         return fail("XML version other than 1.0", offsetOf(found[0]->value));
     if (found[1] != nullptr)
@@ -265,7 +212,7 @@ bool FormReader::read()
     if (!declaration())
         return false;
     const xml::Element& root = element(0);
-    const Found found = attributes(root, kUecs);
+    const FoundAttributes found = attributes(root, kUecs);
     if (found[0] == nullptr)
         return fail("<UECS> without ver", root.offset);
     if (found[0]->value != kVersion)
@@ -318,7 +265,7 @@ bool FormReader::data()
 
 bool FormReader::oneData(const xml::Element& data, DataContent& content)
 {
-    const Found found = attributes(data, kData);
+    const FoundAttributes found = attributes(data, kData);
     if (!typeText(found[0], content.type) || !integer(found[1], 0, kMaxRoom, content.room) ||
         !integer(found[2], 0, kMaxRegion, content.region) ||
         !integer(found[3], 0, kMaxOrder, content.order) ||
@@ -357,7 +304,7 @@ bool FormReader::ccmScan()
 {
     out_.kind = MessageKind::CcmScan;
     CcmScanContent& content = out_.ccmScan.emplace();
-    const Found found = attributes(element(1), kCcmScan);
+    const FoundAttributes found = attributes(element(1), kCcmScan);
     return integer(found[0], 1, kNoLimit, content.page) && lastElement(2);
 }
 
@@ -366,7 +313,7 @@ bool FormReader::ccmScanReply()
     out_.kind = MessageKind::CcmScanReply;
     CcmScanReplyContent& content = out_.ccmScanReply.emplace();
     const xml::Element& number = element(1);
-    const Found pages = attributes(number, kCcmNum);
+    const FoundAttributes pages = attributes(number, kCcmNum);
     if (!integer(pages[0], 1, kNoLimit, content.page) ||
         !integer(pages[1], 0, kNoLimit, content.total) ||
         !integerText(number.text, "<CCMNUM>", 0, kNoLimit, content.count))
@@ -378,7 +325,7 @@ bool FormReader::ccmScanReply()
         return fail("<CCMNUM> without <CCM> after it",
                     doc_.elementCount < 3 ? text_.size() : element(2).offset);
     const xml::Element& ccm = element(2);
-    const Found found = attributes(ccm, kCcm);
+    const FoundAttributes found = attributes(ccm, kCcm);
     if (!integer(found[0], 1, kNoLimit, content.number) ||
         !integer(found[1], 0, kMaxRoom, content.room) ||
         !integer(found[2], 0, kMaxRegion, content.region) ||
@@ -399,7 +346,7 @@ bool FormReader::search()
 {
     out_.kind = MessageKind::Search;
     SearchContent& content = out_.search.emplace();
-    const Found found = attributes(element(1), kSearch);
+    const FoundAttributes found = attributes(element(1), kSearch);
     return typeText(found[0], content.type) && integer(found[1], 0, kMaxRoom, content.room) &&
            integer(found[2], 0, kMaxRegion, content.region) &&
            integer(found[3], 0, kMaxOrder, content.order) && lastElement(2);
@@ -410,7 +357,7 @@ bool FormReader::searchReply()
     out_.kind = MessageKind::SearchReply;
     SearchReplyContent& content = out_.searchReply.emplace();
     const xml::Element& server = element(1);
-    const Found found = attributes(server, kServer);
+    const FoundAttributes found = attributes(server, kServer);
     return typeText(found[0], content.type) && integer(found[1], 0, kMaxRoom, content.room) &&
            integer(found[2], 0, kMaxRegion, content.region) &&
            integer(found[3], 0, kMaxOrder, content.order) &&

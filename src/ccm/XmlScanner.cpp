@@ -1,7 +1,5 @@
 #include "ccm/XmlScanner.h"
 
-#include <cstring>
-
 namespace ccm::xml {
 
 namespace {
@@ -11,22 +9,27 @@ using namespace std::string_view_literals;
 enum class Content { Children, Text, Nothing };
 
 constexpr struct {
-    std::string_view name;
+    std::string_view tag;
     ElementId id;
 } kElements[] = {
-    {"UECS"sv, ElementId::Uecs},     {"DATA"sv, ElementId::Data},
-    {"IP"sv, ElementId::Ip},         {"NODESCAN"sv, ElementId::NodeScan},
-    {"NODE"sv, ElementId::Node},     {"NAME"sv, ElementId::Name},
-    {"VENDER"sv, ElementId::Vender}, {"UECSID"sv, ElementId::UecsId},
-    {"MAC"sv, ElementId::Mac},       {"CCMSCAN"sv, ElementId::CcmScan},
-    {"CCMNUM"sv, ElementId::CcmNum}, {"CCM"sv, ElementId::Ccm},
-    {"SEARCH"sv, ElementId::Search}, {"SERVER"sv, ElementId::Server},
+    {"<UECS>"sv, ElementId::Uecs},     {"<DATA>"sv, ElementId::Data},
+    {"<IP>"sv, ElementId::Ip},         {"<NODESCAN>"sv, ElementId::NodeScan},
+    {"<NODE>"sv, ElementId::Node},     {"<NAME>"sv, ElementId::Name},
+    {"<VENDER>"sv, ElementId::Vender}, {"<UECSID>"sv, ElementId::UecsId},
+    {"<MAC>"sv, ElementId::Mac},       {"<CCMSCAN>"sv, ElementId::CcmScan},
+    {"<CCMNUM>"sv, ElementId::CcmNum}, {"<CCM>"sv, ElementId::Ccm},
+    {"<SEARCH>"sv, ElementId::Search}, {"<SERVER>"sv, ElementId::Server},
 };
+
+std::string_view nameIn(std::string_view tag)
+{
+    return tag.substr(1, tag.size() - 2);
+}
 
 bool lookUp(std::string_view name, ElementId& id)
 {
     for (const auto& element : kElements) {
-        if (element.name == name) {
+        if (nameIn(element.tag) == name) {
             id = element.id;
             return true;
         }
@@ -184,7 +187,7 @@ bool Scanner::attribute(std::uint16_t first, std::uint16_t& count)
     }
     if (doc_.attributeCount == kMaxAttributes)
         return fail("too many attributes", nameAt);
-    doc_.attributes[doc_.attributeCount++] = {name, value, nameAt};
+    doc_.attributes[doc_.attributeCount++] = {name, value};
     ++count;
     return true;
 }
@@ -206,7 +209,7 @@ bool Scanner::attributes(std::uint16_t first, std::uint16_t& count, bool& selfCl
                 return fail("malformed tag", pos_);
             if (spaces != 0)
                 noteSpaceInTag(spaceAt);
-            pos_ += std::strlen(close);
+            pos_ += close[1] == '\0' ? 1 : 2;
             selfClosed = c == '/';
             return true;
         }
@@ -241,11 +244,11 @@ bool Scanner::startTag()
     element.id = id;
     element.depth = static_cast<std::uint8_t>(depth_);
     element.offset = tagAt;
-    element.text = {};
-    element.textOffset = pos_;
     element.firstAttribute = static_cast<std::uint16_t>(doc_.attributeCount);
     if (!attributes(element.firstAttribute, element.attributeCount, element.selfClosed, false))
         return false;
+    // An empty text that still says where it is, for messages about it.
+    element.text = text_.substr(pos_, 0);
     if (element.selfClosed) {
         rootDone_ = depth_ == 0;
         return true;
@@ -265,7 +268,6 @@ bool Scanner::textContent(Element& element, std::string_view name)
     if (lt == std::string_view::npos)
         return fail("unclosed element", text_.size(), name);
     element.text = text_.substr(start, lt - start);
-    element.textOffset = start;
     if (!checkEntities(element.text, false))
         return false;
     pos_ = lt;
@@ -344,13 +346,37 @@ bool Scanner::run()
 
 } // namespace
 
-const char* ElementName(ElementId id)
+std::string_view ElementTag(ElementId id)
 {
     for (const auto& element : kElements) {
         if (element.id == id)
-            return element.name.data();
+            return element.tag;
     }
-    return "";
+    return {};
+}
+
+std::string_view ElementName(ElementId id)
+{
+    return nameIn(ElementTag(id));
+}
+
+void ResolveEntities(std::string_view raw, std::string& out)
+{
+    out.clear();
+    for (std::size_t at = 0; at < raw.size();) {
+        if (raw[at] != '&') {
+            out += raw[at++];
+            continue;
+        }
+        const std::size_t end = raw.find(';', at);
+        const std::string_view name = raw.substr(at + 1, end - at - 1);
+        out += name == "lt"     ? '<'
+               : name == "gt"   ? '>'
+               : name == "amp"  ? '&'
+               : name == "quot" ? '"'
+                                : '\'';
+        at = end + 1;
+    }
 }
 
 bool Scan(std::string_view text, Document& document, ScanError& error)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ccm::xml {
@@ -24,7 +25,9 @@ enum class ElementId : std::uint8_t {
     Server,
 };
 
-const char* ElementName(ElementId id);
+// "<DATA>", and "DATA".
+std::string_view ElementTag(ElementId id);
+std::string_view ElementName(ElementId id);
 
 // Fixed capacities: the scanner never allocates, and a datagram that needs
 // more is refused (the forms need 7 elements and 11 attributes at most).
@@ -37,7 +40,6 @@ inline constexpr std::size_t kMaxDepth = 3;
 struct Attribute {
     std::string_view name;
     std::string_view value;
-    std::size_t offset; // of the name
 };
 
 struct Element {
@@ -46,9 +48,8 @@ struct Element {
     bool selfClosed;    // <X/>
     std::uint16_t firstAttribute;
     std::uint16_t attributeCount;
-    std::string_view text; // the content of a text element
+    std::string_view text; // the content of a text element, else empty at the tag's end
     std::size_t offset;    // of its '<'
-    std::size_t textOffset;
 };
 
 // Members are filled by Scan in order; only the first elementCount elements
@@ -78,5 +79,9 @@ struct ScanError {
 // Offsets are relative to `text`. Returns false and fills `error` on the
 // first thing outside the forms' grammar.
 bool Scan(std::string_view text, Document& document, ScanError& error);
+
+// Replaces `out` with `raw` with its entities resolved; `raw` is a value or
+// text Scan accepted, so it holds only the five predefined ones.
+void ResolveEntities(std::string_view raw, std::string& out);
 
 } // namespace ccm::xml
