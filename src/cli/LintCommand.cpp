@@ -24,6 +24,9 @@ namespace cli {
 
 namespace {
 
+// As the monitor's: room for bursts of a large segment while a message is judged.
+constexpr int kReceiveBuffer = 16 * 1024 * 1024;
+
 // The longest datagram UDP over IPv4 carries.
 constexpr std::size_t kMaxDatagramBytes = 65507;
 
@@ -98,8 +101,8 @@ LintCommand::LintCommand(CLI::App& program)
         "escaped; then a summary on standard error. A capture line that cannot be read is "
         "reported as FILE:LINE: what and lint goes on with the next. Exit status: 0 nothing "
         "found, 1 something found (a message that does not decode counts), 2 bad usage or an "
-        "input that could not be read in full. SIGINT and SIGTERM end a live run with the "
-        "summary.");
+        "input that could not be read in full (a live run whose datagrams the kernel dropped "
+        "too). SIGINT and SIGTERM end a live run with the summary and its exit status.");
 }
 
 void LintCommand::check()
@@ -215,7 +218,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     for (const std::uint16_t port : ports) {
         try {
             receivers.push_back(std::make_unique<loop::DatagramReceiver>(
-                loop::ReceiverOptions{port, interfaceName_, 0}, handle));
+                loop::ReceiverOptions{port, interfaceName_, kReceiveBuffer}, handle));
         } catch (const transport::EIdException& e) {
             std::fprintf(stderr, "setarome-cli: lint: port %u: %s\n", port,
                          OneLine(e.Message()).c_str());
@@ -227,6 +230,13 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     if (seconds_ > 0)
         QTimer::singleShot(std::chrono::seconds(seconds_), [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
+    std::uint64_t drops = 0;
+    for (const auto& receiver : receivers)
+        drops += receiver->kernelDrops();
+    // Messages never judged: the verdict is incomplete.
+    if (drops > 0)
+        session.unreadable("the kernel dropped " + std::to_string(drops) +
+                           " datagrams (receive buffer full)");
     return true;
 }
 

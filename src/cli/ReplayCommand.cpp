@@ -20,7 +20,6 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <optional>
 #include <utility>
 
