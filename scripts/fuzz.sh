@@ -19,7 +19,10 @@ cmake --build "$build" -j "$(nproc)"
 
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
-  targets=(playback_file ccm_message text_to_int address_text scan_responder)
+  # Every target the build made, so a new one cannot be left out.
+  for program in "$build"/fuzz/fuzz_*; do
+    targets+=("${program##*/fuzz_}")
+  done
 fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

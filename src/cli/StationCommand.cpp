@@ -1,6 +1,7 @@
 #include "cli/StationCommand.h"
 
 #include "ccm/Cp932Encoder.h"
+#include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "cli/SendingSide.h"
@@ -30,24 +31,6 @@
 namespace cli {
 
 namespace {
-
-// Standard output belongs to the datagrams (or to JSON): the host name the
-// discovery prints is dropped.
-// "90", "90s", "15m", "2h": seconds; nothing for any other text.
-std::optional<std::int64_t> ParseDuration(const std::string& text)
-{
-    std::int64_t amount = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), amount);
-    if (result.ec != std::errc() || amount < 1 || amount > 366 * 86400)
-        return std::nullopt;
-    const std::string_view unit(result.ptr, text.data() + text.size() - result.ptr);
-    if (unit.empty() || unit == "s")
-        return amount;
-    const std::int64_t scale = unit == "m" ? 60 : unit == "h" ? 3600 : 0;
-    if (scale == 0 || amount > 366 * 86400 / scale)
-        return std::nullopt;
-    return amount * scale;
-}
 
 bool UsesAutoAddress(const station::Scenario& scenario)
 {

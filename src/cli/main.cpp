@@ -1,7 +1,10 @@
 // setarome-cli: the simulated UECS weather node without a window, and a
 // whole weather station from a scenario file.
 
+#include "cli/LintCommand.h"
+#include "cli/MonitorCommand.h"
 #include "cli/NodeCommand.h"
+#include "cli/ReplayCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/StationCommand.h"
 #include "loop/StopSignals.h"
@@ -26,8 +29,12 @@ int main(int argc, char** argv)
     program.require_subcommand(1, 1);
     cli::NodeCommand node(program);
     cli::StationCommand station(program);
+    cli::MonitorCommand monitor(program);
+    cli::ReplayCommand replay(program);
+    cli::LintCommand lint(program);
     cli::ScanCommand scan(program);
-    const std::array<cli::Subcommand*, 3> commands{&node, &station, &scan};
+    const std::array<cli::Subcommand*, 6> commands{&node,   &station, &monitor,
+                                                   &replay, &lint,    &scan};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

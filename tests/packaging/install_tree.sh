@@ -28,7 +28,7 @@ done
 # Each theme size holds a picture of that size.
 for size in 16 22 24 32 48 64 128 256; do
   png="$share/icons/hicolor/${size}x${size}/apps/setarome.png"
-  file -b "$png" | grep -q "PNG image data, $size x $size," || fail "$png: $(file -b "$png")"
+  grep -q "PNG image data, $size x $size," <<<"$(file -b "$png")" || fail "$png: $(file -b "$png")"
 done
 
 # The menu entry: valid, and naming a program and an icon that are installed.
@@ -88,7 +88,9 @@ if [ -r "$completion" ]; then
       "$share/bash-completion/completions/setarome-cli" setarome-cli "$@"
   }
   for command in $subcommands; do
-    complete_words "" | grep -qx -- "$command" || fail "completion lacks $command"
+    # A here-string, not a pipe: grep -q stops reading at the first match, and
+    # under pipefail the writer's SIGPIPE would fail the check.
+    grep -qx -- "$command" <<<"$(complete_words "")" || fail "completion lacks $command"
     offered=$(complete_words "$command" --)
     for option in $(options_of "$command"); do
       grep -qx -- "$option" <<<"$offered" || fail "completion lacks $command $option"

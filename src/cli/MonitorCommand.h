@@ -1,0 +1,49 @@
+#pragma once
+
+#include "cli/Subcommand.h"
+#include "monitor/CaptureWriter.h"
+#include "monitor/KeyFilter.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// `setarome-cli monitor`: listens beside any other receiver on the machine
+// and shows every CCM heard, one row per key, until --count datagrams,
+// --duration or a signal; --capture keeps every datagram as a JSON line.
+class MonitorCommand : public Subcommand {
+public:
+    explicit MonitorCommand(CLI::App& program);
+
+    void check() override;
+    // 0 at the end or after a signal; 1 when the capture could not be
+    // written; 2 when a port, the interface or the capture file cannot be
+    // used.
+    int run() override;
+
+private:
+    std::vector<std::uint16_t> ports() const;
+    std::string header() const;
+
+    std::uint16_t port_ = 16520;
+    bool scans_ = false;
+    std::string interfaceName_;
+    int receiveBuffer_ = 0;
+    std::vector<std::string> types_;
+    std::vector<std::int32_t> rooms_;
+    std::vector<std::int32_t> regions_;
+    std::vector<std::string> sources_;
+    bool json_ = false;
+    std::int64_t count_ = 0;
+    std::string duration_;
+    std::int64_t seconds_ = 0;
+    std::int64_t maxKeys_ = 10000;
+    monitor::CaptureFiles capture_;
+    monitor::KeyFilter filter_;
+};
+
+} // namespace cli

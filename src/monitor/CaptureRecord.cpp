@@ -1,0 +1,237 @@
+#include "monitor/CaptureRecord.h"
+
+#include "monitor/CaptureRecordFields.h"
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace monitor {
+
+namespace {
+
+using namespace std::chrono;
+
+// Reads exactly `digits` decimal digits at `at`, advancing it.
+std::optional<int> Digits(std::string_view text, std::size_t& at, std::size_t digits)
+{
+    if (at + digits > text.size())
+        return std::nullopt;
+    int value = 0;
+    for (std::size_t end = at + digits; at < end; ++at) {
+        if (text[at] < '0' || text[at] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[at] - '0');
+    }
+    return value;
+}
+
+bool Expect(std::string_view text, std::size_t& at, char c)
+{
+    if (at >= text.size() || text[at] != c)
+        return false;
+    ++at;
+    return true;
+}
+
+// Up to 9 decimals after the point, as microseconds (the rest dropped).
+std::optional<microseconds> Fraction(std::string_view text, std::size_t& at)
+{
+    if (at >= text.size() || text[at] != '.')
+        return microseconds(0);
+    std::int64_t micros = 0;
+    std::size_t count = 0;
+    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++count)
+        if (count < 6)
+            micros = micros * 10 + (text[at] - '0');
+    if (count == 0 || count > 9)
+        return std::nullopt;
+    for (; count < 6; ++count)
+        micros *= 10;
+    return microseconds(micros);
+}
+
+std::optional<minutes> Offset(std::string_view text, std::size_t& at)
+{
+    if (Expect(text, at, 'Z'))
+        return minutes(0);
+    if (at >= text.size() || (text[at] != '+' && text[at] != '-'))
+        return std::nullopt;
+    const int sign = text[at++] == '-' ? -1 : 1;
+    const auto hours = Digits(text, at, 2);
+    if (!hours || !Expect(text, at, ':'))
+        return std::nullopt;
+    const auto mins = Digits(text, at, 2);
+    if (!mins || *hours > 23 || *mins > 59)
+        return std::nullopt;
+    return minutes(sign * (*hours * 60 + *mins));
+}
+
+std::string Base64(const std::string& bytes)
+{
+    return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))
+        .toBase64()
+        .toStdString();
+}
+
+std::optional<std::string> FromBase64(const QString& text)
+{
+    const auto result =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!result)
+        return std::nullopt;
+    return result.decoded.toStdString();
+}
+
+std::optional<std::uint16_t> Port(const QJsonValue& value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    // The range first: converting a double out of int's range is undefined.
+    if (!(number >= 0 && number <= 65535) || number != std::floor(number))
+        return std::nullopt;
+    return static_cast<std::uint16_t>(number);
+}
+
+} // namespace
+
+CaptureTime LocalCaptureTime(system_clock::time_point when)
+{
+    const std::time_t seconds = system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return {floor<microseconds>(when),
+            duration_cast<minutes>(std::chrono::seconds(local.tm_gmtoff))};
+}
+
+std::string FormatCaptureTime(const CaptureTime& time)
+{
+    const sys_time<microseconds> local = time.instant + time.utcOffset;
+    const sys_days day = floor<days>(local);
+    const year_month_day date(day);
+    const hh_mm_ss clock(local - day);
+    const int offset = static_cast<int>(time.utcOffset.count());
+    const int offsetAbs = offset < 0 ? -offset : offset;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%06lld%c%02d:%02d",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
+                  static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()),
+                  static_cast<long long>(clock.subseconds().count()), offset < 0 ? '-' : '+',
+                  offsetAbs / 60, offsetAbs % 60);
+    return text;
+}
+
+std::optional<CaptureTime> ParseCaptureTime(std::string_view text)
+{
+    std::size_t at = 0;
+    const auto year = Digits(text, at, 4);
+    const bool dateDash = Expect(text, at, '-');
+    const auto month = Digits(text, at, 2);
+    const bool monthDash = Expect(text, at, '-');
+    const auto day = Digits(text, at, 2);
+    const bool separator = Expect(text, at, 'T');
+    const auto hour = Digits(text, at, 2);
+    const bool hourColon = Expect(text, at, ':');
+    const auto minute = Digits(text, at, 2);
+    const bool minuteColon = Expect(text, at, ':');
+    const auto second = Digits(text, at, 2);
+    if (!year || !month || !day || !hour || !minute || !second || !dateDash || !monthDash ||
+        !separator || !hourColon || !minuteColon || *hour > 23 || *minute > 59 || *second > 59)
+        return std::nullopt;
+    const year_month_day date{std::chrono::year(*year), std::chrono::month(*month),
+                              std::chrono::day(*day)};
+    const auto fraction = Fraction(text, at);
+    const auto offset = fraction ? Offset(text, at) : std::nullopt;
+    if (!date.ok() || !offset || at != text.size())
+        return std::nullopt;
+    const sys_time<microseconds> local = sys_days(date) + hours(*hour) + minutes(*minute) +
+                                         std::chrono::seconds(*second) + *fraction;
+    return CaptureTime{local - *offset, *offset};
+}
+
+std::string ToJsonLine(const CaptureRecord& record)
+{
+    std::string line = "{\"time\":\"" + FormatCaptureTime(record.time) + "\",\"source\":";
+    AppendJsonString(line, record.sourceIp);
+    line += ",\"source_port\":" + std::to_string(record.sourcePort);
+    line += ",\"port\":" + std::to_string(record.port);
+    line += ",\"size\":" + std::to_string(record.bytes.size());
+    line += ",\"bytes\":\"" + Base64(record.bytes) + "\",\"kind\":";
+    const std::optional<ccm::Decoded>& message = record.decoded.message;
+    if (!message) {
+        line += "null,\"error\":";
+        AppendJsonString(line, record.decoded.error);
+        line += ",\"offset\":" + std::to_string(record.decoded.offset) + '}';
+        return line;
+    }
+    AppendJsonString(line, KindName(message->kind));
+    line += ",\"fields\":";
+    AppendFields(line, *message);
+    line += ",\"findings\":[";
+    for (std::size_t index = 0; index < message->findings.size(); ++index) {
+        const ccm::Finding& finding = message->findings[index];
+        line += index == 0 ? "{\"code\":" : ",{\"code\":";
+        AppendJsonString(line, ccm::DepartureName(finding.departure));
+        line += ",\"detail\":";
+        AppendJsonString(line, finding.detail);
+        line += '}';
+    }
+    line += "]}";
+    return line;
+}
+
+ParsedCaptureLine ParseCaptureLine(std::string_view line)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromRawData(line.data(), static_cast<qsizetype>(line.size())), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return {std::nullopt, "not JSON: " + parseError.errorString().toStdString() +
+                                  " at column " + std::to_string(parseError.offset + 1)};
+    if (!document.isObject())
+        return {std::nullopt, "not a JSON object"};
+    const QJsonObject object = document.object();
+    for (const char* key : {"time", "source", "port", "bytes"})
+        if (!object.contains(QLatin1StringView(key)))
+            return {std::nullopt, std::string("no \"") + key + "\""};
+    CaptureRecord record;
+    const auto time = ParseCaptureTime(object["time"].toString().toStdString());
+    if (!time)
+        return {std::nullopt,
+                "\"time\" is not a time with offset (2026-12-08T23:10:04.123456+09:00)"};
+    record.time = *time;
+    if (!object["source"].isString() || object["source"].toString().isEmpty())
+        return {std::nullopt, "\"source\" is not an address text"};
+    record.sourceIp = object["source"].toString().toStdString();
+    const auto port = Port(object["port"]);
+    if (!port || *port == 0)
+        return {std::nullopt, "\"port\" is not a port 1..65535"};
+    record.port = *port;
+    if (object.contains(QLatin1StringView("source_port"))) {
+        const auto sourcePort = Port(object["source_port"]);
+        if (!sourcePort)
+            return {std::nullopt, "\"source_port\" is not a port 0..65535"};
+        record.sourcePort = *sourcePort;
+    }
+    const auto bytes =
+        object["bytes"].isString() ? FromBase64(object["bytes"].toString()) : std::nullopt;
+    if (!bytes)
+        return {std::nullopt, "\"bytes\" is not base64"};
+    record.bytes = *bytes;
+    // A size that disagrees means the line was cut or edited: the bytes would be wrong.
+    if (object.contains(QLatin1StringView("size")) &&
+        object["size"].toDouble(-1) != static_cast<double>(record.bytes.size()))
+        return {std::nullopt, "\"size\" is not the length of \"bytes\""};
+    record.decoded = ccm::Decode(record.bytes);
+    return {std::move(record), {}};
+}
+
+} // namespace monitor

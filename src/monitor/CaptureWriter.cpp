@@ -1,0 +1,101 @@
+#include "monitor/CaptureWriter.h"
+
+#include "runtime/Exception.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace monitor {
+
+namespace {
+
+// Large enough that 50 000 lines a second take a few hundred writes.
+constexpr std::size_t kBufferBytes = 256 * 1024;
+
+std::string Numbered(const std::string& path, int number)
+{
+    return path + "." + std::to_string(number);
+}
+
+} // namespace
+
+CaptureWriter::CaptureWriter(CaptureFiles files) : files_(std::move(files))
+{
+    buffer_.reserve(kBufferBytes * 2);
+    open();
+}
+
+CaptureWriter::~CaptureWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void CaptureWriter::open()
+{
+    fd_ = ::open(files_.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        fail("", errno);
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0)
+        fail("", errno);
+    size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+void CaptureWriter::write(std::string_view line)
+{
+    const std::uint64_t length = line.size() + 1;
+    if (files_.maxBytes > 0 && size_ > 0 && size_ + length > files_.maxBytes)
+        rotate();
+    buffer_.append(line);
+    buffer_ += '\n';
+    size_ += length;
+    if (buffer_.size() >= kBufferBytes)
+        flush();
+}
+
+void CaptureWriter::flush()
+{
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            fail("", errno);
+        done += static_cast<std::size_t>(written);
+    }
+    buffer_.clear();
+}
+
+void CaptureWriter::rotate()
+{
+    flush();
+    ::close(std::exchange(fd_, -1));
+    if (files_.keep <= 0) {
+        if (::unlink(files_.path.c_str()) != 0 && errno != ENOENT)
+            fail("", errno);
+    } else {
+        // FILE.keep is overwritten, so the oldest goes.
+        for (int number = files_.keep - 1; number >= 1; --number)
+            if (::rename(Numbered(files_.path, number).c_str(),
+                         Numbered(files_.path, number + 1).c_str()) != 0 &&
+                errno != ENOENT)
+                fail(Numbered(files_.path, number), errno);
+        if (::rename(files_.path.c_str(), Numbered(files_.path, 1).c_str()) != 0)
+            fail("", errno);
+    }
+    open();
+}
+
+void CaptureWriter::fail(const std::string& what, int error) const
+{
+    throw runtime::Exception((what.empty() ? files_.path : what) + ": " + std::strerror(error));
+}
+
+} // namespace monitor

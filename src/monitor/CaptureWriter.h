@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace monitor {
+
+struct CaptureFiles {
+    std::string path;
+    // Rotate before a line would take the file past this size; 0: never.
+    std::uint64_t maxBytes = 0;
+    // Rotated files kept: FILE.1 (the newest) to FILE.keep.
+    int keep = 5;
+};
+
+// Lines appended to a capture file, buffered so that tens of thousands a
+// second cost a few writes; the owner calls flush() at least every second.
+// Rotation renames FILE to FILE.1 (and FILE.1 to FILE.2 ...), so a line is
+// never split between two files. Every failure throws runtime::Exception
+// naming the file and the system's reason; the writer is then of no further
+// use.
+class CaptureWriter {
+public:
+    // Opens (creates, or appends to) the file.
+    explicit CaptureWriter(CaptureFiles files);
+    CaptureWriter(const CaptureWriter&) = delete;
+    CaptureWriter& operator=(const CaptureWriter&) = delete;
+    // Closes without writing: a flush that could fail belongs to the owner.
+    ~CaptureWriter();
+
+    // `line` without its line break.
+    void write(std::string_view line);
+    void flush();
+
+private:
+    void open();
+    void rotate();
+    [[noreturn]] void fail(const std::string& what, int error) const;
+
+    CaptureFiles files_;
+    int fd_ = -1;
+    // Bytes in the file, written or buffered.
+    std::uint64_t size_ = 0;
+    std::string buffer_;
+};
+
+} // namespace monitor

@@ -1,0 +1,105 @@
+#include "monitor/KeyTable.h"
+
+#include <algorithm>
+
+namespace monitor {
+
+namespace {
+
+Clock::duration Median(std::vector<Clock::duration> gaps)
+{
+    const auto middle = gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2);
+    std::nth_element(gaps.begin(), middle, gaps.end());
+    return *middle;
+}
+
+// The sender of this update among the row's, taking the place of the least
+// recently heard one when the set is full.
+Sender& SenderOf(Row& row, const Update& update)
+{
+    auto same = std::find_if(row.senders.begin(), row.senders.end(), [&](const Sender& sender) {
+        return sender.source == update.source && sender.ipText == update.ipText;
+    });
+    if (same != row.senders.end())
+        return *same;
+    if (row.senders.size() == KeyTable::kSendersKept) {
+        auto oldest =
+            std::min_element(row.senders.begin(), row.senders.end(),
+                             [](const Sender& a, const Sender& b) { return a.last < b.last; });
+        row.senders.erase(oldest);
+    }
+    Sender& sender = row.senders.emplace_back();
+    sender.source = update.source;
+    sender.ipText = update.ipText;
+    return sender;
+}
+
+void Record(Sender& sender, const Update& update)
+{
+    if (sender.last != Clock::time_point() && update.received > sender.last) {
+        if (sender.gaps.size() == KeyTable::kGapsKept)
+            sender.gaps.erase(sender.gaps.begin());
+        sender.gaps.push_back(update.received - sender.last);
+        sender.interval = Median(sender.gaps);
+    }
+    sender.last = std::max(sender.last, update.received);
+    sender.priority = update.priority;
+}
+
+} // namespace
+
+KeyTable::KeyTable(std::size_t maxKeys) : maxKeys_(std::max<std::size_t>(maxKeys, 1)) {}
+
+std::map<CcmKey, Row>::iterator KeyTable::rowFor(const CcmKey& key)
+{
+    if (const auto found = rows_.find(key); found != rows_.end()) {
+        recency_.erase({found->second.last, &found->first});
+        return found;
+    }
+    if (rows_.size() == maxKeys_) {
+        const auto oldest = recency_.begin();
+        rows_.erase(*oldest->second);
+        recency_.erase(oldest);
+        ++evicted_;
+    }
+    const auto added = rows_.emplace(key, Row{}).first;
+    added->second.key = key;
+    return added;
+}
+
+const Row& KeyTable::update(const Update& update)
+{
+    const auto place = rowFor(update.key);
+    Row& row = place->second;
+    Sender& sender = SenderOf(row, update);
+    Record(sender, update);
+    row.value = update.value;
+    row.priority = update.priority;
+    row.ipText = update.ipText;
+    row.source = update.source;
+    row.last = std::max(row.last, update.received);
+    row.interval = sender.interval;
+    ++row.updates;
+    recency_.emplace(row.last, &place->first);
+    return row;
+}
+
+RowFlags KeyTable::flags(const Row& row, Clock::time_point now) const
+{
+    RowFlags flags;
+    flags.stale = row.interval && now - row.last > 3 * *row.interval;
+    flags.mismatch = row.ipText != row.source;
+    const auto current = [&](const Sender& sender) {
+        const std::optional<Clock::duration> interval =
+            sender.interval ? sender.interval : row.interval;
+        const Clock::duration window = interval ? 3 * *interval : kUnknownIntervalWindow;
+        return now - sender.last <= window;
+    };
+    for (std::size_t a = 0; a < row.senders.size() && !flags.conflict; ++a)
+        for (std::size_t b = a + 1; b < row.senders.size() && !flags.conflict; ++b)
+            flags.conflict = row.senders[a].priority == row.senders[b].priority &&
+                             current(row.senders[a]) && current(row.senders[b]);
+    return flags;
+}
+
+} // namespace monitor

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <chrono>
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace monitor {
+
+using Clock = std::chrono::system_clock;
+
+// What a receiver tells one CCM from another by.
+struct CcmKey {
+    std::string type;
+    std::int32_t room = 0;
+    std::int32_t region = 0;
+    std::int32_t order = 0;
+
+    auto operator<=>(const CcmKey&) const = default;
+};
+
+// One data message as received.
+struct Update {
+    CcmKey key;
+    std::int32_t priority = 0;
+    std::string value;
+    // The <IP> text as written.
+    std::string ipText;
+    // The datagram's source address.
+    std::string source;
+    Clock::time_point received;
+};
+
+// One of the addresses sending a key: told apart by source and <IP> text.
+struct Sender {
+    std::string source;
+    std::string ipText;
+    std::int32_t priority = 0;
+    Clock::time_point last;
+    // The median of its last few gaps between updates, once it has sent twice.
+    std::optional<Clock::duration> interval;
+    std::vector<Clock::duration> gaps;
+};
+
+struct Row {
+    CcmKey key;
+    // As the last update had them.
+    std::string value;
+    std::int32_t priority = 0;
+    std::string ipText;
+    std::string source;
+    Clock::time_point last;
+    std::optional<Clock::duration> interval;
+    std::uint64_t updates = 0;
+    // The most recent senders, at most kSendersKept.
+    std::vector<Sender> senders;
+};
+
+struct RowFlags {
+    // No update for three times its interval: receivers have expired it.
+    bool stale = false;
+    // Two current senders with the same priority: receivers flip between them.
+    bool conflict = false;
+    // The <IP> text is not the source address.
+    bool mismatch = false;
+};
+
+// The CCMs heard, one row per key, in memory bounded by a cap on the rows:
+// when a new key would pass it, the least recently updated row goes.
+class KeyTable {
+public:
+    static constexpr std::size_t kSendersKept = 4;
+    static constexpr std::size_t kGapsKept = 5;
+    // How long a sender whose interval is not known yet counts as current.
+    static constexpr Clock::duration kUnknownIntervalWindow = std::chrono::minutes(3);
+
+    explicit KeyTable(std::size_t maxKeys);
+
+    const Row& update(const Update& update);
+    RowFlags flags(const Row& row, Clock::time_point now) const;
+
+    // In key order.
+    const std::map<CcmKey, Row>& rows() const { return rows_; }
+    std::size_t size() const { return rows_.size(); }
+    std::size_t maxKeys() const { return maxKeys_; }
+    std::uint64_t evicted() const { return evicted_; }
+
+private:
+    std::map<CcmKey, Row>::iterator rowFor(const CcmKey& key);
+
+    std::size_t maxKeys_;
+    std::map<CcmKey, Row> rows_;
+    // The rows by the time of their last update, least recent first.
+    std::set<std::pair<Clock::time_point, const CcmKey*>> recency_;
+    std::uint64_t evicted_ = 0;
+};
+
+} // namespace monitor

@@ -1,0 +1,162 @@
+#include "monitor/LineView.h"
+
+#include "monitor/CaptureRecordFields.h"
+#include "monitor/RowText.h"
+#include "monitor/TerminalText.h"
+
+#include <chrono>
+#include <utility>
+
+namespace monitor {
+
+namespace {
+
+// The other kinds are shown as their text, up to this many columns.
+constexpr std::size_t kMessageColumns = 160;
+
+// "23:10:04.123" of "2026-12-08T23:10:04.123456+09:00".
+std::string ClockText(const CaptureTime& time)
+{
+    return FormatCaptureTime(time).substr(11, 12);
+}
+
+std::string SourceText(const CaptureRecord& record)
+{
+    return Escaped(record.sourceIp) + ":" + std::to_string(record.sourcePort);
+}
+
+std::string TrimmedEnd(std::string line)
+{
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+// The row's columns with the receive time in place of the age, which is
+// nothing at the moment of an update.
+std::string Joined(const Cells& cells, const std::string& first)
+{
+    std::string line = Padded(first, 12);
+    for (std::size_t column = 0; column < kColumns; ++column) {
+        if (column == Age)
+            continue;
+        line += ' ';
+        line +=
+            column + 1 == kColumns ? cells[column] : Padded(cells[column], kColumnWidths[column]);
+    }
+    return TrimmedEnd(std::move(line));
+}
+
+void AppendFlags(std::string& out, const RowFlags& flags)
+{
+    out += '[';
+    const char* separator = "";
+    for (const auto& [set, name] :
+         {std::pair{flags.stale, "\"stale\""}, std::pair{flags.conflict, "\"conflict\""},
+          std::pair{flags.mismatch, "\"mismatch\""}}) {
+        if (set) {
+            out += separator;
+            out += name;
+            separator = ",";
+        }
+    }
+    out += ']';
+}
+
+void AppendMember(std::string& out, std::string_view name)
+{
+    out += ',';
+    AppendJsonString(out, name);
+    out += ':';
+}
+
+} // namespace
+
+LineView::LineView(std::FILE* out, bool json) : out_(out), json_(json) {}
+
+void LineView::datagram(const CaptureRecord& record, const Row* row, const RowFlags& flags)
+{
+    if (!json_ && !headerWritten_) {
+        headerWritten_ = true;
+        const std::string header = Joined(kColumnTitles, "TIME") + '\n';
+        std::fputs(header.c_str(), out_);
+    }
+    const std::string line =
+        json_ ? JsonForTerminal(jsonLine(record, row, flags)) : textLine(record, row, flags);
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
+}
+
+std::string LineView::textLine(const CaptureRecord& record, const Row* row,
+                               const RowFlags& flags) const
+{
+    const std::string time = ClockText(record.time);
+    if (row != nullptr)
+        return Joined(RowCells(*row, flags, row->last), time);
+    const std::optional<ccm::Decoded>& message = record.decoded.message;
+    if (!message)
+        return Padded(time, 12) + " not decoded from " + SourceText(record) + " (" +
+               std::to_string(record.bytes.size()) + " bytes): " + Escaped(record.decoded.error) +
+               " at byte " + std::to_string(record.decoded.offset);
+    const std::string text = Escaped(std::string_view(record.bytes).substr(0, kMessageColumns * 4));
+    return TrimmedEnd(Padded(time, 12) + " " + KindName(message->kind) + " from " +
+                      SourceText(record) + ": " + Fitted(text, kMessageColumns));
+}
+
+std::string LineView::jsonLine(const CaptureRecord& record, const Row* row,
+                               const RowFlags& flags) const
+{
+    std::string out = "{\"time\":";
+    AppendJsonString(out, FormatCaptureTime(record.time));
+    AppendMember(out, "source");
+    AppendJsonString(out, record.sourceIp);
+    AppendMember(out, "source_port");
+    out += std::to_string(record.sourcePort);
+    AppendMember(out, "port");
+    out += std::to_string(record.port);
+    AppendMember(out, "size");
+    out += std::to_string(record.bytes.size());
+    const std::optional<ccm::Decoded>& message = record.decoded.message;
+    AppendMember(out, "kind");
+    if (!message) {
+        out += "null";
+        AppendMember(out, "error");
+        AppendJsonString(out, record.decoded.error);
+        AppendMember(out, "offset");
+        out += std::to_string(record.decoded.offset);
+        out += '}';
+        return out;
+    }
+    AppendJsonString(out, KindName(message->kind));
+    AppendMember(out, "fields");
+    AppendFields(out, *message);
+    AppendMember(out, "findings");
+    out += '[';
+    for (std::size_t i = 0; i < message->findings.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        AppendJsonString(out, ccm::DepartureName(message->findings[i].departure));
+    }
+    out += ']';
+    if (row != nullptr) {
+        AppendMember(out, "interval");
+        out += row->interval ? std::to_string(std::chrono::duration<double>(*row->interval).count())
+                             : std::string("null");
+        AppendMember(out, "flags");
+        AppendFlags(out, flags);
+    }
+    out += '}';
+    return out;
+}
+
+void LineView::refresh(const KeyTable&, const Counts&, Clock::time_point)
+{
+    std::fflush(out_);
+}
+
+void LineView::finish(const KeyTable&, const Counts&, Clock::time_point)
+{
+    std::fflush(out_);
+}
+
+} // namespace monitor

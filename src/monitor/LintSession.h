@@ -1,0 +1,40 @@
+#pragma once
+
+#include "monitor/Lint.h"
+#include "monitor/LintOutput.h"
+
+#include <cstdio>
+#include <string>
+
+namespace monitor {
+
+// One lint run over an input: each message judged and its findings written,
+// one line each, to `out`; inputs that could not be read reported to
+// `errors`; the tally kept for the closing line and the exit status.
+class LintSession {
+public:
+    LintSession(LintAnnouncements announcements, bool json, std::FILE* out, std::FILE* errors);
+
+    void message(const LintOrigin& origin, const ccm::DecodeResult& decoded);
+    // A part of the input that holds no message: "FILE:LINE: what".
+    void refused(const std::string& what);
+    // The input could not be read (on): "FILE: what".
+    void unreadable(const std::string& what);
+    // The closing line, to `errors`.
+    void finish();
+
+    const LintTally& tally() const { return tally_; }
+    // 2 when part of the input could not be read (the verdict is
+    // incomplete), else 1 when anything was found, else 0.
+    int exitStatus() const;
+
+private:
+    Linter linter_;
+    bool json_;
+    std::FILE* out_;
+    std::FILE* errors_;
+    LintTally tally_;
+    bool unreadable_ = false;
+};
+
+} // namespace monitor

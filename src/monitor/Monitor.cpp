@@ -1,0 +1,40 @@
+#include "monitor/Monitor.h"
+
+#include <utility>
+
+namespace monitor {
+
+Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture)
+    : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture)
+{
+}
+
+void Monitor::take(const Datagram& datagram)
+{
+    ++counts_.received;
+    CaptureRecord record{LocalCaptureTime(datagram.received),
+                         datagram.source,
+                         datagram.sourcePort,
+                         datagram.port,
+                         std::string(datagram.bytes),
+                         ccm::Decode(datagram.bytes)};
+    if (capture_ != nullptr)
+        capture_->write(ToJsonLine(record));
+    const std::optional<ccm::Decoded>& message = record.decoded.message;
+    if (!message)
+        ++counts_.notDecoded;
+    if (!message || !message->data) {
+        if (filter_.admitsKeyless(datagram.source))
+            view_.datagram(record, nullptr, RowFlags{});
+        return;
+    }
+    const ccm::DataContent& data = *message->data;
+    CcmKey key{data.type, data.room, data.region, data.order};
+    if (!filter_.admits(key, datagram.source))
+        return;
+    const Row& row = table_.update(
+        {std::move(key), data.priority, data.value, data.ip, datagram.source, datagram.received});
+    view_.datagram(record, &row, table_.flags(row, datagram.received));
+}
+
+} // namespace monitor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "monitor/CaptureWriter.h"
+#include "monitor/KeyFilter.h"
+#include "monitor/KeyTable.h"
+#include "monitor/MonitorView.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace monitor {
+
+// One datagram as the socket gave it.
+struct Datagram {
+    std::string_view bytes;
+    std::string source;
+    std::uint16_t sourcePort = 0;
+    // The local port it arrived on.
+    std::uint16_t port = 0;
+    Clock::time_point received;
+};
+
+// What the monitor does with each datagram: decode it, capture it (every
+// one, whatever the filter), and, when the filter admits it, enter a data
+// message in the key table and show it.
+class Monitor {
+public:
+    // `capture` may be null.
+    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture);
+
+    // Throws runtime::Exception when the capture cannot be written.
+    void take(const Datagram& datagram);
+
+    const KeyTable& table() const { return table_; }
+    const Counts& counts() const { return counts_; }
+
+private:
+    KeyTable table_;
+    KeyFilter filter_;
+    MonitorView& view_;
+    CaptureWriter* capture_;
+    Counts counts_;
+};
+
+} // namespace monitor

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# setarome-cli lint --live receiving for real, in a network namespace ("rx")
+# joined by a veth pair to a sending one ("tx"), both created here and
+# removed on exit. A replay sends a clean data message, one with a departure
+# and a CCMSCAN to the discovery port:
+# - --scans hears the discovery port too; each finding names the sender's
+#   address; --count ends the run; exit status 1 when something was found;
+# - --duration ends a run that heard nothing, with exit status 0.
+#   lint_live_namespace.sh PROGRAM
+set -euo pipefail
+program=$1
+source "$(dirname "$0")/../app/panel_session.sh"
+trap session_cleanup EXIT
+trap 'exit 1' INT TERM
+
+session_namespaces_or_skip
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+work=$session_work
+
+head='<?xml version="1.0"?><UECS ver="1.00-E10">'
+data="$head"'<DATA type="InAirTemp" room="1" region="2" order="3" priority="15">23.5</DATA><IP>10.0.0.1</IP></UECS>'
+# record MILLISECONDS PORT BYTES
+record() {
+  printf '{"time":"2026-12-08T23:10:04.%03d000+09:00","source":"10.0.0.1","port":%d,"bytes":"%s"}\n' \
+    "$1" "$2" "$(printf '%s' "$3" | base64 -w0)"
+}
+{
+  record 0 16520 "$data"
+  record 10 16520 "${data/priority=\"15\"/priority=\"31\"}"
+  record 20 16529 "$head<CCMSCAN/></UECS>"$'\n'
+} >"$work/capture.jsonl"
+
+ip netns exec "$rx" "$program" lint --live --scans --count 3 >"$work/live.out" 2>"$work/live.err" &
+live_pid=$!
+session_pids+=("$live_pid")
+ip netns exec "$rx" "$program" lint --live --port 16590 --duration 1 >"$work/quiet.out" 2>"$work/quiet.err" &
+quiet_pid=$!
+session_pids+=("$quiet_pid")
+sleep 0.5
+ip netns exec "$tx" "$program" replay "$work/capture.jsonl" --interface vtx >"$work/replay.out" 2>&1 ||
+  fail "replay: $(cat "$work/replay.out")"
+
+status=0
+for _ in $(seq 50); do kill -0 "$live_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$live_pid" || status=$?
+[ "$status" -eq 1 ] || fail "live: exit status $status, expected 1: $(cat "$work/live.err")"
+expected="$tx_ip: data: out-of-range: priority \"31\" is outside 0..30
+$tx_ip: ccmscan: trailing-line-break: a line break after the message"
+[ "$(cat "$work/live.out")" = "$expected" ] || fail "live: wrote '$(cat "$work/live.out")'"
+[ "$(cat "$work/live.err")" = "setarome-cli: lint: 3 messages, 2 with findings (2 findings)" ] ||
+  fail "live: said '$(cat "$work/live.err")'"
+
+status=0; wait "$quiet_pid" || status=$?
+[ "$status" -eq 0 ] || fail "--duration: exit status $status"
+[ ! -s "$work/quiet.out" ] || fail "--duration: wrote $(cat "$work/quiet.out")"
+
+if [ "$failures" -ne 0 ]; then exit 1; fi
+echo "lint live: findings from $tx_ip on the data and discovery ports"

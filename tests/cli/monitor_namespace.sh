@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# setarome-cli monitor hearing a station for real: the station in a network
+# namespace ("tx"), the monitor piped to a file with --capture in a second
+# one ("rx"), joined by a veth pair; both are created here and removed on
+# exit. The station (14 s) sends three nodes' CCMs: "cnd" and "Fast" every
+# second from the address of vtx, "Slow" at seconds 0 and 10 stating another
+# <IP>, and "Fast" again from a second node with the same key and priority.
+# - every CCM appears, with its interval and its flags (conflict, mismatch);
+#   with --scans a NODESCAN and a SEARCH are heard on their ports;
+# - after the Slow's second send, a few thousand hostile datagrams (escape
+#   sequences, deep nesting, 64 KiB of '<', 2000 new keys past --max-keys)
+#   leave it running, within a small margin of its memory, with nothing raw
+#   on its output, and it still shows the station afterwards;
+# - SIGTERM ends it with exit status 0, a summary and the capture written:
+#   one valid JSON line per datagram, the bytes as sent;
+# - a capture on a full disk is reported once, with exit status 1.
+#   monitor_namespace.sh PROGRAM
+set -euo pipefail
+program=$1
+source "$(dirname "$0")/../app/panel_session.sh"
+trap session_cleanup EXIT
+
+session_namespaces_or_skip
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+port=16550
+work=$session_work
+
+cat >"$work/scenario.toml" <<TOML
+seed = 1
+[[node]]
+address = "auto"
+[[node.ccm]]
+type = "Fast"
+level = "A-1S-0"
+generator = { kind = "constant", value = 1 }
+[[node]]
+address = "10.0.0.10"
+room = 2
+condition = false
+[[node.ccm]]
+type = "Slow"
+level = "A-10S-0"
+generator = { kind = "constant", value = 2 }
+[[node]]
+address = "10.0.0.20"
+condition = false
+[[node.ccm]]
+type = "Fast"
+level = "A-1S-0"
+generator = { kind = "constant", value = 3 }
+TOML
+station_datagrams=$((14 * 2 + 2 + 14))
+
+rss_kib() { awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status; }
+
+ip netns exec "$rx" "$program" monitor --port "$port" --scans --capture "$work/capture.jsonl" \
+  --max-keys 200 --duration 40 >"$work/monitor.out" 2>"$work/monitor.err" &
+monitor_pid=$!
+session_pids+=("$monitor_pid")
+sleep 0.3
+ip netns exec "$tx" "$program" station "$work/scenario.toml" --interface vtx --port "$port" \
+  --count 14 >"$work/station.out" 2>&1 &
+station_pid=$!
+session_pids+=("$station_pid")
+
+# A capture on a full disk: reported once, and the run ends with status 1.
+ip netns exec "$rx" "$program" monitor --port $((port + 1)) --capture /dev/full --duration 30 \
+  >/dev/null 2>"$work/full.err" &
+full_pid=$!
+session_pids+=("$full_pid")
+sleep 0.3
+ip netns exec "$tx" bash -c "printf 'garbage' >/dev/udp/$rx_ip/$((port + 1))"
+status=0; wait "$full_pid" || status=$?
+[ "$status" -eq 1 ] || fail "full disk: exit status $status"
+[ "$(grep -c 'No space left on device' "$work/full.err")" -eq 1 ] &&
+  grep -q '^setarome-cli: monitor: /dev/full: No space left on device$' "$work/full.err" ||
+  fail "full disk: $(cat "$work/full.err")"
+
+# The last send of second 10: the third node's Fast (the nodes take even
+# shares of each second), after the Slow's second send.
+for _ in $(seq 150); do
+  [ "$(grep -c ' 10\.0\.0\.20 ' "$work/monitor.out" || true)" -ge 11 ] && break
+  sleep 0.1
+done
+rss_before=$(rss_kib "$monitor_pid")
+# With --scans the discovery ports are heard too.
+ip netns exec "$tx" bash -c "
+  printf '<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><NODESCAN/></UECS>' >/dev/udp/$rx_ip/16529
+  printf '<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><SEARCH type=\"Fast\" room=\"1\" region=\"0\" order=\"0\"/></UECS>' >/dev/udp/$rx_ip/16521"
+scans=2
+
+# The hostile datagrams, from bash's own UDP redirection, bounded in count
+# and time.
+flood() {
+  local i envelope='<?xml version="1.0"?><UECS ver="1.00-E10">' nest=""
+  for i in $(seq 600); do nest+="<DATA>"; done
+  head -c 65507 /dev/zero | tr '\0' '<' >"$work/angles"
+  for i in $(seq 500); do
+    printf '\x1b[2J\x1b]0;pwned\x07\xc2\x9b31m%s' "$i" >"/dev/udp/$rx_ip/$port"
+    printf '%s<DATA type="Esc\xc2\x9b" room="1" region="1" order="1" priority="1">\xc2\x9b2J\xe2\x80\xae</DATA><IP>%s</IP></UECS>' \
+      "$envelope" "$tx_ip" >"/dev/udp/$rx_ip/$port"
+    printf '%s%s' "$envelope" "$nest" >"/dev/udp/$rx_ip/$port"
+  done
+  for i in $(seq 50); do dd if="$work/angles" bs=65507 count=1 status=none >"/dev/udp/$rx_ip/$port"; done
+  for i in $(seq 2000); do
+    printf '%s<DATA type="Flood%d" room="9" region="1" order="1" priority="29">0</DATA><IP>%s</IP></UECS>' \
+      "$envelope" "$i" "$tx_ip" >"/dev/udp/$rx_ip/$port"
+  done
+}
+hostile=$((500 * 3 + 50 + 2000))
+heard=$((station_datagrams + scans + hostile))
+export -f flood
+export work rx_ip tx_ip port
+timeout 20 ip netns exec "$tx" bash -c flood || fail "the hostile sender did not finish"
+
+status=0; wait "$station_pid" || status=$?
+[ "$status" -eq 0 ] || fail "station: exit status $status: $(cat "$work/station.out")"
+sleep 0.5
+kill -0 "$monitor_pid" 2>/dev/null || fail "the monitor ended during the hostile datagrams"
+rss_after=$(rss_kib "$monitor_pid")
+kill -TERM "$monitor_pid"
+status=0; wait "$monitor_pid" || status=$?
+[ "$status" -eq 0 ] || fail "monitor: exit status $status: $(cat "$work/monitor.err")"
+
+# Memory: the table's cap holds, and buffers are given back.
+[ $((rss_after - rss_before)) -lt 8192 ] ||
+  fail "memory grew from $rss_before KiB to $rss_after KiB"
+summary="setarome-cli: monitor: received $heard, not decoded [0-9]+, kernel drops 0, keys 200, evicted [0-9]+"
+grep -qE "^$summary\$" "$work/monitor.err" || fail "summary: $(cat "$work/monitor.err")"
+if LC_ALL=C grep -q $'\x1b\|\xc2\x9b\|\xe2\x80\xae' "$work/monitor.out"; then
+  fail "raw control characters reached the output"
+fi
+grep -qF ' Esc\u009b ' "$work/monitor.out" && grep -qF ' \u009b2J\u202e ' "$work/monitor.out" ||
+  fail "the escape sequences are not shown escaped"
+
+# Columns: TIME TYPE ROOM REGION ORDER PRI VALUE IP SOURCE INTERVAL FLAGS.
+# The station's rows up to the hostile datagrams, whose new keys evict them.
+hostile_start=$(grep -nm1 -E ' (Esc|Flood[0-9]+|not decoded) ' "$work/monitor.out" | cut -d: -f1)
+rows() {
+  head -n "$((hostile_start - 1))" "$work/monitor.out" |
+    awk -v type="$1" -v room="$2" '$2 == type && $3 == room'
+}
+last_row() { rows "$1" "$2" | tail -n1; }
+# The interval shown ("999ms", "1.0s", "10.0s") within 5 % of MS.
+interval_near() {
+  awk -v text="$1" -v ms="$2" 'BEGIN {
+    value = text ~ /ms$/ ? text + 0 : (text ~ /^[0-9.]+s$/ ? text * 1000 : -1)
+    exit !(value >= ms * 0.95 && value <= ms * 1.05) }'
+}
+expect_row() {
+  local type=$1 room=$2 count=$3 interval_ms=$4 flags=$5 row
+  row=$(last_row "$type" "$room")
+  [ "$(rows "$type" "$room" | wc -l)" -eq "$count" ] || fail "$type: $(rows "$type" "$room" | wc -l) lines, expected $count"
+  interval_near "$(awk '{ print $10 }' <<<"$row")" "$interval_ms" &&
+    [ "$(awk '{ print $11 }' <<<"$row")" = "$flags" ] ||
+    fail "$type: '$row', expected an interval of $interval_ms ms and flags '$flags'"
+}
+expect_row cnd 1 11 1000 ""
+expect_row Slow 2 2 10000 mismatch
+# The two senders of Fast alternate; the second's <IP> is not its source.
+expect_row Fast 1 22 1000 conflict,mismatch
+[ "$(rows Fast 1 | awk '$8 == "10.0.0.20" && $11 != "conflict,mismatch"' | wc -l)" -eq 0 ] ||
+  fail "Fast from 10.0.0.20 without conflict,mismatch: $(rows Fast 1)"
+grep -qE "^[0-9:.]+ +nodescan from $tx_ip:[0-9]+: " "$work/monitor.out" &&
+  grep -qE "^[0-9:.]+ +search from $tx_ip:[0-9]+: .*SEARCH type=\"Fast\"" "$work/monitor.out" ||
+  fail "the scans are not shown"
+[ "$(tail -n +"$hostile_start" "$work/monitor.out" | grep -c ' cnd ')" -ge 2 ] ||
+  fail "the station is not shown after the hostile datagrams"
+
+# The capture: one line per datagram, keys in order, the station's bytes.
+[ "$(wc -l <"$work/capture.jsonl")" -eq "$heard" ] ||
+  fail "capture: $(wc -l <"$work/capture.jsonl") lines"
+line='^\{"time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\.[0-9]{6}[+-][0-9]{2}:[0-9]{2}","source":"'$tx_ip'","source_port":[0-9]+,"port":('$port'|16521|16529),"size":[0-9]+,"bytes":"[A-Za-z0-9+/=]*","kind":'
+[ "$(grep -cE "$line" "$work/capture.jsonl")" -eq "$heard" ] ||
+  fail "capture: lines not in the capture's form: $(grep -vE "$line" "$work/capture.jsonl" | head -n2)"
+grep -q '"port":16529,.*"kind":"nodescan"' "$work/capture.jsonl" &&
+  grep -q '"port":16521,.*"kind":"search","fields":{"type":"Fast","room":1' "$work/capture.jsonl" ||
+  fail "capture: the scans are missing"
+[ "$(grep -c '"type":"Slow"' "$work/capture.jsonl")" -eq 2 ] || fail "capture: Slow not twice"
+slow_bytes=$(grep -m1 '"type":"Slow"' "$work/capture.jsonl" | sed 's/.*"bytes":"\([^"]*\)".*/\1/' | base64 -d)
+[ "$slow_bytes" = '<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="Slow" room="2" region="1" order="1" priority="29">2</DATA><IP>10.0.0.10</IP></UECS>' ] ||
+  fail "capture: Slow's bytes are '$slow_bytes'"
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- monitor (first and last lines)"; head -n 20 "$work/monitor.out"; tail -n 20 "$work/monitor.out"
+  cat "$work/monitor.err"
+  exit 1
+fi
+echo "monitor namespace: every CCM with its interval and flags; $hostile hostile datagrams left it running (RSS $rss_before -> $rss_after KiB)"

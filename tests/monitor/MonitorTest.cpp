@@ -1,0 +1,112 @@
+#include "monitor/Monitor.h"
+
+#include "monitor/CaptureRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using monitor::Clock;
+
+const Clock::time_point kStart = Clock::time_point(std::chrono::hours(500000));
+
+std::string DataMessage(const std::string& type, int room, const std::string& ip)
+{
+    return "<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"" + type + "\" room=\"" +
+           std::to_string(room) + "\" region=\"1\" order=\"1\" priority=\"29\">23.5</DATA><IP>" +
+           ip + "</IP></UECS>";
+}
+
+struct Shown {
+    std::string source;
+    bool decoded = false;
+    bool hasRow = false;
+};
+
+class RecordingView : public monitor::MonitorView {
+public:
+    void datagram(const monitor::CaptureRecord& record, const monitor::Row* row,
+                  const monitor::RowFlags&) override
+    {
+        shown.push_back({record.sourceIp, record.decoded.message.has_value(), row != nullptr});
+    }
+    void refresh(const monitor::KeyTable&, const monitor::Counts&, Clock::time_point) override {}
+    void finish(const monitor::KeyTable&, const monitor::Counts&, Clock::time_point) override {}
+
+    std::vector<Shown> shown;
+};
+
+monitor::Datagram From(const std::string& source, std::string_view bytes, Clock::time_point at)
+{
+    return {bytes, source, 16520, 16520, at};
+}
+
+TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
+{
+    char path[] = "/tmp/monitor-capture-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    RecordingView view;
+    monitor::KeyFilter filter;
+    filter.types = {"WAirTemp"};
+    filter.sources = {"10.0.0.1"};
+    {
+        monitor::CaptureWriter capture({path, 0, 5});
+        monitor::Monitor monitor(100, filter, view, &capture);
+        const std::string wanted = DataMessage("WAirTemp", 1, "10.0.0.1");
+        const std::string otherType = DataMessage("WRainfall", 1, "10.0.0.1");
+        const std::string garbage = std::string(65507, '<');
+        monitor.take(From("10.0.0.1", wanted, kStart));
+        monitor.take(From("10.0.0.2", wanted, kStart));
+        monitor.take(From("10.0.0.1", otherType, kStart));
+        monitor.take(From("10.0.0.1", garbage, kStart));
+        monitor.take(From("10.0.0.1",
+                          "<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><NODESCAN/></UECS>",
+                          kStart));
+        EXPECT_EQ(monitor.counts().received, 5u);
+        EXPECT_EQ(monitor.counts().notDecoded, 1u);
+        EXPECT_EQ(monitor.table().size(), 1u);
+        capture.flush();
+    }
+    // A type filter hides what has no type, not decoded or a scan.
+    ASSERT_EQ(view.shown.size(), 1u);
+    EXPECT_TRUE(view.shown[0].hasRow);
+    std::ifstream in(path);
+    std::vector<monitor::ParsedCaptureLine> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(monitor::ParseCaptureLine(line));
+    std::remove(path);
+    ASSERT_EQ(lines.size(), 5u);
+    for (const auto& line : lines)
+        ASSERT_TRUE(line.record) << line.error;
+    EXPECT_EQ(lines[1].record->sourceIp, "10.0.0.2");
+    EXPECT_EQ(lines[3].record->bytes.size(), 65507u);
+    EXPECT_FALSE(lines[3].record->decoded.message);
+}
+
+TEST(Monitor, WithoutKeyFiltersUndecodedDatagramsAreShownAndCounted)
+{
+    RecordingView view;
+    monitor::Monitor monitor(100, {}, view, nullptr);
+    for (const std::string& hostile :
+         {std::string("\x1b[2J\x1b]0;pwned\x07"), std::string(10000, '<') + std::string(10000, '>'),
+          std::string(4000, '\xff'), std::string()})
+        monitor.take(From("10.0.0.3", hostile, kStart));
+    monitor.take(From("10.0.0.3", DataMessage("cnd", 2, "10.0.0.3"), kStart + 1s));
+    EXPECT_EQ(monitor.counts().received, 5u);
+    EXPECT_EQ(monitor.counts().notDecoded, 4u);
+    ASSERT_EQ(view.shown.size(), 5u);
+    EXPECT_FALSE(view.shown[0].decoded);
+    EXPECT_TRUE(view.shown[4].hasRow);
+    EXPECT_EQ(monitor.table().rows().begin()->first, (monitor::CcmKey{"cnd", 2, 1, 1}));
+}
+
+} // namespace

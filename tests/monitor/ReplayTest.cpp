@@ -1,0 +1,171 @@
+// When a replay sends: the capture's gaps from the start, scaled by the
+// speed, back to back in batches, and without drift when wake-ups come late.
+
+#include "monitor/Replay.h"
+#include "monitor/ReplayTimer.h"
+
+#include "node/ManualTimerService.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono;
+using Ms = milliseconds;
+
+// Records received at these microseconds after a fixed instant.
+std::vector<monitor::CaptureRecord> Capture(const std::vector<std::int64_t>& micros)
+{
+    std::vector<monitor::CaptureRecord> records;
+    const auto base = *monitor::ParseCaptureTime("2026-12-08T23:10:04.000000+09:00");
+    for (std::size_t index = 0; index < micros.size(); ++index) {
+        monitor::CaptureRecord record;
+        record.time = {base.instant + microseconds(micros[index]), base.utcOffset};
+        record.bytes = std::to_string(index);
+        records.push_back(record);
+    }
+    return records;
+}
+
+struct Playback {
+    ManualTimerService timers;
+    std::vector<std::pair<ManualTimerService::Clock::duration, std::string>> sends;
+    std::optional<bool> finished;
+    ManualTimerService::Clock::time_point start = timers.current;
+
+    void play(const std::vector<monitor::CaptureRecord>& records, double speed, Ms span)
+    {
+        monitor::Replay replay(
+            records, speed, timers,
+            [this](const monitor::CaptureRecord& record) {
+                sends.emplace_back(timers.now() - start, record.bytes);
+            },
+            [this](bool completed) { finished = completed; });
+        replay.start();
+        timers.advance(span);
+    }
+};
+
+TEST(Replay, SendsEachDatagramAtItsGapFromTheFirst)
+{
+    Playback run;
+    run.play(Capture({0, 1500, 1500, 250000, 3000000}), 1, Ms(10000));
+    const std::vector<std::pair<ManualTimerService::Clock::duration, std::string>> expected{
+        {microseconds(0), "0"},
+        {microseconds(1500), "1"},
+        {microseconds(1500), "2"},
+        {microseconds(250000), "3"},
+        {microseconds(3000000), "4"}};
+    EXPECT_EQ(run.sends, expected);
+    EXPECT_EQ(run.finished, true);
+}
+
+TEST(Replay, SpeedDividesTheGaps)
+{
+    Playback fast;
+    fast.play(Capture({0, 1000000, 3000000}), 10, Ms(1000));
+    ASSERT_EQ(fast.sends.size(), 3u);
+    EXPECT_EQ(fast.sends[1].first, Ms(100));
+    EXPECT_EQ(fast.sends[2].first, Ms(300));
+    Playback slow;
+    slow.play(Capture({0, 1000}), 0.001, Ms(2000));
+    ASSERT_EQ(slow.sends.size(), 2u);
+    EXPECT_EQ(slow.sends[1].first, Ms(1000));
+}
+
+TEST(Replay, LateWakeUpsDoNotAddUp)
+{
+    Playback run;
+    run.timers.lateness = Ms(7);
+    std::vector<std::int64_t> micros;
+    for (std::int64_t index = 0; index < 100; ++index)
+        micros.push_back(index * 10000);
+    run.play(Capture(micros), 1, Ms(2000));
+    ASSERT_EQ(run.sends.size(), 100u);
+    // Each send is 7 ms late, never 7 ms times the sends before it.
+    for (std::size_t index = 1; index < run.sends.size(); ++index)
+        EXPECT_EQ(run.sends[index].first, Ms(10 * static_cast<std::int64_t>(index) + 7)) << index;
+}
+
+TEST(Replay, AStalledThreadSendsWhatFellDueAtOnceInOrder)
+{
+    Playback run;
+    const auto records = Capture({0, 100000, 200000, 300000});
+    monitor::Replay replay(
+        records, 1, run.timers,
+        [&run](const monitor::CaptureRecord& record) {
+            run.sends.emplace_back(run.timers.now() - run.start, record.bytes);
+        },
+        [&run](bool completed) { run.finished = completed; });
+    replay.start();
+    run.timers.stall(Ms(250));
+    run.timers.advance(Ms(0));
+    run.timers.advance(Ms(100));
+    ASSERT_EQ(run.sends.size(), 4u);
+    EXPECT_EQ(run.sends[1].first, Ms(250));
+    EXPECT_EQ(run.sends[2].first, Ms(250));
+    EXPECT_EQ(run.sends[2].second, "2");
+    EXPECT_EQ(run.sends[3].first, Ms(300));
+}
+
+TEST(Replay, AsFastAsPossibleSendsInBatchesWithoutWaiting)
+{
+    Playback run;
+    std::vector<std::int64_t> micros(monitor::Replay::kBatch * 2 + 1, 0);
+    for (std::size_t index = 0; index < micros.size(); ++index)
+        micros[index] = static_cast<std::int64_t>(index) * 1000000;
+    run.play(Capture(micros), 0, Ms(0));
+    ASSERT_EQ(run.sends.size(), micros.size());
+    EXPECT_EQ(run.sends.back().first, Ms(0));
+    EXPECT_EQ(run.sends.back().second, std::to_string(micros.size() - 1));
+    // One wake-up for each batch after the first, so signals are heard between.
+    EXPECT_EQ(run.timers.armCount, 2);
+    EXPECT_EQ(run.finished, true);
+}
+
+TEST(Replay, ARecordBeforeTheFirstGoesAtOnceAndOrderIsKept)
+{
+    Playback run;
+    run.play(Capture({500000, 0, 600000}), 1, Ms(1000));
+    ASSERT_EQ(run.sends.size(), 3u);
+    EXPECT_EQ(run.sends[1],
+              std::make_pair(ManualTimerService::Clock::duration(0), std::string("1")));
+    EXPECT_EQ(run.sends[2].first, Ms(100));
+}
+
+TEST(Replay, NoTimerEndsTheRunAsNotCompleted)
+{
+    Playback run;
+    run.timers.refuse = true;
+    run.play(Capture({0, 1000}), 1, Ms(10));
+    EXPECT_EQ(run.sends.size(), 1u);
+    EXPECT_EQ(run.finished, false);
+}
+
+// The loop's timer is armed early; the rest is slept on the real clock.
+TEST(ReplayTimer, WakesTheLoopEarlyAndFiresNotBeforeTheDeadline)
+{
+    struct Immediate : node::TimerService {
+        steady_clock::time_point now() const override { return steady_clock::now(); }
+        bool arm(steady_clock::time_point at, std::function<void()> fire) override
+        {
+            armed = at;
+            fire();
+            return true;
+        }
+        void disarm() override {}
+        steady_clock::time_point armed;
+    } loop;
+    monitor::ReplayTimer timer(loop, Ms(2));
+    const auto deadline = steady_clock::now() + Ms(5);
+    steady_clock::time_point fired;
+    ASSERT_TRUE(timer.arm(deadline, [&fired] { fired = steady_clock::now(); }));
+    EXPECT_EQ(loop.armed, deadline - Ms(2));
+    EXPECT_GE(fired, deadline);
+    EXPECT_LT(fired, deadline + Ms(50));
+}
+
+} // namespace

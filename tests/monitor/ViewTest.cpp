@@ -1,0 +1,161 @@
+#include "monitor/LineView.h"
+#include "monitor/ScreenView.h"
+#include "monitor/TerminalText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+using monitor::Clock;
+
+const Clock::time_point kStart = Clock::time_point(std::chrono::hours(500000));
+
+// What a view writes, read back as text.
+class Written {
+public:
+    Written() : out_(open_memstream(&data_, &size_)) {}
+    ~Written()
+    {
+        std::fclose(out_);
+        std::free(data_);
+    }
+    std::FILE* file() { return out_; }
+    std::string text()
+    {
+        std::fflush(out_);
+        return std::string(data_, size_);
+    }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* out_;
+};
+
+monitor::Update Data(std::string type, std::string value, Clock::time_point at)
+{
+    monitor::Update update;
+    update.key = {std::move(type), 1, 1, 1};
+    update.priority = 29;
+    update.value = std::move(value);
+    update.ipText = "10.0.0.1";
+    update.source = "10.0.0.1";
+    update.received = at;
+    return update;
+}
+
+monitor::CaptureRecord Record(const monitor::Update& update)
+{
+    monitor::CaptureRecord record;
+    record.time = monitor::LocalCaptureTime(update.received);
+    record.sourceIp = update.source;
+    record.sourcePort = 16520;
+    record.port = 16520;
+    record.bytes = "<UECS/>";
+    ccm::Decoded decoded;
+    decoded.data = ccm::DataContent{update.key.type, 1, 1, 1, 29, update.value, update.ipText};
+    record.decoded.message = decoded;
+    return record;
+}
+
+TEST(ScreenView, FrameFitsTheTerminalAndCountsWhatDoesNotFit)
+{
+    monitor::KeyTable table(100);
+    for (int i = 0; i < 30; ++i)
+        table.update(Data("T" + std::to_string(i), "\x1b[31m降雨量が非常に多い状態です", kStart));
+    Written out;
+    monitor::ScreenView view(out.file(), false, "monitor: port 16520");
+    const std::string frame = view.frame(table, {30, 0, 0}, kStart + 1s, 10, 60);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next; (next = frame.find('\n', at)) != std::string::npos;
+         at = next + 1)
+        lines.push_back(frame.substr(at, next - at));
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_NE(lines[1].find("received 30"), std::string::npos);
+    EXPECT_NE(lines[1].find("keys 30 of 100"), std::string::npos);
+    EXPECT_EQ(lines[9], "… 24 more\x1b[K");
+    for (const std::string& line : lines) {
+        ASSERT_EQ(line.substr(line.size() - 3), "\x1b[K");
+        EXPECT_LE(monitor::TextWidth(line.substr(0, line.size() - 3)), 60u) << line;
+        // The only escape sequence is the view's own.
+        EXPECT_EQ(line.find('\x1b'), line.size() - 3) << line;
+    }
+}
+
+TEST(ScreenView, ColourOnlyWhenAskedAndTheScreenIsRestored)
+{
+    monitor::KeyTable table(10);
+    monitor::Update spoofed = Data("cnd", "0", kStart);
+    spoofed.ipText = "10.9.9.9";
+    table.update(spoofed);
+    Written plain;
+    {
+        monitor::ScreenView view(plain.file(), false, "h");
+        view.finish(table, {}, kStart);
+    }
+    EXPECT_EQ(plain.text().find("\x1b[33m"), std::string::npos);
+    Written coloured;
+    {
+        monitor::ScreenView view(coloured.file(), true, "h");
+        view.refresh(table, {}, kStart);
+    }
+    const std::string text = coloured.text();
+    EXPECT_NE(text.find("\x1b[33m"), std::string::npos);
+    EXPECT_EQ(text.substr(0, 8), "\x1b[?1049h");
+    EXPECT_EQ(text.substr(text.size() - 8), "\x1b[?1049l");
+}
+
+TEST(LineView, JsonLinesStayValidAndCarryNoRawControls)
+{
+    monitor::KeyTable table(10);
+    const monitor::Update update = Data("WAirTemp",
+                                        "a\xc2\x9b"
+                                        "31m\x1b",
+                                        kStart);
+    const monitor::Row& row = table.update(update);
+    Written out;
+    monitor::LineView view(out.file(), true);
+    view.datagram(Record(update), &row, table.flags(row, kStart));
+    monitor::CaptureRecord broken = Record(update);
+    broken.decoded = {std::nullopt, "a control character", 58};
+    view.datagram(broken, nullptr, {});
+    const std::string text = out.text();
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.find("\xc2\x9b"), std::string::npos);
+    const std::size_t end = text.find('\n');
+    const QJsonObject first =
+        QJsonDocument::fromJson(QByteArray::fromStdString(text.substr(0, end))).object();
+    EXPECT_EQ(first["fields"].toObject()["value"].toString().toStdString(), "a\xc2\x9b"
+                                                                            "31m\x1b");
+    EXPECT_EQ(first["kind"].toString(), "data");
+    EXPECT_TRUE(first["flags"].toArray().isEmpty());
+    const QJsonObject second =
+        QJsonDocument::fromJson(QByteArray::fromStdString(text.substr(end + 1))).object();
+    EXPECT_TRUE(second["kind"].isNull());
+    EXPECT_EQ(second["offset"].toInt(), 58);
+}
+
+TEST(LineView, TextLinesEscapeWhatCameFromTheWire)
+{
+    monitor::KeyTable table(10);
+    const monitor::Update update = Data("WAirTemp", "\x1b]0;x\x07", kStart);
+    const monitor::Row& row = table.update(update);
+    Written out;
+    monitor::LineView view(out.file(), false);
+    view.datagram(Record(update), &row, table.flags(row, kStart));
+    const std::string text = out.text();
+    EXPECT_EQ(text.substr(0, 4), "TIME");
+    EXPECT_NE(text.find("\\x1b]0;x\\x07"), std::string::npos);
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+}
+
+} // namespace
