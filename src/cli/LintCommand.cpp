@@ -218,7 +218,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     for (const std::uint16_t port : ports) {
         try {
             receivers.push_back(std::make_unique<loop::DatagramReceiver>(
-                loop::ReceiverOptions{port, interfaceName_, kReceiveBuffer}, handle));
+                loop::ReceiverOptions{port, interfaceName_, kReceiveBuffer, false}, handle));
         } catch (const transport::EIdException& e) {
             std::fprintf(stderr, "setarome-cli: lint: port %u: %s\n", port,
                          OneLine(e.Message()).c_str());

@@ -2,13 +2,8 @@
 
 #include "ccm/ScanMessages.h"
 #include "transport/EIdSocketError.h"
-#include "transport/StackRegistry.h"
-#include "transport/TIdStack.h"
-
-#include <QSocketNotifier>
 
 #include <algorithm>
-#include <sys/socket.h>
 
 namespace discovery {
 
@@ -26,18 +21,6 @@ bool SameServer(const ccm::SearchReplyContent& a, const ccm::SearchReplyContent&
            a.priority == b.priority && a.ip == b.ip;
 }
 
-// The receiver sends unicast only; the first request may be a broadcast.
-// Its socket is the one its notifier watches.
-void AllowBroadcast(loop::DatagramReceiver& receiver)
-{
-    const auto* notifier = receiver.findChild<QSocketNotifier*>();
-    const int on = 1;
-    if (notifier == nullptr ||
-        transport::SharedStack()->SockSetOption(static_cast<int>(notifier->socket()), SOL_SOCKET,
-                                                SO_BROADCAST, &on, sizeof on) != 0)
-        throw transport::EIdSocketError(EACCES, "the scan socket cannot broadcast");
-}
-
 // A station of thousands of nodes answers a NODESCAN in one burst; the
 // system's default buffer holds a few hundred of them.
 constexpr int kReceiveBuffer = 8 << 20;
@@ -50,8 +33,7 @@ ScanClient::ScanClient(ScanOptions options, std::function<void()> finished)
 {
     const auto handler = [this](const loop::ReceivedDatagram& datagram) { receive(datagram); };
     asker_ = std::make_unique<loop::DatagramReceiver>(
-        loop::ReceiverOptions{0, options_.interfaceName, kReceiveBuffer}, handler);
-    AllowBroadcast(*asker_);
+        loop::ReceiverOptions{0, options_.interfaceName, kReceiveBuffer, true}, handler);
     // A unicast request could land on this very socket when the node asked
     // runs on this host: the system hands it to one socket of the port only.
     // A broadcast reaches them all.
@@ -59,7 +41,8 @@ ScanClient::ScanClient(ScanOptions options, std::function<void()> finished)
     if (options_.to == kLimitedBroadcast) {
         try {
             wellKnown_.push_back(std::make_unique<loop::DatagramReceiver>(
-                loop::ReceiverOptions{port, options_.interfaceName, kReceiveBuffer}, handler));
+                loop::ReceiverOptions{port, options_.interfaceName, kReceiveBuffer, false},
+                handler));
         } catch (const transport::EIdSocketError&) {
             // Someone holds the port without sharing it: only the answers to
             // the asking port are heard, as most peers send them.

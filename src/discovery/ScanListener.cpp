@@ -8,10 +8,10 @@ ScanListener::ScanListener(std::vector<AnsweringNode> nodes, const std::string& 
     : responder_(std::move(nodes))
 {
     scan_ = std::make_unique<loop::DatagramReceiver>(
-        loop::ReceiverOptions{ccm::kScanPort, interfaceName, 0},
+        loop::ReceiverOptions{ccm::kScanPort, interfaceName, 0, false},
         [this](const loop::ReceivedDatagram& request) { answer(*scan_, request); });
     search_ = std::make_unique<loop::DatagramReceiver>(
-        loop::ReceiverOptions{ccm::kSearchPort, interfaceName, 0},
+        loop::ReceiverOptions{ccm::kSearchPort, interfaceName, 0, false},
         [this](const loop::ReceivedDatagram& request) { answer(*search_, request); });
 }
 

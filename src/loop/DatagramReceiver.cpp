@@ -46,6 +46,8 @@ DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handl
     SetFlag(handle_, SO_REUSEPORT);
     SetFlag(handle_, SO_TIMESTAMPNS);
     SetFlag(handle_, SO_RXQ_OVFL);
+    if (options.broadcast)
+        SetFlag(handle_, SO_BROADCAST);
     if (options.receiveBuffer > 0)
         applyReceiveBuffer(options.receiveBuffer);
     if (!options.interfaceName.empty())

@@ -35,6 +35,9 @@ struct ReceiverOptions {
     // SO_RCVBUF in bytes; 0 keeps the system's default. SO_RCVBUFFORCE is
     // tried first when running as root.
     int receiveBuffer = 0;
+    // Whether sendTo may send to a broadcast address (a scanner's first
+    // request); a responder's replies are unicast only.
+    bool broadcast = false;
 };
 
 // A UDP socket on 0.0.0.0:port with address and port reuse, so it receives
