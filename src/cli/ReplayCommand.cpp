@@ -167,8 +167,10 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         ->required()
         ->type_name("FILE");
     AddCommonOptions(*command_, common_);
-    command_->get_option("--port")->description(
-        "Send every datagram to this port (default: the port each arrived on)");
+    // Its default is each record's own port, not the common one.
+    command_->get_option("--port")
+        ->description("Send every datagram to this port (default: the port each arrived on)")
+        ->default_str("");
     command_->get_option("--interface")
         ->description("Send out of this interface only. Binding to a device needs CAP_NET_RAW "
                       "on Linux before 5.7");
