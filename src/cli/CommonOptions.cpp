@@ -23,6 +23,7 @@ void AddCommonOptions(CLI::App& command, CommonOptions& options)
         .add_option("--interface", options.interfaceName,
                     "Send out of this interface only and take its IPv4 address as <IP>. "
                     "Binding to a device needs CAP_NET_RAW on Linux before 5.7")
+        ->check(NetworkInterfaceName())
         ->type_name("NAME");
     command.add_flag("--dry-run", options.dryRun,
                      "Write each datagram to standard output instead of sending it");

@@ -21,4 +21,19 @@ std::optional<std::int64_t> ParseDuration(const std::string& text)
     return amount * scale;
 }
 
+CLI::Option* AddDurationOption(CLI::App& command, std::int64_t& seconds,
+                               const std::string& description)
+{
+    const auto store = [&seconds](const std::string& text) { seconds = *ParseDuration(text); };
+    return command.add_option_function<std::string>("--duration", store, description)
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                if (ParseDuration(text))
+                    return {};
+                return text + " is no time (90, 90s, 15m, 2h; at most a year)";
+            },
+            ""))
+        ->type_name("TIME");
+}
+
 } // namespace cli

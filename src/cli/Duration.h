@@ -1,5 +1,7 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,5 +11,11 @@ namespace cli {
 // A --duration text: "90", "90s", "15m" or "2h", at most a year; the
 // seconds, or nothing for any other text.
 std::optional<std::int64_t> ParseDuration(const std::string& text);
+
+// Adds --duration to `command`, stored in `seconds` (left alone when the
+// option is not given); any other form is refused while the options are
+// parsed, before anything runs.
+CLI::Option* AddDurationOption(CLI::App& command, std::int64_t& seconds,
+                               const std::string& description);
 
 } // namespace cli

@@ -4,7 +4,6 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DatagramReceiver.h"
-#include "loop/NetworkInterface.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
 #include "transport/EIdException.h"
@@ -80,14 +79,12 @@ LintCommand::LintCommand(CLI::App& program)
         ->capture_default_str();
     command_
         ->add_option("--interface", interfaceName_, "With --live: receive on this interface only")
+        ->check(NetworkInterfaceName())
         ->type_name("NAME");
     command_->add_option("--count", count_, "With --live: stop after N datagrams")
         ->check(IntegerIn(1, std::numeric_limits<std::int32_t>::max()))
         ->type_name("N");
-    command_
-        ->add_option("--duration", duration_,
-                     "With --live: stop after this long: 90, 90s, 15m or 2h")
-        ->type_name("TIME");
+    AddDurationOption(*command_, seconds_, "With --live: stop after this long: 90, 90s, 15m or 2h");
     command_
         ->add_option("--cast", casts_,
                      "Values of this type are written with N decimals (as a CCMSCAN reply "
@@ -110,19 +107,10 @@ void LintCommand::check()
     if (capture_.empty() && raw_.empty() && datagram_.empty() && !live_)
         throw CLI::ValidationError("a capture FILE, --raw, --datagram or --live is needed");
     const bool liveOnly = scans_ || command_->get_option("--port")->count() > 0 ||
-                          !interfaceName_.empty() || count_ > 0 || !duration_.empty();
+                          !interfaceName_.empty() || count_ > 0 || seconds_ > 0;
     if (liveOnly && !live_)
         throw CLI::ValidationError(
             "--scans, --port, --interface, --count and --duration need --live");
-    if (!duration_.empty()) {
-        const std::optional<std::int64_t> seconds = ParseDuration(duration_);
-        if (!seconds)
-            throw CLI::ValidationError(
-                "--duration", duration_ + " is no time (90, 90s, 15m, 2h; at most a year)");
-        seconds_ = *seconds;
-    }
-    if (!interfaceName_.empty() && !loop::InterfaceExists(interfaceName_))
-        throw CLI::ValidationError("--interface", interfaceName_ + " is no network interface here");
     for (const std::string& text : casts_) {
         std::string type;
         std::int32_t cast = 0;

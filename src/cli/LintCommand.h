@@ -40,7 +40,6 @@ private:
     std::uint16_t port_ = 16520;
     std::string interfaceName_;
     std::int32_t count_ = 0;
-    std::string duration_;
     std::int64_t seconds_ = 0;
     bool json_ = false;
     std::vector<std::string> casts_;

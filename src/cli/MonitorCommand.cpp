@@ -5,7 +5,6 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DatagramReceiver.h"
-#include "loop/NetworkInterface.h"
 #include "loop/StopSignals.h"
 #include "monitor/LineView.h"
 #include "monitor/Monitor.h"
@@ -158,6 +157,7 @@ MonitorCommand::MonitorCommand(CLI::App& program)
         ->add_option("--interface", interfaceName_,
                      "Hear only what arrives on this interface. Binding to a device needs "
                      "CAP_NET_RAW on Linux before 5.7")
+        ->check(NetworkInterfaceName())
         ->type_name("NAME");
     receiveBuffer_ = kDefaultReceiveBuffer;
     command_
@@ -188,8 +188,7 @@ MonitorCommand::MonitorCommand(CLI::App& program)
     command_->add_option("--count", count_, "Stop after N datagrams (default: until stopped)")
         ->check(IntegerIn(1, std::numeric_limits<std::int64_t>::max()))
         ->type_name("N");
-    command_->add_option("--duration", duration_, "Stop after this long: 90, 90s, 15m or 2h")
-        ->type_name("TIME");
+    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m or 2h");
     command_
         ->add_option("--max-keys", maxKeys_,
                      "Rows kept at most; beyond it the least recently updated goes")
@@ -224,15 +223,6 @@ MonitorCommand::MonitorCommand(CLI::App& program)
 
 void MonitorCommand::check()
 {
-    if (!duration_.empty()) {
-        const std::optional<std::int64_t> seconds = ParseDuration(duration_);
-        if (!seconds)
-            throw CLI::ValidationError(
-                "--duration", duration_ + " is no time (90, 90s, 15m, 2h; at most a year)");
-        seconds_ = *seconds;
-    }
-    if (!interfaceName_.empty() && !loop::InterfaceExists(interfaceName_))
-        throw CLI::ValidationError("--interface", interfaceName_ + " is no network interface here");
     if (capture_.path.empty() &&
         (command_->count("--capture-size") > 0 || command_->count("--capture-keep") > 0))
         throw CLI::ValidationError("--capture-size", "needs --capture FILE");

@@ -39,7 +39,6 @@ private:
     std::vector<std::string> sources_;
     bool json_ = false;
     std::int64_t count_ = 0;
-    std::string duration_;
     std::int64_t seconds_ = 0;
     std::int64_t maxKeys_ = 10000;
     monitor::CaptureFiles capture_;

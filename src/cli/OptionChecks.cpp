@@ -1,6 +1,7 @@
 #include "cli/OptionChecks.h"
 
 #include "ccm/Utf8.h"
+#include "loop/NetworkInterface.h"
 
 #include <arpa/inet.h>
 #include <charconv>
@@ -71,6 +72,17 @@ CLI::Validator Ipv4Address()
             if (inet_pton(AF_INET, text.c_str(), &address) != 1)
                 return text + " is not an IPv4 address (a.b.c.d)";
             return {};
+        },
+        "");
+}
+
+CLI::Validator NetworkInterfaceName()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (loop::InterfaceExists(text))
+                return {};
+            return text + " is no network interface here";
         },
         "");
 }

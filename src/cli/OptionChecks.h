@@ -23,5 +23,7 @@ CLI::Validator OneOf(std::vector<std::string> words);
 CLI::Validator TextOfAtMost(std::size_t characters);
 // A dotted-decimal IPv4 address.
 CLI::Validator Ipv4Address();
+// The name of a network interface this system has.
+CLI::Validator NetworkInterfaceName();
 
 } // namespace cli

@@ -2,7 +2,6 @@
 
 #include "cli/OutputText.h"
 #include "loop/DestinationSender.h"
-#include "loop/NetworkInterface.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
@@ -203,9 +202,6 @@ ReplayCommand::ReplayCommand(CLI::App& program)
 
 void ReplayCommand::check()
 {
-    const std::string& name = common_.interfaceName;
-    if (!name.empty() && !loop::InterfaceExists(name))
-        throw CLI::ValidationError("--interface", name + " is no network interface here");
     try {
         records_ = monitor::ReadCapture(file_);
     } catch (const monitor::CaptureError& e) {

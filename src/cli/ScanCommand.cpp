@@ -4,7 +4,6 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "discovery/ScanReport.h"
-#include "loop/NetworkInterface.h"
 #include "loop/StopSignals.h"
 
 #include <QCoreApplication>
@@ -97,11 +96,8 @@ void ScanCommand::check()
                                                        " is not TYPE or TYPE:ROOM:REGION:ORDER "
                                                        "within 127:127:30000");
     }
-    const std::string& name = common_.interfaceName;
-    if (!name.empty() && !loop::InterfaceExists(name))
-        throw CLI::ValidationError("--interface", name + " is no network interface here");
     options_.to = common_.to;
-    options_.interfaceName = name;
+    options_.interfaceName = common_.interfaceName;
     options_.timeout = std::chrono::milliseconds(static_cast<std::int64_t>(timeout_ * 1000));
 }
 

@@ -53,8 +53,7 @@ StationCommand::StationCommand(CLI::App& program)
                       "before 5.7");
     command_->get_option("--json")->description(
         "One JSON object per datagram (time, ip, type, value, unit, message, sent or error)");
-    command_->add_option("--duration", duration_, "Stop after this long: 90, 90s, 15m or 2h")
-        ->type_name("TIME");
+    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m or 2h");
     command_
         ->add_option("--speed", speed_,
                      "Run generator time this many times faster than the clock; sends keep "
@@ -84,18 +83,9 @@ StationCommand::StationCommand(CLI::App& program)
 
 void StationCommand::check()
 {
-    if (!duration_.empty()) {
-        const std::optional<std::int64_t> seconds = ParseDuration(duration_);
-        if (!seconds)
-            throw CLI::ValidationError(
-                "--duration", duration_ + " is no time (90, 90s, 15m, 2h; at most a year)");
-        seconds_ = *seconds;
-    }
     if (common_.count > 0)
         seconds_ = seconds_ > 0 ? std::min<std::int64_t>(seconds_, common_.count) : common_.count;
     const std::string& name = common_.interfaceName;
-    if (!name.empty() && !loop::InterfaceExists(name))
-        throw CLI::ValidationError("--interface", name + " is no network interface here");
     scenario_ = station::ReadScenario(file_);
     if (!name.empty() && UsesAutoAddress(*scenario_) && !loop::InterfaceAddress(name))
         throw CLI::ValidationError("--interface", name + " has no IPv4 address for \"auto\"");

@@ -43,7 +43,6 @@ private:
     CommonOptions common_;
     std::string file_;
     double speed_ = 1;
-    std::string duration_;
     std::int64_t seconds_ = 0;
     std::optional<station::Scenario> scenario_;
 };
