@@ -123,9 +123,13 @@ kill -TERM "$monitor_pid"
 status=0; wait "$monitor_pid" || status=$?
 [ "$status" -eq 0 ] || fail "monitor: exit status $status: $(cat "$work/monitor.err")"
 
-# Memory: the table's cap holds, and buffers are given back.
-[ $((rss_after - rss_before)) -lt 8192 ] ||
-  fail "memory grew from $rss_before KiB to $rss_after KiB"
+# Memory: the table's cap holds, and buffers are given back. Under
+# AddressSanitizer freed memory is held back on purpose (its quarantine and
+# caches), so the bound is checked in the plain build only.
+if ! grep -qa __asan_init "$program"; then
+  [ $((rss_after - rss_before)) -lt 8192 ] ||
+    fail "memory grew from $rss_before KiB to $rss_after KiB"
+fi
 summary="setarome-cli: monitor: received $heard, not decoded [0-9]+, kernel drops 0, keys 200, evicted [0-9]+"
 grep -qE "^$summary\$" "$work/monitor.err" || fail "summary: $(cat "$work/monitor.err")"
 if LC_ALL=C grep -q $'\x1b\|\xc2\x9b\|\xe2\x80\xae' "$work/monitor.out"; then
