@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in ./build-fuzz and runs each one for
 # a fixed time, starting from its seed corpus in fuzz/corpus/<target>.
-#   usage: bash scripts/fuzz.sh [SECONDS] [TARGET...]   (default: 20 s, every target)
+#   usage: bash scripts/fuzz.sh [SECONDS] [TARGET...]   (default: 20 s, every target,
+#   as many at once as there are cores)
 # New inputs go to a scratch folder, never into the repository; an input that
 # breaks a target is saved as build-fuzz/findings/<target>-crash-*, and the
 # script then fails. To keep it as a regression case, copy it into the
@@ -29,17 +30,37 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$build/findings"
 rm -f "$build/findings/"*.log
 export ASAN_OPTIONS=detect_leaks=1
-for target in "${targets[@]}"; do
-  echo "== fuzz_$target for $seconds s"
+# One target: its verdict in its log; exit status 1 when an input broke it.
+fuzz_one() {
+  local target=$1 log="$build/findings/$1.log"
   mkdir -p "$scratch/$target"
-  log="$build/findings/$target.log"
   # The first folder receives new inputs; the seed folder is only read.
-  if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+  "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
     -artifact_prefix="$build/findings/$target-" "$scratch/$target" "$root/fuzz/corpus/$target" \
-    >"$log" 2>&1; then
+    >"$log" 2>&1
+}
+# As many targets at once as there are cores: each is single-threaded.
+jobs=$(nproc)
+broken=()
+for ((first = 0; first < ${#targets[@]}; first += jobs)); do
+  batch=("${targets[@]:first:jobs}")
+  echo "== ${batch[*]/#/fuzz_} for $seconds s"
+  pids=()
+  for target in "${batch[@]}"; do
+    fuzz_one "$target" &
+    pids+=($!)
+  done
+  for index in "${!batch[@]}"; do
+    wait "${pids[$index]}" || broken+=("${batch[$index]}")
+  done
+done
+for target in "${targets[@]}"; do
+  log="$build/findings/$target.log"
+  if [[ " ${broken[*]} " == *" $target "* ]]; then
     tail -n 60 "$log"
     echo "fuzz_$target: an input broke it; see $build/findings"
-    exit 1
+  else
+    echo "fuzz_$target: $(grep -aE '^#[0-9]+[[:space:]]+DONE' "$log")"
   fi
-  grep -aE '^#[0-9]+[[:space:]]+DONE' "$log"
 done
+[ "${#broken[@]}" -eq 0 ]
