@@ -83,6 +83,22 @@ session_receive() {
   session_pids+=($!)
 }
 
+# session_listening NAMESPACE PORT...: waits (10 s at most) until a UDP
+# socket of that namespace is bound to each port, so that nothing is sent
+# before a receiver that starts slowly (a sanitized build) can hear it.
+session_listening() {
+  local namespace=$1 port
+  shift
+  for port in "$@"; do
+    for _ in $(seq 200); do
+      [ -n "$(ip netns exec "$namespace" ss -Hluna "sport = :$port")" ] && continue 2
+      sleep 0.05
+    done
+    echo "FAIL: nothing listens on UDP $port in $namespace after 10 s"
+    return 1
+  done
+}
+
 # The visible window of process $1, if it has one yet. Found by the process id
 # the toolkit stores on it, not by its title: xdotool matches a Japanese title
 # only under a UTF-8 locale, which a fresh machine does not have.

@@ -49,7 +49,7 @@ receive file_loop 16536 5
 receive unicast 16537 1
 receive interface 16538 1
 receive sigterm 16539 1
-sleep 0.2
+session_listening "$rx" $(seq 16530 16539)
 
 declare -A pids
 run default 16530 --count 2; pids[default]=$pid

@@ -37,7 +37,7 @@ session_pids+=("$live_pid")
 ip netns exec "$rx" "$program" lint --live --port 16590 --duration 1 >"$work/quiet.out" 2>"$work/quiet.err" &
 quiet_pid=$!
 session_pids+=("$quiet_pid")
-sleep 0.5
+session_listening "$rx" 16520 16521 16529 16590
 ip netns exec "$tx" "$program" replay "$work/capture.jsonl" --interface vtx >"$work/replay.out" 2>&1 ||
   fail "replay: $(cat "$work/replay.out")"
 

@@ -80,7 +80,7 @@ receive timed 16550 9
 receive timed_b 16551 1
 receive fast 16560 10
 receive burst 16561 10
-sleep 0.3
+session_listening "$rx" 16550 16551 16560 16561
 # Those that measure nothing first, so that their start-up does not delay
 # the measured ones; then each measured replay alone.
 replay burst --as-fast-as-possible --port 16561; burst_pid=$pid

@@ -28,7 +28,7 @@ ip netns exec "$rx" "$program" monitor --port "$port" --json --capture "$work/ca
   >/dev/null 2>"$work/monitor.err" &
 monitor_pid=$!
 session_pids+=("$monitor_pid")
-sleep 0.5
+session_listening "$rx" "$port"
 ip netns exec "$tx" "$program" station "$scenarios/weather-station.toml" --interface vtx \
   --port "$port" --count 3 --speed 60 >"$work/station.out" 2>&1 || fail "station: $(cat "$work/station.out")"
 sleep 0.3
@@ -40,7 +40,7 @@ records=$(wc -l <"$work/capture.jsonl")
 ip netns exec "$rx" "$receiver" "$port" "$records" 15000 >"$work/received" &
 receiver_pid=$!
 session_pids+=("$receiver_pid")
-sleep 0.3
+session_listening "$rx" "$port"
 # At a real-time priority, so that other load on the machine does not count
 # in the gaps.
 ip netns exec "$tx" "${realtime[@]}" "$program" replay "$work/capture.jsonl" --interface vtx \

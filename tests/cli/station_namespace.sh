@@ -40,7 +40,7 @@ station() {
 receive shower 16540 7
 receive full 16541 1000
 receive sigterm 16542 1
-sleep 0.2
+session_listening "$rx" 16540 16541 16542
 station shower rain-shower.toml --count 4 --speed 30 --port 16540; shower_pid=$pid
 station full weather-station.toml --count 3 --speed 60 --port 16541; full_pid=$pid
 station sigterm stormy-afternoon.toml --port 16542; sigterm_pid=$pid
