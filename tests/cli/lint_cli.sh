@@ -55,7 +55,7 @@ expect cast_json 1 '{"code":"value-decimals","detail":"value \"23.5\" has 1 deci
 # A capture: its source names the message; a line not read is exit status 2
 # and the rest is still judged. Text that would reorder the terminal's line is escaped.
 # (U+202E reverses the text after it.)
-bad_ip=$(printf '%s' "${data/10.0.0.1/$'\u202e'1.0.0.01}" | base64 -w0)
+bad_ip=$(printf '%s' "${data/10.0.0.1/$'\xe2\x80\xae'1.0.0.01}" | base64 -w0)
 {
   printf '{"time":"2026-12-08T23:10:04.000001+09:00","source":"10.0.0.7","port":16520,"bytes":"%s"}\n' "$bad_ip"
   printf '{"time":"2026-12-08T23:10:05+09:00","source":"10.0.0.8","port":16520}\n'
