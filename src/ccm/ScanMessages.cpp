@@ -11,23 +11,20 @@ namespace {
 constexpr std::string_view kHead = R"(<?xml version="1.0"?><UECS ver="1.00-E10">)";
 constexpr std::string_view kTail = "</UECS>";
 
-// '>' needs no escape, and leaving it keeps such texts as they were sent.
-void appendEscaped(std::string_view text, std::string& out)
+// Element text needs '&' and '<' escaped, an attribute value '"' too. '>',
+// and '"' in element text, need none: leaving them keeps a text as a peer
+// sent it, so a literal message formats back to the same bytes.
+void appendEscaped(std::string_view text, bool attribute, std::string& out)
 {
     for (const char c : text) {
-        switch (c) {
-        case '&':
+        if (c == '&')
             out += "&amp;";
-            break;
-        case '<':
+        else if (c == '<')
             out += "&lt;";
-            break;
-        case '"':
+        else if (c == '"' && attribute)
             out += "&quot;";
-            break;
-        default:
+        else
             out += c;
-        }
     }
 }
 
@@ -36,7 +33,7 @@ void appendAttribute(std::string_view name, std::string_view value, std::string&
     out += ' ';
     out += name;
     out += "=\"";
-    appendEscaped(value, out);
+    appendEscaped(value, true, out);
     out += '"';
 }
 
@@ -50,7 +47,7 @@ void appendElement(std::string_view name, std::string_view text, std::string& ou
     out += '<';
     out += name;
     out += '>';
-    appendEscaped(text, out);
+    appendEscaped(text, false, out);
     out += "</";
     out += name;
     out += '>';
@@ -107,7 +104,7 @@ std::string FormatCcmScanReply(const CcmScanReplyContent& reply)
     appendAttribute("SR", reply.sr, out);
     appendAttribute("LV", reply.level, out);
     out += '>';
-    appendEscaped(reply.type, out);
+    appendEscaped(reply.type, false, out);
     out += "</CCM>";
     out += kTail;
     return out;
@@ -136,7 +133,7 @@ std::string FormatSearchReply(const SearchReplyContent& reply)
     appendAttribute("order", reply.order, out);
     appendAttribute("priority", reply.priority, out);
     out += '>';
-    appendEscaped(reply.ip, out);
+    appendEscaped(reply.ip, false, out);
     out += "</SERVER>";
     out += kTail;
     return out;

@@ -299,6 +299,16 @@ TEST(Decoder, MarkupInTextsSurvivesTheRoundTrip)
 
     SearchContent search{"<\"&>", 1, 2, 3};
     EXPECT_EQ(decodedOrFail(FormatSearch(search)).search->type, search.type);
+
+    // A quote is escaped in an attribute only: in element text a peer
+    // writes it plain, and the literal message must format back unchanged.
+    const std::string literal = kHead +
+                                "<NODE><NAME>Rain \"Ramp\"</NAME><VENDER>V</VENDER><UECSID>"
+                                "10100C000001</UECSID><IP>10.0.0.7</IP><MAC>0A1B2C3D4E5F</MAC>"
+                                "</NODE></UECS>";
+    const Decoded quoted = decodedOrFail(literal);
+    EXPECT_TRUE(quoted.findings.empty());
+    EXPECT_EQ(FormatNodeReply(*quoted.node), literal);
 }
 
 TEST(Decoder, ValueDecimals)
