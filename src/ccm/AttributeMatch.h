@@ -11,20 +11,20 @@
 namespace ccm {
 
 // One attribute an element has in its literal form, in that form's order.
-struct AttributeSpec {
+struct ExpectedAttribute {
     std::string_view name;
     bool required = true;
 };
 
-inline constexpr std::size_t kMaxAttributeSpecs = 9; // <CCM>'s
-// The attribute found for each spec, by the spec's index, or null.
-using FoundAttributes = std::array<const xml::Attribute*, kMaxAttributeSpecs>;
+inline constexpr std::size_t kMaxExpectedAttributes = 9; // <CCM>'s
+// The attribute found for each expected one, by its index, or null.
+using FoundAttributes = std::array<const xml::Attribute*, kMaxExpectedAttributes>;
 
-// Finds each spec's attribute among an element's `attributes`, noting every
-// departure: an attribute no spec names, attributes out of the specs'
+// Finds each expected attribute among an element's `attributes`, noting
+// every departure: an attribute not expected, attributes out of the expected
 // order, a required one missing. `where` names the element in the findings.
 FoundAttributes MatchAttributes(std::span<const xml::Attribute> attributes,
-                                std::span<const AttributeSpec> specs, std::string_view where,
+                                std::span<const ExpectedAttribute> expected, std::string_view where,
                                 std::vector<Finding>& findings);
 
 } // namespace ccm

@@ -17,15 +17,15 @@ using xml::ElementId;
 constexpr std::int32_t kNoLimit = std::numeric_limits<std::int32_t>::max();
 constexpr std::string_view kVersion = "1.00-E10";
 
-constexpr AttributeSpec kDeclaration[] = {{"version"}, {"encoding", false}};
-constexpr AttributeSpec kUecs[] = {{"ver"}};
-constexpr AttributeSpec kData[] = {{"type"}, {"room"}, {"region"}, {"order"}, {"priority"}};
-constexpr AttributeSpec kCcmScan[] = {{"page", false}};
-constexpr AttributeSpec kCcmNum[] = {{"page"}, {"total"}};
-constexpr AttributeSpec kCcm[] = {{"No"},   {"room"}, {"region"}, {"order"}, {"priority"},
-                                  {"cast"}, {"unit"}, {"SR"},     {"LV"}};
-constexpr AttributeSpec kSearch[] = {{"type"}, {"room"}, {"region"}, {"order"}};
-constexpr AttributeSpec kServer[] = {{"type"}, {"room"}, {"region"}, {"order"}, {"priority"}};
+constexpr ExpectedAttribute kDeclaration[] = {{"version"}, {"encoding", false}};
+constexpr ExpectedAttribute kUecs[] = {{"ver"}};
+constexpr ExpectedAttribute kData[] = {{"type"}, {"room"}, {"region"}, {"order"}, {"priority"}};
+constexpr ExpectedAttribute kCcmScan[] = {{"page", false}};
+constexpr ExpectedAttribute kCcmNum[] = {{"page"}, {"total"}};
+constexpr ExpectedAttribute kCcm[] = {{"No"},   {"room"}, {"region"}, {"order"}, {"priority"},
+                                      {"cast"}, {"unit"}, {"SR"},     {"LV"}};
+constexpr ExpectedAttribute kSearch[] = {{"type"}, {"room"}, {"region"}, {"order"}};
+constexpr ExpectedAttribute kServer[] = {{"type"}, {"room"}, {"region"}, {"order"}, {"priority"}};
 constexpr ElementId kNodeChildren[] = {ElementId::Name, ElementId::Vender, ElementId::UecsId,
                                        ElementId::Ip, ElementId::Mac};
 
@@ -60,7 +60,8 @@ private:
     }
     const xml::Element& element(std::size_t i) const { return doc_.elements[i]; }
 
-    FoundAttributes attributes(const xml::Element& element, std::span<const AttributeSpec> specs);
+    FoundAttributes attributes(const xml::Element& element,
+                               std::span<const ExpectedAttribute> expected);
     bool integer(const xml::Attribute* attribute, std::int32_t lo, std::int32_t hi,
                  std::int32_t& out);
     bool integerText(std::string_view text, std::string_view what, std::int32_t lo, std::int32_t hi,
@@ -90,7 +91,7 @@ private:
 };
 
 FoundAttributes FormReader::attributes(const xml::Element& element,
-                                       std::span<const AttributeSpec> specs)
+                                       std::span<const ExpectedAttribute> expected)
 {
     // The empty-element form is part of the literal text too.
     const bool empty = element.id == ElementId::NodeScan || element.id == ElementId::CcmScan ||
@@ -101,7 +102,7 @@ FoundAttributes FormReader::attributes(const xml::Element& element,
              tag(element.id) +
                  (empty ? " written with an end tag" : " written as an empty element"));
     return MatchAttributes(
-        std::span(doc_.attributes + element.firstAttribute, element.attributeCount), specs,
+        std::span(doc_.attributes + element.firstAttribute, element.attributeCount), expected,
         xml::ElementTag(element.id), out_.findings);
 }
 

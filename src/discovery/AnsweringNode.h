@@ -1,20 +1,16 @@
 #pragma once
 
+#include "ccm/Decoder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace discovery {
 
-// What a node says about itself in its NODE reply. Texts are UTF-8; the two
-// ids are 12 upper-case hex digits.
-struct NodeIdentity {
-    std::string name;
-    std::string vendor;
-    std::string uecsId;
-    std::string ip;
-    std::string mac;
-};
+// What a node says about itself in its NODE reply: exactly the reply's
+// content. Texts are UTF-8; the two ids are 12 upper-case hex digits.
+using NodeIdentity = ccm::NodeContent;
 
 // One CCM a node sends, as a CCMSCAN page and a SEARCH answer describe it.
 struct ListedCcm {

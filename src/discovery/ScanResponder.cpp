@@ -76,10 +76,8 @@ std::vector<std::string> ScanResponder::texts(const ccm::Decoded& request, std::
 {
     std::vector<std::string> texts;
     if (localPort == ccm::kScanPort && request.kind == ccm::MessageKind::NodeScan) {
-        for (std::size_t at = 0; at < nodes_.size() && texts.size() < limit; ++at) {
-            const NodeIdentity& id = nodes_[at].identity;
-            texts.push_back(ccm::FormatNodeReply({id.name, id.vendor, id.uecsId, id.ip, id.mac}));
-        }
+        for (std::size_t at = 0; at < nodes_.size() && texts.size() < limit; ++at)
+            texts.push_back(ccm::FormatNodeReply(nodes_[at].identity));
     } else if (localPort == ccm::kScanPort && request.kind == ccm::MessageKind::CcmScan) {
         const std::int32_t page = request.ccmScan->page;
         if (page >= 1 && page <= ccmCount_)

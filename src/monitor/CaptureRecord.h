@@ -41,6 +41,8 @@ struct CaptureRecord {
 // One JSON object on one line, without the line break, keys in a fixed order:
 // time, source, source_port, port, size, bytes (base64), kind, then fields
 // and findings, or error and offset for a datagram that does not decode.
+// Written by hand rather than through Qt's JSON objects, which sort their keys
+// and would cost the monitor a document per datagram; reading uses Qt's parser.
 std::string ToJsonLine(const CaptureRecord& record);
 
 struct ParsedCaptureLine {
