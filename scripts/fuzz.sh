@@ -14,7 +14,8 @@ shift || true
 bash "$root/scripts/setup.sh"
 
 build="$root/build-fuzz"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+source "$root/scripts/compiler_cache.sh"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja "${cache_flags[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DRAINNODE_FUZZ=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 

@@ -10,7 +10,8 @@ build="$root/build-sanitize"
 # Unoptimised, with line tables only: the reports still name file and line,
 # and the build takes a quarter of the time of an optimised one with full
 # debug information.
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g1" \
+source "$root/scripts/compiler_cache.sh"
+cmake -S "$root" -B "$build" -G Ninja "${cache_flags[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g1" \
   -DRAINNODE_SANITIZE=ON -DRAINNODE_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
