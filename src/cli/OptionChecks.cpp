@@ -1,11 +1,10 @@
 #include "cli/OptionChecks.h"
 
+#include "ccm/Ipv4Text.h"
 #include "ccm/Utf8.h"
 #include "loop/NetworkInterface.h"
 
-#include <arpa/inet.h>
 #include <charconv>
-#include <netinet/in.h>
 
 namespace cli {
 
@@ -68,8 +67,7 @@ CLI::Validator Ipv4Address()
 {
     return CLI::Validator(
         [](std::string& text) -> std::string {
-            in_addr address{};
-            if (inet_pton(AF_INET, text.c_str(), &address) != 1)
+            if (!ccm::ParseIpv4(text))
                 return text + " is not an IPv4 address (a.b.c.d)";
             return {};
         },
