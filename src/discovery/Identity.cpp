@@ -21,17 +21,6 @@ std::string HexText(std::uint64_t value)
 
 } // namespace
 
-bool IsIdText(std::string_view text)
-{
-    if (text.size() != kIdDigits)
-        return false;
-    for (const char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)) && (c < 'A' || c > 'F'))
-            return false;
-    }
-    return true;
-}
-
 std::optional<std::string> NormalizeId(std::string_view text)
 {
     // "0200C0A80146", or six pairs split by ':' or '-'.
