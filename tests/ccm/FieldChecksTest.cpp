@@ -33,8 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, Utf8CharsTest,
 TEST(HexId, TwelveUpperCaseDigitsAndNothingElse)
 {
     EXPECT_TRUE(ccm::IsHexId("0200C0A80146"));
-    for (const char* bad : {"0200c0a80146", "0200C0A8014", "0200C0A801460", "0200C0A8014G",
-                            "02:00:C0:A8:01:46", ""})
+    for (const char* bad :
+         {"0200c0a80146", "0200C0A8014", "0200C0A801460", "0200C0A8014G", "02:00:C0:A8:01:46", ""})
         EXPECT_FALSE(ccm::IsHexId(bad)) << bad;
 }
 
