@@ -61,7 +61,7 @@ public:
 
     void send(const monitor::CaptureRecord& record)
     {
-        destination(portOf(record)).SendBroadcast(record.bytes, portOf(record));
+        destination(portOf(record)).SendToDestination(record.bytes);
     }
 
 private:

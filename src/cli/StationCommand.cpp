@@ -131,7 +131,7 @@ int StationCommand::run()
             return;
         }
         try {
-            destination->SendBroadcast(wire, common_.port);
+            destination->SendToDestination(wire);
         } catch (const std::exception& e) {
             output.sendFailed(outgoing, e.what());
             return;
