@@ -33,6 +33,18 @@ record() {
   record 20 16529 "$head<CCMSCAN/></UECS>"$'\n'
 } >"$work/capture.jsonl"
 
+# replayed FILE: plays a capture to the broadcast address from "tx".
+replayed() {
+  ip netns exec "$tx" "$program" replay "$1" --interface vtx >"$work/replay.out" 2>&1 ||
+    fail "replay: $(cat "$work/replay.out")"
+}
+# finished PID: sets $status to the exit status of a run that has its datagrams.
+finished() {
+  status=0
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  wait "$1" || status=$?
+}
+
 ip netns exec "$rx" "$program" lint --live --scans --count 3 >"$work/live.out" 2>"$work/live.err" &
 live_pid=$!
 session_pids+=("$live_pid")
@@ -40,12 +52,8 @@ ip netns exec "$rx" "$program" lint --live --port 16590 --duration 1 >"$work/qui
 quiet_pid=$!
 session_pids+=("$quiet_pid")
 session_listening "$rx" 16520 16521 16529 16590
-ip netns exec "$tx" "$program" replay "$work/capture.jsonl" --interface vtx >"$work/replay.out" 2>&1 ||
-  fail "replay: $(cat "$work/replay.out")"
-
-status=0
-for _ in $(seq 50); do kill -0 "$live_pid" 2>/dev/null || break; sleep 0.1; done
-wait "$live_pid" || status=$?
+replayed "$work/capture.jsonl"
+finished "$live_pid"
 [ "$status" -eq 1 ] || fail "live: exit status $status, expected 1: $(cat "$work/live.err")"
 expected="$tx_ip: data: out-of-range: priority \"31\" is outside 0..30
 $tx_ip: ccmscan: trailing-line-break: a line break after the message"
@@ -63,11 +71,8 @@ ip netns exec "$rx" "$program" lint --live --scans --port 16529 --count 2 >"$wor
 once_pid=$!
 session_pids+=("$once_pid")
 session_listening "$rx" 16521 16529
-ip netns exec "$tx" "$program" replay "$work/scans.jsonl" --interface vtx >"$work/replay.out" 2>&1 ||
-  fail "replay: $(cat "$work/replay.out")"
-status=0
-for _ in $(seq 50); do kill -0 "$once_pid" 2>/dev/null || break; sleep 0.1; done
-wait "$once_pid" || status=$?
+replayed "$work/scans.jsonl"
+finished "$once_pid"
 [ "$status" -eq 1 ] || fail "--port 16529: exit status $status, expected 1: $(cat "$work/once.err")"
 [ "$(cat "$work/once.out")" = "$tx_ip: ccmscan: trailing-line-break: a line break after the message" ] ||
   fail "--port 16529: wrote '$(cat "$work/once.out")'"
