@@ -23,7 +23,7 @@ namespace {
 
 class DiscardingSender : public node::Sender {
 public:
-    void SendBroadcast(const std::string& payload, std::uint16_t) override
+    void Send(const std::string& payload, std::uint16_t) override
     {
         benchmark::DoNotOptimize(payload.data());
     }

@@ -131,7 +131,7 @@ int main(int argc, char** argv)
         [&](const station::Outgoing& out) {
             encoder.encode(out.message, wire);
             try {
-                sender.SendBroadcast(wire, static_cast<std::uint16_t>(port));
+                sender.SendToDestination(wire);
             } catch (...) {
                 ++failed;
             }

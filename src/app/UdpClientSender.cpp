@@ -2,7 +2,7 @@
 
 #include "transport/TIdUDPClient.h"
 
-void UdpClientSender::SendBroadcast(const std::string& payload, std::uint16_t port)
+void UdpClientSender::Send(const std::string& payload, std::uint16_t port)
 {
     client_.SendBroadcast(payload, port);
 }

@@ -10,7 +10,7 @@ class TIdUDPClient;
 class UdpClientSender : public node::Sender {
 public:
     explicit UdpClientSender(transport::TIdUDPClient& client) : client_(client) {}
-    void SendBroadcast(const std::string& payload, std::uint16_t port) override;
+    void Send(const std::string& payload, std::uint16_t port) override;
 
 private:
     transport::TIdUDPClient& client_;

@@ -57,27 +57,6 @@ int ValueDecimals(std::string_view value)
     return static_cast<int>(decimals);
 }
 
-bool IsIpv4Text(std::string_view text)
-{
-    std::size_t at = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part != 0) {
-            if (at >= text.size() || text[at] != '.')
-                return false;
-            ++at;
-        }
-        const std::size_t digits = digitsAt(text, at);
-        if (digits == 0 || digits > 3 || (digits > 1 && text[at] == '0'))
-            return false;
-        int number = 0;
-        std::from_chars(text.data() + at, text.data() + at + digits, number);
-        if (number > 255)
-            return false;
-        at += digits;
-    }
-    return at == text.size();
-}
-
 bool IsHexId(std::string_view text)
 {
     return text.size() == 12 && std::all_of(text.begin(), text.end(), [](char c) {

@@ -15,9 +15,6 @@ enum class IntegerText {
 // Optional '-' and decimal digits, within std::int32_t.
 IntegerText ParseInteger(std::string_view text, std::int32_t& value);
 
-// Dotted IPv4 text: four numbers 0..255, no leading zeros.
-bool IsIpv4Text(std::string_view text);
-
 // Twelve upper-case hexadecimal digits, as UECSID and MAC are written.
 bool IsHexId(std::string_view text);
 

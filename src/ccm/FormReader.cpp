@@ -5,6 +5,7 @@
 #include "ccm/Cp932Decoder.h"
 #include "ccm/DataMessage.h"
 #include "ccm/FieldChecks.h"
+#include "ccm/Ipv4Text.h"
 
 #include <limits>
 
@@ -177,7 +178,7 @@ bool FormReader::ipText(const xml::Element& element, std::string& out)
 {
     if (!text(element.text, out))
         return false;
-    if (!IsIpv4Text(out))
+    if (!ParseIpv4(out))
         note(Departure::IpNotIPv4, tag(element.id) + " \"" + out + "\" is not an IPv4 address");
     return true;
 }

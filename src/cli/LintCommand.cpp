@@ -6,6 +6,7 @@
 #include "loop/DatagramReceiver.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
+#include "monitor/ListenPorts.h"
 #include "transport/EIdException.h"
 
 #include <QCoreApplication>
@@ -191,9 +192,7 @@ void LintCommand::lintDatagram(monitor::LintSession& session)
 
 bool LintCommand::lintLive(monitor::LintSession& session)
 {
-    std::vector<std::uint16_t> ports{port_};
-    if (scans_)
-        ports.insert(ports.end(), {ccm::kSearchPort, ccm::kScanPort});
+    const std::vector<std::uint16_t> ports = monitor::ListenPorts(port_, scans_);
     std::int64_t received = 0;
     const auto handle = [&](const loop::ReceivedDatagram& datagram) {
         if (count_ > 0 && received >= count_)

@@ -1,12 +1,12 @@
 #include "cli/MonitorCommand.h"
 
-#include "ccm/Decoder.h"
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DatagramReceiver.h"
 #include "loop/StopSignals.h"
 #include "monitor/LineView.h"
+#include "monitor/ListenPorts.h"
 #include "monitor/Monitor.h"
 #include "monitor/ScreenView.h"
 #include "runtime/Exception.h"
@@ -234,11 +234,7 @@ void MonitorCommand::check()
 
 std::vector<std::uint16_t> MonitorCommand::ports() const
 {
-    std::vector<std::uint16_t> ports{port_};
-    for (const std::uint16_t scanPort : {ccm::kSearchPort, ccm::kScanPort})
-        if (scans_ && scanPort != port_)
-            ports.push_back(scanPort);
-    return ports;
+    return monitor::ListenPorts(port_, scans_);
 }
 
 std::string MonitorCommand::header() const

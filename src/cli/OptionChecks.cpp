@@ -1,11 +1,11 @@
 #include "cli/OptionChecks.h"
 
+#include "ccm/Ipv4Text.h"
 #include "ccm/Utf8.h"
 #include "loop/NetworkInterface.h"
 
-#include <arpa/inet.h>
 #include <charconv>
-#include <netinet/in.h>
+#include <cmath>
 
 namespace cli {
 
@@ -19,6 +19,35 @@ CLI::Validator IntegerIn(std::int64_t min, std::int64_t max)
             const auto [stop, error] = std::from_chars(text.data(), end, value);
             if (text.empty() || error == std::errc::invalid_argument || stop != end)
                 return text + " is not an integer in " + range;
+            if (error == std::errc::result_out_of_range || value < min || value > max)
+                return text + " is out of range " + range;
+            return {};
+        },
+        "");
+}
+
+std::string DecimalRange(double min, double max)
+{
+    // Fixed notation: 100000 rather than the shorter 1e+05.
+    char text[64];
+    char* end = std::to_chars(text, text + sizeof text, min, std::chars_format::fixed).ptr;
+    *end++ = '.';
+    *end++ = '.';
+    end = std::to_chars(end, text + sizeof text, max, std::chars_format::fixed).ptr;
+    return std::string(text, end);
+}
+
+CLI::Validator DecimalIn(double min, double max)
+{
+    const std::string range = DecimalRange(min, max);
+    return CLI::Validator(
+        [min, max, range](std::string& text) -> std::string {
+            double value = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (text.empty() || error == std::errc::invalid_argument || stop != end ||
+                std::isnan(value))
+                return text + " is not a number in " + range;
             if (error == std::errc::result_out_of_range || value < min || value > max)
                 return text + " is out of range " + range;
             return {};
@@ -68,8 +97,7 @@ CLI::Validator Ipv4Address()
 {
     return CLI::Validator(
         [](std::string& text) -> std::string {
-            in_addr address{};
-            if (inet_pton(AF_INET, text.c_str(), &address) != 1)
+            if (!ccm::ParseIpv4(text))
                 return text + " is not an IPv4 address (a.b.c.d)";
             return {};
         },

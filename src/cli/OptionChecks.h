@@ -16,6 +16,10 @@ namespace cli {
 
 // A decimal integer from `min` to `max`.
 CLI::Validator IntegerIn(std::int64_t min, std::int64_t max);
+// A decimal number (a point and an exponent allowed) from `min` to `max`.
+CLI::Validator DecimalIn(double min, double max);
+// "MIN..MAX" as DecimalIn writes it, for the option's type name.
+std::string DecimalRange(double min, double max);
 // One of the listed words.
 CLI::Validator OneOf(std::vector<std::string> words);
 // UTF-8 text of at most `characters` characters and no control characters:

@@ -4,14 +4,14 @@
 
 namespace cli {
 
-void OutputSender::SendBroadcast(const std::string& payload, std::uint16_t port)
+void OutputSender::Send(const std::string& payload, std::uint16_t port)
 {
     if (sender_ == nullptr) {
         output_.notSent(payload);
         return;
     }
     try {
-        sender_->SendBroadcast(payload, port);
+        sender_->Send(payload, port);
     } catch (const std::exception& e) {
         output_.sendFailed(payload, e.what());
         throw;

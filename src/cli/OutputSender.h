@@ -13,7 +13,7 @@ public:
     // `sender` null: a dry run.
     OutputSender(node::Sender* sender, NodeOutput& output) : sender_(sender), output_(output) {}
 
-    void SendBroadcast(const std::string& payload, std::uint16_t port) override;
+    void Send(const std::string& payload, std::uint16_t port) override;
 
 private:
     node::Sender* sender_;

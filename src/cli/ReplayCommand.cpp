@@ -1,5 +1,6 @@
 #include "cli/ReplayCommand.h"
 
+#include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DestinationSender.h"
 #include "loop/QtTimerService.h"
@@ -16,7 +17,6 @@
 #include <QJsonObject>
 #include <QTimer>
 
-#include <charconv>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -28,24 +28,6 @@ namespace {
 
 // Enough to see what fails without flooding the terminal.
 constexpr std::uint64_t kFailuresShown = 10;
-
-constexpr const char* kSpeedRange = "0.001..1000";
-
-CLI::Validator SpeedInRange()
-{
-    return CLI::Validator(
-        [](const std::string& text) {
-            double speed = 0;
-            const auto end = text.data() + text.size();
-            const auto result = std::from_chars(text.data(), end, speed);
-            if (result.ec != std::errc() || result.ptr != end ||
-                !(speed >= monitor::ReplaySchedule::kMinSpeed) ||
-                speed > monitor::ReplaySchedule::kMaxSpeed)
-                return text + " is out of range " + kSpeedRange;
-            return std::string();
-        },
-        "");
-}
 
 // One UDP client; one destination per port, since each datagram goes back to
 // the port it arrived on unless --port names one.
@@ -79,7 +61,7 @@ public:
 
     void send(const monitor::CaptureRecord& record)
     {
-        destination(portOf(record)).SendBroadcast(record.bytes, portOf(record));
+        destination(portOf(record)).SendToDestination(record.bytes);
     }
 
 private:
@@ -184,8 +166,10 @@ ReplayCommand::ReplayCommand(CLI::App& program)
                       ->add_option("--speed", speed_,
                                    "Play this many times faster than captured (0.5: half "
                                    "as fast)")
-                      ->check(SpeedInRange())
-                      ->type_name(kSpeedRange)
+                      ->check(DecimalIn(monitor::ReplaySchedule::kMinSpeed,
+                                        monitor::ReplaySchedule::kMaxSpeed))
+                      ->type_name(DecimalRange(monitor::ReplaySchedule::kMinSpeed,
+                                               monitor::ReplaySchedule::kMaxSpeed))
                       ->capture_default_str();
     command_
         ->add_flag("--as-fast-as-possible", asFastAsPossible_,

@@ -59,18 +59,8 @@ ScanCommand::ScanCommand(CLI::App& program)
         "One JSON object per node (address, name, vendor, uecsid, ip, mac, and with --ccms "
         "ccms and complete) or per SEARCH answer");
     command_->add_option("--timeout", timeout_, "Seconds to wait for the answers")
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                double seconds = 0;
-                const char* end = text.data() + text.size();
-                const auto result = std::from_chars(text.data(), end, seconds);
-                if (result.ec != std::errc() || result.ptr != end || !(seconds >= 0.1) ||
-                    seconds > 60)
-                    return text + " is out of range 0.1..60";
-                return std::string();
-            },
-            ""))
-        ->type_name("0.1..60")
+        ->check(DecimalIn(0.1, 60))
+        ->type_name(DecimalRange(0.1, 60))
         ->capture_default_str();
     auto* ccms =
         command_->add_flag("--ccms", options_.ccms,

@@ -23,7 +23,6 @@
 #include <systemd/sd-daemon.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -58,18 +57,8 @@ StationCommand::StationCommand(CLI::App& program)
         ->add_option("--speed", speed_,
                      "Run generator time this many times faster than the clock; sends keep "
                      "their levels' intervals")
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                double speed = 0;
-                const auto end = text.data() + text.size();
-                const auto result = std::from_chars(text.data(), end, speed);
-                if (result.ec != std::errc() || result.ptr != end || !(speed >= 0.001) ||
-                    speed > 100000)
-                    return text + " is out of range 0.001..100000";
-                return std::string();
-            },
-            ""))
-        ->type_name("0.001..100000")
+        ->check(DecimalIn(0.001, 100000))
+        ->type_name(DecimalRange(0.001, 100000))
         ->capture_default_str();
     command_->footer(
         "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "
@@ -142,7 +131,7 @@ int StationCommand::run()
             return;
         }
         try {
-            destination->SendBroadcast(wire, common_.port);
+            destination->SendToDestination(wire);
         } catch (const std::exception& e) {
             output.sendFailed(outgoing, e.what());
             return;

@@ -1,6 +1,6 @@
 #include "discovery/Identity.h"
 
-#include <arpa/inet.h>
+#include "ccm/Ipv4Text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -20,17 +20,6 @@ std::string HexText(std::uint64_t value)
 }
 
 } // namespace
-
-bool IsIdText(std::string_view text)
-{
-    if (text.size() != kIdDigits)
-        return false;
-    for (const char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)) && (c < 'A' || c > 'F'))
-            return false;
-    }
-    return true;
-}
 
 std::optional<std::string> NormalizeId(std::string_view text)
 {
@@ -60,11 +49,7 @@ std::string OffsetId(const std::string& id, std::uint32_t offset)
 
 std::string DefaultMac(std::string_view ip)
 {
-    in_addr address{};
-    const std::string text(ip);
-    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-        return HexText(0x020000000000ull);
-    return HexText(0x020000000000ull | ntohl(address.s_addr));
+    return HexText(0x020000000000ull | ccm::ParseIpv4(ip).value_or(0));
 }
 
 NodeIdentity DefaultIdentity(const std::string& ip)

@@ -15,8 +15,6 @@ inline constexpr const char* kDefaultName = "setarome";
 inline constexpr const char* kDefaultVendor = "setarome";
 inline constexpr const char* kDefaultUecsId = "000000000000";
 
-// 12 hex digits, upper-case: the form of UECSID and MAC.
-bool IsIdText(std::string_view text);
 // Hex digits of either case, optionally in pairs split by ':' or '-', as a
 // 12-digit upper-case id; nothing for any other text.
 std::optional<std::string> NormalizeId(std::string_view text);

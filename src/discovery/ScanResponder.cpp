@@ -1,9 +1,8 @@
 #include "discovery/ScanResponder.h"
 
 #include "ccm/Decoder.h"
+#include "ccm/Ipv4Text.h"
 #include "ccm/ScanMessages.h"
-
-#include <arpa/inet.h>
 
 #include <algorithm>
 
@@ -13,11 +12,10 @@ namespace {
 
 bool IsUnicastSource(const std::string& ip)
 {
-    in_addr address{};
-    if (inet_pton(AF_INET, ip.c_str(), &address) != 1)
+    const std::optional<std::uint32_t> host = ccm::ParseIpv4(ip);
+    if (!host)
         return false;
-    const std::uint32_t host = ntohl(address.s_addr);
-    const std::uint32_t first = host >> 24;
+    const std::uint32_t first = *host >> 24;
     // This network, multicast and reserved (with the limited broadcast).
     return first != 0 && first < 224;
 }

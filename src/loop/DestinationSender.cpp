@@ -24,7 +24,7 @@ void DestinationSender::BindToInterface(const std::string& name)
                                       static_cast<socklen_t>(name.size()));
 }
 
-void DestinationSender::SendBroadcast(const std::string& payload, std::uint16_t)
+void DestinationSender::SendToDestination(const std::string& payload)
 {
     if (address_ == kLimitedBroadcast)
         client_.SendBroadcast(payload, port_);

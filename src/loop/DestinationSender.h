@@ -19,14 +19,18 @@ class DestinationSender : public node::Sender {
 public:
     static constexpr const char* kLimitedBroadcast = "255.255.255.255";
 
-    // `address` is an IPv4 address text; `port` replaces the one the tick asks for.
+    // `address` is an IPv4 address text; every datagram goes to it on `port`.
     DestinationSender(transport::TIdUDPClient& client, std::string address, std::uint16_t port);
 
     // Sends out of the named interface only, whatever the routes say.
     // Throws transport::EIdSocketError when the system refuses.
     void BindToInterface(const std::string& name);
 
-    void SendBroadcast(const std::string& payload, std::uint16_t port) override;
+    // To the address and port given at construction.
+    void SendToDestination(const std::string& payload);
+    // The node's tick: the port it asks for gives way to the destination's,
+    // which is --port.
+    void Send(const std::string& payload, std::uint16_t) override { SendToDestination(payload); }
 
 private:
     transport::TIdUDPClient& client_;

@@ -91,7 +91,7 @@ void TransmissionTick::broadcast(int indication)
     ccm::FormatCcmMessage(fields, text_);
     encoder_.encode(text_, wire_);
     try {
-        sender_.SendBroadcast(wire_, ccm::kCcmPort);
+        sender_.Send(wire_, ccm::kCcmPort);
     } catch (...) {
         // Any failure of the send, whatever its kind, is only logged; the
         // next tick simply tries again.

@@ -2,8 +2,8 @@
 
 #include "ccm/CcmMessage.h"
 #include "ccm/DataMessage.h"
+#include "ccm/Ipv4Text.h"
 #include "discovery/Identity.h"
-#include "station/AddressText.h"
 #include "station/GeneratorReader.h"
 #include "station/TomlFields.h"
 
@@ -105,11 +105,11 @@ NodeSettings ReadNode(const toml::table& table, const Context& context)
     TomlFields fields(table, context.file);
     NodeSettings node;
     node.address = fields.text("address", ccm::kIpMaxChars).value_or("auto");
-    if (node.address != "auto" && !ParseIpv4(node.address))
+    if (node.address != "auto" && !ccm::ParseIpv4(node.address))
         fields.fail(*fields.node("address"),
                     "address must be an IPv4 address or \"auto\", got '" + node.address + "'");
     node.repeat = static_cast<std::int32_t>(fields.integer("repeat", 1, kMaxRepeat).value_or(1));
-    if (const std::optional<std::uint32_t> first = ParseIpv4(node.address);
+    if (const std::optional<std::uint32_t> first = ccm::ParseIpv4(node.address);
         first && 0xFFFFFFFFu - *first < static_cast<std::uint32_t>(node.repeat - 1))
         fields.fail(*fields.node("repeat"), "repeat runs the addresses past 255.255.255.255");
     node.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(1));

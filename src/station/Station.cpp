@@ -1,8 +1,8 @@
 #include "station/Station.h"
 
 #include "ccm/DataMessage.h"
+#include "ccm/Ipv4Text.h"
 #include "runtime/Exception.h"
-#include "station/AddressText.h"
 
 #include <algorithm>
 
@@ -43,7 +43,7 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
 {
     for (const NodeSettings& settings : scenario_.nodes) {
         const std::string& text = settings.address == "auto" ? autoAddress : settings.address;
-        const std::optional<std::uint32_t> address = ParseIpv4(text);
+        const std::optional<std::uint32_t> address = ccm::ParseIpv4(text);
         // An address that is no IPv4 text (a host without one) is sent as it
         // is, by every copy.
         if (!address) {
@@ -56,7 +56,7 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
                                      " run past 255.255.255.255");
         for (std::int32_t copy = 0; copy < settings.repeat; ++copy) {
             const std::uint32_t ip = *address + copy;
-            addNode(settings, copy, Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
+            addNode(settings, copy, ccm::Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "station/TomlFields.h"
 
+#include "ccm/FieldChecks.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -69,9 +71,9 @@ std::optional<std::string> TomlFields::text(std::string_view key, std::size_t ma
     if (!node->is_string())
         fail(*node, std::string(key) + " must be a text");
     const std::string& value = node->as_string()->get();
-    if (CharCount(value) > maxChars)
+    if (ccm::Utf8Chars(value) > maxChars)
         fail(*node, std::string(key) + " must be at most " + std::to_string(maxChars) +
-                        " characters, got " + std::to_string(CharCount(value)));
+                        " characters, got " + std::to_string(ccm::Utf8Chars(value)));
     // The texts go into a one-line XML message unescaped, and onto the log.
     for (const unsigned char c : value) {
         if (c < 0x20 || c == 0x7F || c == '<' || c == '>' || c == '&' || c == '"')
@@ -123,14 +125,6 @@ std::string NumberText(double value)
     char digits[32];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     return std::string(digits, result.ptr);
-}
-
-std::size_t CharCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (const unsigned char c : text)
-        count += (c & 0xC0) != 0x80;
-    return count;
 }
 
 } // namespace station

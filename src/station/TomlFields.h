@@ -53,7 +53,4 @@ private:
 // The shortest text that reads back as `value`.
 std::string NumberText(double value);
 
-// Characters of UTF-8 text, each malformed byte counting as one.
-std::size_t CharCount(std::string_view text);
-
 } // namespace station

@@ -50,6 +50,7 @@ $work/damaged.jsonl --dry-run|setarome-cli: replay: $work/damaged.jsonl:4: "byte
 $work/missing --dry-run|setarome-cli: replay: $work/missing: No such file or directory
 $work/capture.jsonl --speed 1001|setarome-cli: replay: --speed: 1001 is out of range 0.001..1000
 $work/capture.jsonl --speed 0|setarome-cli: replay: --speed: 0 is out of range 0.001..1000
+$work/capture.jsonl --speed fast|setarome-cli: replay: --speed: fast is not a number in 0.001..1000
 $work/capture.jsonl --speed 2 --as-fast-as-possible|setarome-cli: replay: --speed excludes --as-fast-as-possible
 EOF_ROWS
 

@@ -22,7 +22,7 @@ const std::string kTitle = "セタロメ Ver1.2(降雨)";
 class CountingSender : public node::Sender {
 public:
     int sent = 0;
-    void SendBroadcast(const std::string&, std::uint16_t) override { ++sent; }
+    void Send(const std::string&, std::uint16_t) override { ++sent; }
 };
 
 // 9:05:03 on a 24-hour clock without leading zeros.

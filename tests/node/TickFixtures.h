@@ -36,7 +36,7 @@ public:
     std::vector<std::pair<std::string, std::uint16_t>> sent;
     bool fail = false;
 
-    void SendBroadcast(const std::string& payload, std::uint16_t port) override
+    void Send(const std::string& payload, std::uint16_t port) override
     {
         if (fail)
             throw std::runtime_error("network unreachable");

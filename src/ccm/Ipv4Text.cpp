@@ -1,8 +1,8 @@
-#include "station/AddressText.h"
+#include "ccm/Ipv4Text.h"
 
 #include <charconv>
 
-namespace station {
+namespace ccm {
 
 std::optional<std::uint32_t> ParseIpv4(std::string_view text)
 {
@@ -36,4 +36,4 @@ std::string Ipv4Text(std::uint32_t address)
            std::to_string(address >> 8 & 0xFF) + '.' + std::to_string(address & 0xFF);
 }
 
-} // namespace station
+} // namespace ccm
