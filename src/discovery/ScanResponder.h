@@ -48,7 +48,7 @@ public:
     static constexpr double kOverallRequesters = 10;
     static constexpr std::size_t kMaxRequesters = 256;
     // What one request may draw, however many nodes answer: a NODE reply is
-    // at most 300 bytes, so 54 nodes or more answer a NODESCAN.
+    // at most 296 bytes, so 55 nodes or more answer a NODESCAN.
     static constexpr std::size_t kMaxReplyBytes = 16384;
 
     // Throws runtime::Exception when the system has no Shift-JIS converter.
