@@ -1,8 +1,8 @@
 // The scan responder given a run of arbitrary datagrams from a few sources,
 // on a clock the input moves. Properties: replies go only to the requester;
-// one request gets at most one reply per node (NODESCAN) or per CCM; a
-// request over 1 KiB gets nothing; no source ever gets more than 10 replies
-// a second per node, nor the host more than its overall rate.
+// one request gets at most one reply per node (NODESCAN) or per CCM, and
+// at most kMaxReplyBytes in all; a request over 1 KiB gets nothing; no source ever gets more than
+// 10 replies a second per node, nor the host more than its overall rate.
 #include "FuzzCheck.h"
 #include "discovery/ScanResponder.h"
 
@@ -54,10 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             responder.answer({bytes, source, sourcePort, port}, now);
         FUZZ_CHECK(answer.size() <= std::max(kNodes, kCcms));
         FUZZ_CHECK(bytes.size() <= ScanResponder::kMaxRequestBytes || answer.empty());
+        std::size_t bytesOut = 0;
         for (const discovery::Reply& reply : answer) {
             FUZZ_CHECK(reply.ip == source && reply.port == sourcePort);
             FUZZ_CHECK(!reply.bytes.empty());
+            bytesOut += reply.bytes.size();
         }
+        FUZZ_CHECK(bytesOut <= ScanResponder::kMaxReplyBytes);
         replies[source] += answer.size();
         overall += answer.size();
         // A full second's worth at first, then the rate.

@@ -69,7 +69,9 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
         ->type_name("TEXT");
     command.add_flag("--answer-scans", options.answerScans,
                      "Answer NODESCAN and CCMSCAN on UDP 16529 and SEARCH on 16521, to the "
-                     "requester only, at most 10 replies a second to each address");
+                     "requester only, if it is on a directly connected network, at most 10 "
+                     "replies a second to each address; the ports are shared with this user's "
+                     "programs only");
 }
 
 void CheckNodeOptions(const CLI::App& command, const NodeOptions& options)

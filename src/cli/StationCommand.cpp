@@ -63,7 +63,9 @@ StationCommand::StationCommand(CLI::App& program)
     command_->footer(
         "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "
         "unless its scenario says condition = false, and answers NODESCAN and CCMSCAN on UDP "
-        "16529 and SEARCH on 16521 unless it says answer_scans = false. With --dry-run each "
+        "16529 and SEARCH on 16521 unless it says answer_scans = false (requesters on a "
+        "directly connected network only; the ports shared with this user's programs only). "
+        "With --dry-run each "
         "datagram is written to standard output and nothing is answered; --json writes one "
         "object per datagram. SIGINT and SIGTERM stop at once with exit status 0. A scenario "
         "with an error is refused before anything is sent, as FILE:LINE:COLUMN: what, with exit "

@@ -2,6 +2,7 @@
 
 #include "discovery/AnsweringNode.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@ namespace discovery {
 inline constexpr const char* kDefaultName = "setarome";
 inline constexpr const char* kDefaultVendor = "setarome";
 inline constexpr const char* kDefaultUecsId = "000000000000";
+// Name and vendor, each in Shift-JIS bytes: with a 15-character IP text a
+// NODE reply is then at most 296 bytes, within a field receiver's 300.
+inline constexpr std::size_t kMaxIdentityBytes = 64;
 
 // Hex digits of either case, optionally in pairs split by ':' or '-', as a
 // 12-digit upper-case id; nothing for any other text.

@@ -23,26 +23,32 @@ void ReplyBudget::refill(Bucket& bucket, double rate, Clock::time_point now)
     bucket.updated = std::max(bucket.updated, now);
 }
 
-ReplyBudget::Bucket& ReplyBudget::bucketOf(const std::string& requester, Clock::time_point now)
+ReplyBudget::Bucket* ReplyBudget::bucketOf(const std::string& requester, Clock::time_point now)
 {
     if (const auto found = buckets_.find(requester); found != buckets_.end())
-        return found->second;
+        return &found->second;
     if (buckets_.size() >= maxRequesters_) {
-        const auto idlest =
-            std::min_element(buckets_.begin(), buckets_.end(), [](const auto& a, const auto& b) {
-                return a.second.updated < b.second.updated;
+        const auto refilled =
+            std::find_if(buckets_.begin(), buckets_.end(), [&](const auto& entry) {
+                Bucket bucket = entry.second;
+                refill(bucket, perRequester_, now);
+                return bucket.tokens >= perRequester_;
             });
-        buckets_.erase(idlest);
+        if (refilled == buckets_.end())
+            return nullptr;
+        buckets_.erase(refilled);
     }
-    return buckets_.emplace(requester, Bucket{perRequester_, now}).first->second;
+    return &buckets_.emplace(requester, Bucket{perRequester_, now}).first->second;
 }
 
 std::size_t ReplyBudget::available(const std::string& requester, Clock::time_point now)
 {
     refill(overall_, overallRate_, now);
-    Bucket& bucket = bucketOf(requester, now);
-    refill(bucket, perRequester_, now);
-    return static_cast<std::size_t>(std::min(bucket.tokens, overall_.tokens));
+    Bucket* bucket = bucketOf(requester, now);
+    if (bucket == nullptr)
+        return 0;
+    refill(*bucket, perRequester_, now);
+    return static_cast<std::size_t>(std::min(bucket->tokens, overall_.tokens));
 }
 
 void ReplyBudget::take(const std::string& requester, std::size_t replies)

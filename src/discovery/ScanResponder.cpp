@@ -69,30 +69,28 @@ std::string ScanResponder::ccmPage(std::int32_t page) const
     return {};
 }
 
-std::vector<std::string> ScanResponder::texts(const ccm::Decoded& request, std::uint16_t localPort,
-                                              std::size_t limit) const
+void ScanResponder::collect(const ccm::Decoded& request, std::uint16_t localPort,
+                            const Add& add) const
 {
-    std::vector<std::string> texts;
     if (localPort == ccm::kScanPort && request.kind == ccm::MessageKind::NodeScan) {
-        for (std::size_t at = 0; at < nodes_.size() && texts.size() < limit; ++at)
-            texts.push_back(ccm::FormatNodeReply(nodes_[at].identity));
+        for (const AnsweringNode& node : nodes_) {
+            if (!add(ccm::FormatNodeReply(node.identity)))
+                return;
+        }
     } else if (localPort == ccm::kScanPort && request.kind == ccm::MessageKind::CcmScan) {
         const std::int32_t page = request.ccmScan->page;
         if (page >= 1 && page <= ccmCount_)
-            texts.push_back(ccmPage(page));
+            add(ccmPage(page));
     } else if (localPort == ccm::kSearchPort && request.kind == ccm::MessageKind::Search) {
         for (const AnsweringNode& node : nodes_) {
             for (const ListedCcm& ccm : node.ccms) {
-                if (texts.size() == limit)
-                    return texts;
-                if (Matches(*request.search, ccm))
-                    texts.push_back(
-                        ccm::FormatSearchReply({ccm.type, ccm.room, ccm.region, ccm.order,
-                                                ccm.priority, node.identity.ip}));
+                if (Matches(*request.search, ccm) &&
+                    !add(ccm::FormatSearchReply({ccm.type, ccm.room, ccm.region, ccm.order,
+                                                 ccm.priority, node.identity.ip})))
+                    return;
             }
         }
     }
-    return texts;
 }
 
 std::vector<Reply> ScanResponder::answer(const Request& request, ReplyBudget::Clock::time_point now)
@@ -107,12 +105,19 @@ std::vector<Reply> ScanResponder::answer(const Request& request, ReplyBudget::Cl
     const std::size_t limit = budget_.available(request.sourceIp, now);
     if (limit == 0)
         return {};
-    const std::vector<std::string> texts = this->texts(*result.message, request.localPort, limit);
-    budget_.take(request.sourceIp, texts.size());
     std::vector<Reply> replies;
-    replies.reserve(texts.size());
-    for (const std::string& text : texts)
-        replies.push_back({request.sourceIp, request.sourcePort, encoder_.encode(text)});
+    std::size_t bytes = 0;
+    collect(*result.message, request.localPort, [&](const std::string& text) {
+        if (replies.size() == limit)
+            return false;
+        std::string encoded = encoder_.encode(text);
+        if (bytes + encoded.size() > kMaxReplyBytes)
+            return false;
+        bytes += encoded.size();
+        replies.push_back({request.sourceIp, request.sourcePort, std::move(encoded)});
+        return true;
+    });
+    budget_.take(request.sourceIp, replies.size());
     return replies;
 }
 

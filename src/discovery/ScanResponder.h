@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +38,8 @@ struct Reply {
 // kMaxRequestBytes, not well formed, or in any form but the literal one
 // (spaces and line breaks between elements aside) gets nothing, and so does
 // a source that is no unicast IPv4 address. Replies go to the requester
-// only, at most kRepliesPerSecond a second per node to one address.
+// only, at most kRepliesPerSecond a second per node to one address, and at
+// most kMaxReplyBytes for one request (the first nodes or CCMs that fit).
 class ScanResponder {
 public:
     static constexpr std::size_t kMaxRequestBytes = 1024;
@@ -45,6 +47,9 @@ public:
     // Ten requesters at their full rate, then the host is quiet.
     static constexpr double kOverallRequesters = 10;
     static constexpr std::size_t kMaxRequesters = 256;
+    // What one request may draw, however many nodes answer: a NODE reply is
+    // at most 296 bytes, so 55 nodes or more answer a NODESCAN.
+    static constexpr std::size_t kMaxReplyBytes = 16384;
 
     // Throws runtime::Exception when the system has no Shift-JIS converter.
     explicit ScanResponder(std::vector<AnsweringNode> nodes);
@@ -52,9 +57,9 @@ public:
     std::vector<Reply> answer(const Request& request, ReplyBudget::Clock::time_point now);
 
 private:
-    // The UTF-8 texts of at most `limit` replies.
-    std::vector<std::string> texts(const ccm::Decoded& request, std::uint16_t localPort,
-                                   std::size_t limit) const;
+    // Hands each reply's UTF-8 text to `add` until it returns false.
+    using Add = std::function<bool(const std::string& text)>;
+    void collect(const ccm::Decoded& request, std::uint16_t localPort, const Add& add) const;
     std::string ccmPage(std::int32_t page) const;
 
     std::vector<AnsweringNode> nodes_;

@@ -34,6 +34,34 @@ std::chrono::system_clock::time_point FromTimespec(const timespec& time)
             std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec)));
 }
 
+// Room for the timestamp, the drop count and the arrival interface.
+constexpr std::size_t kControlBytes = CMSG_SPACE(sizeof(timespec)) +
+                                      CMSG_SPACE(sizeof(std::uint32_t)) +
+                                      CMSG_SPACE(sizeof(in_pktinfo));
+
+// What the kernel said about the datagram beside its bytes.
+void ReadControl(msghdr& message, ReceivedDatagram& datagram, std::uint64_t& drops)
+{
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(header), sizeof info);
+            datagram.interfaceIndex = info.ipi_ifindex;
+        } else if (header->cmsg_level != SOL_SOCKET) {
+            continue;
+        } else if (header->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec time{};
+            std::memcpy(&time, CMSG_DATA(header), sizeof time);
+            datagram.received = FromTimespec(time);
+        } else if (header->cmsg_type == SO_RXQ_OVFL) {
+            std::uint32_t dropped = 0;
+            std::memcpy(&dropped, CMSG_DATA(header), sizeof dropped);
+            drops = dropped;
+        }
+    }
+}
+
 } // namespace
 
 DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent)
@@ -42,10 +70,13 @@ DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handl
     handle_.OpenSocket(SOCK_DGRAM, IPPROTO_UDP);
     // Both reuse options: other receivers on the machine may have set either,
     // and every socket on the port still gets each broadcast.
-    SetFlag(handle_, SO_REUSEADDR);
+    if (options.shareWithOtherUsers)
+        SetFlag(handle_, SO_REUSEADDR);
     SetFlag(handle_, SO_REUSEPORT);
     SetFlag(handle_, SO_TIMESTAMPNS);
     SetFlag(handle_, SO_RXQ_OVFL);
+    const int on = 1;
+    handle_.SetOption(IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     if (options.broadcast)
         SetFlag(handle_, SO_BROADCAST);
     if (options.receiveBuffer > 0)
@@ -102,9 +133,7 @@ void DatagramReceiver::readPending()
     for (int i = 0; i < kBatch; ++i) {
         sockaddr_in from{};
         iovec data{buffer_.data(), buffer_.size()};
-        alignas(cmsghdr)
-            std::array<char, CMSG_SPACE(sizeof(timespec)) + CMSG_SPACE(sizeof(std::uint32_t))>
-                control{};
+        alignas(cmsghdr) std::array<char, kControlBytes> control{};
         msghdr message{};
         message.msg_name = &from;
         message.msg_namelen = sizeof from;
@@ -119,26 +148,14 @@ void DatagramReceiver::readPending()
             return;
         ReceivedDatagram datagram;
         datagram.received = std::chrono::system_clock::now();
-        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
-             header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level != SOL_SOCKET)
-                continue;
-            if (header->cmsg_type == SCM_TIMESTAMPNS) {
-                timespec time{};
-                std::memcpy(&time, CMSG_DATA(header), sizeof time);
-                datagram.received = FromTimespec(time);
-            } else if (header->cmsg_type == SO_RXQ_OVFL) {
-                std::uint32_t dropped = 0;
-                std::memcpy(&dropped, CMSG_DATA(header), sizeof dropped);
-                drops_ = dropped;
-            }
-        }
+        ReadControl(message, datagram, drops_);
         const auto length = static_cast<std::size_t>(size);
         datagram.truncated = length > buffer_.size();
         datagram.bytes = std::string_view(buffer_.data(), std::min(length, buffer_.size()));
         transport::IPv4Bytes address{};
         std::memcpy(address.data(), &from.sin_addr, address.size());
         datagram.sourceIp = stack.AddressToText(address);
+        datagram.sourceAddress = ntohl(from.sin_addr.s_addr);
         datagram.sourcePort = stack.SockNetToHost16(from.sin_port);
         datagram.localPort = localPort();
         handler_(datagram);

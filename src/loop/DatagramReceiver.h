@@ -20,11 +20,16 @@ struct ReceivedDatagram {
     // The datagram was longer than 65535 bytes could hold (never for UDP/IPv4).
     bool truncated = false;
     std::string sourceIp;
+    // The same address as a number, in host order.
+    std::uint32_t sourceAddress = 0;
     std::uint16_t sourcePort = 0;
     // The port it arrived on.
     std::uint16_t localPort = 0;
     // When the kernel took it in (SO_TIMESTAMPNS), not when it was read.
     std::chrono::system_clock::time_point received;
+    // The interface it came in on (IP_PKTINFO): for a request to one of
+    // this host's own addresses, that address's interface. 0 when unknown.
+    int interfaceIndex = 0;
 };
 
 struct ReceiverOptions {
@@ -38,10 +43,15 @@ struct ReceiverOptions {
     // Whether sendTo may send to a broadcast address (a scanner's first
     // request); a responder's replies are unicast only.
     bool broadcast = false;
+    // Whether other users' sockets may bind the port too (SO_REUSEADDR).
+    // Without it the kernel shares the port only with the same user's
+    // SO_REUSEPORT sockets, so no other user can take unicast requests.
+    bool shareWithOtherUsers = true;
 };
 
 // A UDP socket on 0.0.0.0:port with address and port reuse, so it receives
-// beside any other receiver on the machine (broadcasts reach every one),
+// beside any other receiver on the machine (broadcasts reach every one that
+// shares the port),
 // read on the Qt Core event loop through a socket notifier. Each wake-up
 // reads the queued datagrams (a bounded number, so timers and signals keep
 // their turn). The handler must not throw.

@@ -1,6 +1,7 @@
 #include "station/ScenarioReader.h"
 
 #include "ccm/CcmMessage.h"
+#include "ccm/Cp932Encoder.h"
 #include "ccm/DataMessage.h"
 #include "ccm/Ipv4Text.h"
 #include "discovery/Identity.h"
@@ -16,8 +17,6 @@ namespace {
 
 // A load test of many nodes, bounded so a typo cannot exhaust memory.
 constexpr std::int64_t kMaxRepeat = 65536;
-// A NODE reply's name and vendor, short enough for a field's 300-byte buffers.
-constexpr std::size_t kMaxIdentityChars = 40;
 
 struct Context {
     const std::string& file;
@@ -91,11 +90,25 @@ std::optional<std::string> ReadId(TomlFields& fields, std::string_view key)
     return id;
 }
 
+// A name or vendor, counted as the NODE reply carries it: a kanji is two bytes.
+std::optional<std::string> ReadIdentityText(TomlFields& fields, std::string_view key,
+                                            ccm::Cp932Encoder& encoder)
+{
+    const std::optional<std::string> text = fields.text(key, discovery::kMaxIdentityBytes);
+    if (const std::size_t bytes = text ? encoder.encode(*text).size() : 0;
+        bytes > discovery::kMaxIdentityBytes)
+        fields.fail(*fields.node(key), std::string(key) + " must be at most " +
+                                           std::to_string(discovery::kMaxIdentityBytes) +
+                                           " bytes in Shift-JIS, got " + std::to_string(bytes));
+    return text;
+}
+
 void ReadIdentity(TomlFields& fields, NodeSettings& node)
 {
     node.answerScans = fields.flag("answer_scans").value_or(true);
-    node.name = fields.text("name", kMaxIdentityChars);
-    node.vendor = fields.text("vendor", kMaxIdentityChars);
+    ccm::Cp932Encoder encoder;
+    node.name = ReadIdentityText(fields, "name", encoder);
+    node.vendor = ReadIdentityText(fields, "vendor", encoder);
     node.uecsId = ReadId(fields, "uecsid");
     node.mac = ReadId(fields, "mac");
 }

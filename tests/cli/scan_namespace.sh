@@ -8,12 +8,17 @@
 # - a flood from one address (2000 requests a second for 3 s: NODESCAN,
 #   SEARCH, malformed, oversized) gets at most 10 replies a second per node,
 #   malformed and oversized ones alone get none, and the data sends go on;
-# - node --answer-scans answers for its one CCM.
-#   scan_namespace.sh PROGRAM RECEIVER FLOOD
+# - node --answer-scans answers for its one CCM;
+# - a requester beyond a router gets nothing: only networks directly
+#   connected to the arrival interface are answered;
+# - another user cannot bind the responder's ports (so cannot take its
+#   unicast requests); the same user still can.
+#   scan_namespace.sh PROGRAM RECEIVER FLOOD CLAIM
 set -euo pipefail
 program=$1
 receiver=$2
 flood=$3
+claim=$4
 source "$(dirname "$0")/../app/panel_session.sh"
 trap session_cleanup EXIT
 
@@ -179,6 +184,24 @@ expected=$(node "$tx_ip" "$(ccm 0 A-10S-0 1 29 4 WRainfall "")" "$tx_ip" "$mac" 
   000000000000 setarome)
 [ "$(cat "$session_work/node.json")" = "$expected" ] ||
   fail "node --answer-scans: $(cat "$session_work/node.json"), expected $expected"
+
+# Only the same user shares the ports: a socket of uid 65534 that sets both
+# reuse options is refused; one of ours (as a scan listening there) is not.
+for port in 16529 16521; do
+  [ "$(ip netns exec "$tx" "$claim" "$port" 65534)" = "in use" ] ||
+    fail "another user's socket bound $port beside the responder"
+  [ "$(ip netns exec "$tx" "$claim" "$port" "$(id -u)")" = bound ] ||
+    fail "the same user's socket could not share $port"
+done
+
+# A requester beyond a router: rx asks from 10.99.0.1, an address of no
+# network of tx's, and tx has a route back through rx. Nothing answers.
+ip -n "$rx" addr add 10.99.0.1/32 dev vrx
+ip -n "$rx" route replace "$tx_ip/32" dev vrx src 10.99.0.1
+ip -n "$tx" route add 10.99.0.1/32 via "$rx_ip"
+status=0
+scan --to "$tx_ip" --timeout 0.5 >/dev/null 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "a requester beyond a router: exit status $status"
 
 if [ "$failures" -ne 0 ]; then
   cat "$session_work/station.out"

@@ -1,6 +1,9 @@
 // The ids nodes answer with and the defaults they fall back on.
 
 #include "discovery/Identity.h"
+#include "ccm/Cp932Encoder.h"
+#include "ccm/Decoder.h"
+#include "ccm/ScanMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +34,19 @@ TEST(Identity, MacsFollowTheAddressUnderALocallyAdministeredPrefix)
     const discovery::NodeIdentity id = discovery::DefaultIdentity("10.0.0.1");
     EXPECT_EQ(id.uecsId, discovery::kDefaultUecsId);
     EXPECT_EQ(id.mac, "02000A000001");
+}
+
+TEST(Identity, ANodeReplyWithTheLongestNameAndVendorFitsAFieldReceiversBuffer)
+{
+    // Two bytes a kanji: both texts at their bound, and the longest IP text.
+    std::string kanji;
+    for (std::size_t i = 0; i < discovery::kMaxIdentityBytes / 2; ++i)
+        kanji += "\u6E29";
+    ccm::Cp932Encoder encoder;
+    ASSERT_EQ(encoder.encode(kanji).size(), discovery::kMaxIdentityBytes);
+    const std::string reply = encoder.encode(
+        ccm::FormatNodeReply({kanji, kanji, "FFFFFFFFFFFF", "255.255.255.255", "FFFFFFFFFFFF"}));
+    EXPECT_LE(reply.size(), ccm::kStrictMessageBytes);
 }
 
 } // namespace

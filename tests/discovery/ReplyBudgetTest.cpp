@@ -22,25 +22,36 @@ TEST(ReplyBudget, RefillsAtItsRateUpToOneSecond)
     EXPECT_EQ(budget.available("a", start), 0u);
 }
 
-TEST(ReplyBudget, TheTableEvictsTheLongestIdleAndTheOverallBucketStillHolds)
+TEST(ReplyBudget, ANewRequesterTakesOnlyTheTableSlotOfARefilledBucket)
 {
-    ReplyBudget budget(10, 25, 3);
+    ReplyBudget budget(10, 1000, 3);
     const auto start = ReplyBudget::Clock::now();
     for (const char* requester : {"a", "b", "c"}) {
         EXPECT_EQ(budget.available(requester, start), 10u);
-        budget.take(requester, 2);
+        budget.take(requester, 10);
     }
+    // Every bucket is still refilling: "d" gets nothing and no slot, and "a"
+    // keeps what it spent.
+    EXPECT_EQ(budget.available("d", start + 500ms), 0u);
     EXPECT_EQ(budget.requesters(), 3u);
-    // "a" was idle longest: "d" takes its place; "a" comes back new.
-    budget.available("b", start + 1ms);
-    budget.available("c", start + 1ms);
-    budget.available("d", start + 2ms);
+    EXPECT_EQ(budget.available("a", start + 500ms), 5u);
+    // "b" has refilled: "d" takes its place; "a" and "c" are still charged.
+    budget.take("a", 5);
+    EXPECT_EQ(budget.available("d", start + 1s), 10u);
     EXPECT_EQ(budget.requesters(), 3u);
-    // 25 overall, 6 spent: a new requester gets no more than what is left.
-    budget.take("d", 10);
-    EXPECT_LE(budget.available("a", start + 3ms), 10u);
-    budget.take("a", budget.available("a", start + 3ms));
-    EXPECT_EQ(budget.available("e", start + 3ms), 0u);
+    EXPECT_EQ(budget.available("a", start + 1s), 5u);
+    EXPECT_EQ(budget.available("c", start + 1s), 10u);
+}
+
+TEST(ReplyBudget, TheOverallBucketBoundsEveryRequesterTogether)
+{
+    ReplyBudget budget(10, 25, 8);
+    const auto start = ReplyBudget::Clock::now();
+    budget.take("a", budget.available("a", start));
+    budget.take("b", budget.available("b", start));
+    EXPECT_EQ(budget.available("c", start), 5u);
+    budget.take("c", 5);
+    EXPECT_EQ(budget.available("d", start), 0u);
 }
 
 } // namespace

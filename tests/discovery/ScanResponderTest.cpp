@@ -236,4 +236,54 @@ TEST(ResponderBudget, ASearchAnswersAtMostOncePerCcmAndOnlyWithinTheBudget)
     EXPECT_EQ(responder.answer(search, start + std::chrono::seconds(10)).size(), 10u);
 }
 
+TEST(ResponderBudget, RequestsFromOtherAddressesDoNotRefillARequestersBudget)
+{
+    ScanResponder responder(TwoNodes());
+    const Clock::time_point start = Clock::now();
+    // For 3 s, a request every 100 us: a NODESCAN in the victim's name, then
+    // SEARCHes that match nothing from 256 other addresses (as many as the
+    // table of requesters holds), and again.
+    const std::string nothing = ccm::FormatSearch({"None", 0, 0, 0});
+    std::size_t replies = 0;
+    for (int at = 0; at < 30000; ++at) {
+        const Clock::time_point now = start + std::chrono::microseconds(100 * at);
+        const int other = at % 257;
+        if (other == 0) {
+            replies +=
+                responder.answer({ccm::FormatNodeScan(), "10.0.0.5", 40000, ccm::kScanPort}, now)
+                    .size();
+            continue;
+        }
+        const std::string spoofed =
+            "10.2." + std::to_string(other / 128) + "." + std::to_string(other % 128 + 1);
+        EXPECT_TRUE(responder.answer({nothing, spoofed, 40000, ccm::kSearchPort}, now).empty());
+    }
+    // A full second's worth, then 20 a second: the budget held all along.
+    EXPECT_LE(replies, 20u * 4);
+    EXPECT_GE(replies, 20u * 3);
+}
+
+TEST(ResponderBudget, OneRequestDrawsAtMostTheReplyBytesBoundHoweverManyNodesAnswer)
+{
+    std::vector<AnsweringNode> nodes;
+    for (int i = 1; i <= 200; ++i)
+        nodes.push_back(
+            Node("10.0.0." + std::to_string(i), {{"cnd", 1, 1, 1, 29, 0, "", "A-1S-0"}}));
+    const std::string nodeScan = ccm::FormatNodeScan();
+    const std::string search = ccm::FormatSearch({"cnd", 0, 0, 0});
+    for (const Request& request : {Request{nodeScan, "10.0.0.5", 40000, ccm::kScanPort},
+                                   Request{search, "10.0.0.5", 40000, ccm::kSearchPort}}) {
+        ScanResponder responder(nodes);
+        const std::vector<Reply> replies = responder.answer(request, Clock::now());
+        std::size_t bytes = 0;
+        for (const Reply& reply : replies)
+            bytes += reply.bytes.size();
+        // As many as fit: one more would not.
+        EXPECT_LE(bytes, ScanResponder::kMaxReplyBytes) << request.bytes;
+        ASSERT_FALSE(replies.empty());
+        EXPECT_LT(replies.size(), nodes.size());
+        EXPECT_GT(bytes + replies.back().bytes.size(), ScanResponder::kMaxReplyBytes);
+    }
+}
+
 } // namespace

@@ -18,6 +18,14 @@ type = "WRainfall"
 generator = { kind = "constant", value = 0 }
 )";
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 struct BadCase {
     const char* name;
     std::string text;
@@ -64,6 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "bad.toml:2:7: mac must be 12 hex digits, got '02:00:00:00:01'"},
         BadCase{"NameBreaksTheReply", "[[node]]\nname = \"a<b\"\n",
                 "bad.toml:2:8: name must not hold control characters or <>&\""},
+        // 33 kanji: 66 bytes on the wire, under 64 characters.
+        BadCase{"NameOverItsWireBytes", "[[node]]\nname = \"" + Repeated("\u6E29", 33) + "\"\n",
+                "bad.toml:2:8: name must be at most 64 bytes in Shift-JIS, got 66"},
+        BadCase{"VendorOverItsWireBytes",
+                "[[node]]\nvendor = \"a" + Repeated("\u5BA4", 32) + "\"\n",
+                "bad.toml:2:10: vendor must be at most 64 bytes in Shift-JIS, got 65"},
         BadCase{"AnswerScansNotAFlag", "[[node]]\nanswer_scans = 1\n",
                 "bad.toml:2:16: answer_scans must be true or false"},
         BadCase{"UnknownGeneratorKey",
