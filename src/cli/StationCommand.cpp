@@ -60,6 +60,14 @@ StationCommand::StationCommand(CLI::App& program)
         ->check(DecimalIn(0.001, 100000))
         ->type_name(DecimalRange(0.001, 100000))
         ->capture_default_str();
+    constexpr auto kLargest = static_cast<std::int64_t>(discovery::ScanResponder::kLargestReplyBound);
+    command_
+        ->add_option("--scan-reply-bytes", scanReplyBytes_,
+                     "The most one scan request draws in replies; raise it on a bench network "
+                     "of its own to have a station of more than about 55 nodes listed whole")
+        ->check(IntegerIn(1024, kLargest))
+        ->type_name("1024.." + std::to_string(kLargest))
+        ->capture_default_str();
     command_->footer(
         "Each CCM is sent at its level's times; every node also sends \"cnd\" each second "
         "unless its scenario says condition = false, and answers NODESCAN and CCMSCAN on UDP "
@@ -93,7 +101,8 @@ StationCommand::listen(const station::Station& station) const
     // The sends matter more than the answers: a port held by a program that
     // does not share it costs the answers only.
     try {
-        return std::make_unique<discovery::ScanListener>(std::move(nodes), common_.interfaceName);
+        return std::make_unique<discovery::ScanListener>(
+            std::move(nodes), common_.interfaceName, static_cast<std::size_t>(scanReplyBytes_));
     } catch (const transport::EIdException& e) {
         std::fprintf(stderr, "setarome-cli: station: scans go unanswered: %s\n",
                      OneLine(e.Message()).c_str());

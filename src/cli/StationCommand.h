@@ -2,6 +2,7 @@
 
 #include "cli/CommonOptions.h"
 #include "cli/Subcommand.h"
+#include "discovery/ScanResponder.h"
 #include "station/Scenario.h"
 #include "station/Station.h"
 
@@ -44,6 +45,7 @@ private:
     std::string file_;
     double speed_ = 1;
     std::int64_t seconds_ = 0;
+    std::int64_t scanReplyBytes_ = discovery::ScanResponder::kMaxReplyBytes;
     std::optional<station::Scenario> scenario_;
 };
 

@@ -4,8 +4,9 @@
 
 namespace discovery {
 
-ScanListener::ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName)
-    : responder_(std::move(nodes)), networks_(ReadConnectedNetworks()),
+ScanListener::ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName,
+                           std::size_t maxReplyBytes)
+    : responder_(std::move(nodes), maxReplyBytes), networks_(ReadConnectedNetworks()),
       networksRead_(ReplyBudget::Clock::now())
 {
     scan_ = std::make_unique<loop::DatagramReceiver>(

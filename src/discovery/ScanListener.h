@@ -4,6 +4,7 @@
 #include "discovery/ScanResponder.h"
 #include "loop/DatagramReceiver.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,7 +23,8 @@ class ScanListener {
 public:
     // Throws transport::EIdSocketError when a port cannot be bound, and
     // runtime::Exception without a Shift-JIS converter.
-    ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName);
+    ScanListener(std::vector<AnsweringNode> nodes, const std::string& interfaceName,
+                 std::size_t maxReplyBytes = ScanResponder::kMaxReplyBytes);
     ~ScanListener();
 
 private:

@@ -40,8 +40,8 @@ bool Matches(const ccm::SearchContent& search, const ListedCcm& ccm)
 
 } // namespace
 
-ScanResponder::ScanResponder(std::vector<AnsweringNode> nodes)
-    : nodes_(std::move(nodes)),
+ScanResponder::ScanResponder(std::vector<AnsweringNode> nodes, std::size_t maxReplyBytes)
+    : nodes_(std::move(nodes)), maxReplyBytes_(maxReplyBytes),
       budget_(kRepliesPerSecond * static_cast<double>(std::max<std::size_t>(nodes_.size(), 1)),
               kRepliesPerSecond * kOverallRequesters *
                   static_cast<double>(std::max<std::size_t>(nodes_.size(), 1)),
@@ -111,7 +111,7 @@ std::vector<Reply> ScanResponder::answer(const Request& request, ReplyBudget::Cl
         if (replies.size() == limit)
             return false;
         std::string encoded = encoder_.encode(text);
-        if (bytes + encoded.size() > kMaxReplyBytes)
+        if (bytes + encoded.size() > maxReplyBytes_)
             return false;
         bytes += encoded.size();
         replies.push_back({request.sourceIp, request.sourcePort, std::move(encoded)});

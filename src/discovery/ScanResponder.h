@@ -39,7 +39,7 @@ struct Reply {
 // (spaces and line breaks between elements aside) gets nothing, and so does
 // a source that is no unicast IPv4 address. Replies go to the requester
 // only, at most kRepliesPerSecond a second per node to one address, and at
-// most kMaxReplyBytes for one request (the first nodes or CCMs that fit).
+// most maxReplyBytes for one request (the first nodes or CCMs that fit).
 class ScanResponder {
 public:
     static constexpr std::size_t kMaxRequestBytes = 1024;
@@ -47,12 +47,15 @@ public:
     // Ten requesters at their full rate, then the host is quiet.
     static constexpr double kOverallRequesters = 10;
     static constexpr std::size_t kMaxRequesters = 256;
-    // What one request may draw, however many nodes answer: a NODE reply is
-    // at most 296 bytes, so 55 nodes or more answer a NODESCAN.
+    // What one request may draw by default, however many nodes answer: a
+    // NODE reply is at most 296 bytes, so 55 nodes or more answer a NODESCAN.
+    // A bench that scans a larger station on a network of its own raises it.
     static constexpr std::size_t kMaxReplyBytes = 16384;
+    static constexpr std::size_t kLargestReplyBound = 64 * 1024 * 1024;
 
     // Throws runtime::Exception when the system has no Shift-JIS converter.
-    explicit ScanResponder(std::vector<AnsweringNode> nodes);
+    explicit ScanResponder(std::vector<AnsweringNode> nodes,
+                           std::size_t maxReplyBytes = kMaxReplyBytes);
 
     std::vector<Reply> answer(const Request& request, ReplyBudget::Clock::time_point now);
 
@@ -64,6 +67,7 @@ private:
 
     std::vector<AnsweringNode> nodes_;
     std::int32_t ccmCount_ = 0;
+    std::size_t maxReplyBytes_;
     ReplyBudget budget_;
     ccm::Cp932Encoder encoder_;
 };

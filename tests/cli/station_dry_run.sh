@@ -126,6 +126,10 @@ status=0
 "$program" station "$work/schedule.toml" --dry-run --speed 0 2>"$work/speed.err" || status=$?
 [ "$status" -eq 2 ] && [ "$(cat "$work/speed.err")" = "setarome-cli: station: --speed: 0 is out of range 0.001..100000" ] ||
   fail "--speed 0: exit status $status, $(cat "$work/speed.err")"
+status=0
+"$program" station "$work/schedule.toml" --dry-run --scan-reply-bytes 100 2>"$work/reply.err" || status=$?
+[ "$status" -eq 2 ] && [ "$(cat "$work/reply.err")" = "setarome-cli: station: --scan-reply-bytes: 100 is out of range 1024..67108864" ] ||
+  fail "--scan-reply-bytes 100: exit status $status, $(cat "$work/reply.err")"
 
 for err in "$work/text.err" "$work/json.err"; do
   [ ! -s "$err" ] || fail "wrote to standard error: $(cat "$err")"

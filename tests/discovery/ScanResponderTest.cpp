@@ -286,4 +286,16 @@ TEST(ResponderBudget, OneRequestDrawsAtMostTheReplyBytesBoundHoweverManyNodesAns
     }
 }
 
+TEST(ResponderBudget, ARaisedReplyBoundAnswersEveryNodeOfALargeStation)
+{
+    std::vector<AnsweringNode> nodes;
+    for (int i = 1; i <= 200; ++i)
+        nodes.push_back(
+            Node("10.0.0." + std::to_string(i), {{"cnd", 1, 1, 1, 29, 0, "", "A-1S-0"}}));
+    ScanResponder responder(nodes, 200 * 300);
+    const std::string nodeScan = ccm::FormatNodeScan();
+    EXPECT_EQ(responder.answer({nodeScan, "10.0.0.5", 40000, ccm::kScanPort}, Clock::now()).size(),
+              nodes.size());
+}
+
 } // namespace
