@@ -53,7 +53,7 @@ StationCommand::StationCommand(CLI::App& program)
                       "before 5.7");
     command_->get_option("--json")->description(
         "One JSON object per datagram (time, ip, type, value, unit, message, sent or error)");
-    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m or 2h");
+    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m, 1h30m or 1d");
     command_
         ->add_option("--speed", speed_,
                      "Run generator time this many times faster than the clock; sends keep "
