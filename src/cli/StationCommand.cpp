@@ -159,11 +159,16 @@ int StationCommand::run()
         QCoreApplication::exit(status);
     };
     QtTimerService timers;
-    station::Runner runner(*station, timers, send, seconds_, [&](bool completed) {
-        if (!completed)
-            std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
-        end(completed && output.failures() == 0 ? 0 : 1);
-    });
+    station::Runner runner(
+        *station, timers, send, seconds_,
+        [&](bool completed) {
+            if (!completed)
+                std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
+            end(completed && output.failures() == 0 ? 0 : 1);
+        },
+        [&output](std::int64_t sends, station::Runner::Clock::duration late) {
+            output.skipped(sends, late);
+        });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
         runner.stop();
