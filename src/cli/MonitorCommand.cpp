@@ -104,7 +104,7 @@ private:
             return;
         try {
             monitor_.take({received.bytes, received.sourceIp, received.sourcePort,
-                           received.localPort, received.received});
+                           received.localPort, received.received, received.arrived});
         } catch (const runtime::Exception& e) {
             captureFailed(e);
             return;

@@ -252,4 +252,33 @@ TEST_F(DatagramReceiverTest, PortZeroTakesAFreePortAndABadInterfaceIsRefused)
     EXPECT_THROW(Listen(options, copies), transport::EIdSocketError);
 }
 
+struct ArrivalCase {
+    const char* name;
+    // The wall clock's reading when the datagram was read, from its kernel time.
+    std::chrono::milliseconds readAfter;
+    // Its arrival, from the monotonic reading then.
+    std::chrono::milliseconds arrivedBefore;
+};
+
+class Arrivals : public testing::TestWithParam<ArrivalCase> {};
+
+// The kernel's time is the wall clock's; the arrival on the monotonic clock
+// is the read time less the wait, kept sane when the wall clock stepped.
+TEST_P(Arrivals, AreTheReadTimeLessTheWaitWithin0To10Seconds)
+{
+    const auto kernel = std::chrono::system_clock::time_point(std::chrono::hours(500000));
+    const auto steady = std::chrono::steady_clock::time_point(std::chrono::hours(3));
+    EXPECT_EQ(loop::ArrivalOnSteadyClock(kernel, kernel + GetParam().readAfter, steady),
+              steady - GetParam().arrivedBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WallClock, Arrivals,
+    testing::Values(
+        ArrivalCase{"ReadAtOnce", std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
+        ArrivalCase{"Queued", std::chrono::milliseconds(1500), std::chrono::milliseconds(1500)},
+        ArrivalCase{"SteppedBack", -std::chrono::hours(1), std::chrono::milliseconds(0)},
+        ArrivalCase{"SteppedForward", std::chrono::hours(24), std::chrono::seconds(10)}),
+    [](const testing::TestParamInfo<ArrivalCase>& info) { return info.param.name; });
+
 } // namespace
