@@ -8,8 +8,9 @@
 
 namespace cli {
 
-// A --duration text: "90", "90s", "15m" or "2h", at most a year; the
-// seconds, or nothing for any other text.
+// A --duration text: a number of seconds ("90"), or parts of days, hours,
+// minutes and seconds in that order ("90s", "15m", "1h30m", "1d"), at least
+// a second and at most a year; the seconds, or nothing for any other text.
 std::optional<std::int64_t> ParseDuration(const std::string& text);
 
 // Adds --duration to `command`, stored in `seconds` (left alone when the

@@ -4,13 +4,13 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DatagramReceiver.h"
+#include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
 #include "monitor/ListenPorts.h"
 #include "transport/EIdException.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include <cerrno>
 #include <charconv>
@@ -85,7 +85,8 @@ LintCommand::LintCommand(CLI::App& program)
     command_->add_option("--count", count_, "With --live: stop after N datagrams")
         ->check(IntegerIn(1, std::numeric_limits<std::int32_t>::max()))
         ->type_name("N");
-    AddDurationOption(*command_, seconds_, "With --live: stop after this long: 90, 90s, 15m or 2h");
+    AddDurationOption(*command_, seconds_,
+                      "With --live: stop after this long: 90, 90s, 15m, 1h30m or 1d");
     command_
         ->add_option("--cast", casts_,
                      "Values of this type are written with N decimals (as a CCMSCAN reply "
@@ -214,8 +215,13 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     }
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [] { QCoreApplication::exit(0); });
-    if (seconds_ > 0)
-        QTimer::singleShot(std::chrono::seconds(seconds_), [] { QCoreApplication::exit(0); });
+    // On the node's timer, which waits out any --duration in bounded steps.
+    QtTimerService stopTimer;
+    if (seconds_ > 0 && !stopTimer.arm(stopTimer.now() + std::chrono::seconds(seconds_),
+                                       [] { QCoreApplication::exit(0); })) {
+        std::fprintf(stderr, "setarome-cli: lint: the system gives no timer\n");
+        return false;
+    }
     QCoreApplication::exec();
     std::uint64_t drops = 0;
     for (const auto& receiver : receivers)

@@ -4,6 +4,7 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "loop/DatagramReceiver.h"
+#include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/LineView.h"
 #include "monitor/ListenPorts.h"
@@ -103,7 +104,7 @@ private:
             return;
         try {
             monitor_.take({received.bytes, received.sourceIp, received.sourcePort,
-                           received.localPort, received.received});
+                           received.localPort, received.received, received.arrived});
         } catch (const runtime::Exception& e) {
             captureFailed(e);
             return;
@@ -188,7 +189,7 @@ MonitorCommand::MonitorCommand(CLI::App& program)
     command_->add_option("--count", count_, "Stop after N datagrams (default: until stopped)")
         ->check(IntegerIn(1, std::numeric_limits<std::int64_t>::max()))
         ->type_name("N");
-    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m or 2h");
+    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m, 1h30m or 1d");
     command_
         ->add_option("--max-keys", maxKeys_,
                      "Rows kept at most; beyond it the least recently updated goes")
@@ -288,9 +289,14 @@ int MonitorCommand::run()
     QObject::connect(&flush, &QTimer::timeout, [&] { session.flushCapture(); });
     if (capture)
         flush.start(kCaptureFlushMs);
-    if (seconds_ > 0)
-        QTimer::singleShot(std::chrono::seconds(seconds_), Qt::PreciseTimer,
-                           [&] { session.end(0); });
+    // On the node's timer, which waits out any --duration in bounded steps.
+    QtTimerService stopTimer;
+    if (seconds_ > 0 &&
+        !stopTimer.arm(stopTimer.now() + std::chrono::seconds(seconds_), [&] { session.end(0); })) {
+        view.reset();
+        Complain("the system gives no timer");
+        return 1;
+    }
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { session.end(0); });
     QTimer::singleShot(0, [&] { session.refresh(); });

@@ -52,7 +52,7 @@ StationCommand::StationCommand(CLI::App& program)
                       "before 5.7");
     command_->get_option("--json")->description(
         "One JSON object per datagram (time, ip, type, value, unit, message, sent or error)");
-    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m or 2h");
+    AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m, 1h30m or 1d");
     command_
         ->add_option("--speed", speed_,
                      "Run generator time this many times faster than the clock; sends keep "
@@ -159,11 +159,16 @@ int StationCommand::run()
         QCoreApplication::exit(status);
     };
     QtTimerService timers;
-    station::Runner runner(*station, timers, send, seconds_, [&](bool completed) {
-        if (!completed)
-            std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
-        end(completed && output.failures() == 0 ? 0 : 1);
-    });
+    station::Runner runner(
+        *station, timers, send, seconds_,
+        [&](bool completed) {
+            if (!completed)
+                std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
+            end(completed && output.failures() == 0 ? 0 : 1);
+        },
+        [&output](std::int64_t sends, station::Runner::Clock::duration late) {
+            output.skipped(sends, late);
+        });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
         runner.stop();

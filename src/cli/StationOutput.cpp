@@ -45,11 +45,35 @@ void StationOutput::sendFailed(const station::Outgoing& outgoing, const std::str
     }
 }
 
+void StationOutput::skipped(std::int64_t sends, std::chrono::steady_clock::duration late)
+{
+    skipped_ += sends;
+    if (skippedTold_ > 0)
+        return;
+    skippedTold_ = skipped_;
+    const double seconds = std::chrono::duration<double>(late).count();
+    if (json_) {
+        QJsonObject object{{"time", NowText()}, {"skipped", double(sends)}, {"late", seconds}};
+        WriteLine(out_, QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
+        return;
+    }
+    std::fprintf(errors_,
+                 "setarome-cli: station: held up for %.1f s: %lld sends that fell due meanwhile "
+                 "skipped; each node goes on at its next turn\n",
+                 seconds, static_cast<long long>(sends));
+    std::fflush(errors_);
+}
+
 void StationOutput::finish()
 {
     if (!json_ && failures_ > kFailuresShown) {
         std::fprintf(errors_, "setarome-cli: station: %lld datagrams could not be sent\n",
                      static_cast<long long>(failures_));
+        std::fflush(errors_);
+    }
+    if (!json_ && skipped_ > skippedTold_) {
+        std::fprintf(errors_, "setarome-cli: station: %lld sends skipped after stalls in all\n",
+                     static_cast<long long>(skipped_));
         std::fflush(errors_);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "station/Station.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -22,7 +23,11 @@ public:
     void notSent(const station::Outgoing& outgoing, const std::string& payload);
     void sent(const station::Outgoing& outgoing);
     void sendFailed(const station::Outgoing& outgoing, const std::string& error);
-    // The count of failures not shown one by one, if any.
+    // Periodic sends skipped after a stall. The first stall is told at once
+    // in one line (an object {"time", "skipped", "late"} with --json); later
+    // ones are only counted, and the total told at the end if it grew.
+    void skipped(std::int64_t sends, std::chrono::steady_clock::duration late);
+    // The count of failures not shown one by one, if any, and of skipped sends.
     void finish();
     std::int64_t failures() const { return failures_; }
 
@@ -35,6 +40,8 @@ private:
     std::FILE* out_;
     std::FILE* errors_;
     std::int64_t failures_ = 0;
+    std::int64_t skippedTold_ = 0;
+    std::int64_t skipped_ = 0;
 };
 
 } // namespace cli

@@ -64,6 +64,17 @@ void ReadControl(msghdr& message, ReceivedDatagram& datagram, std::uint64_t& dro
 
 } // namespace
 
+std::chrono::steady_clock::time_point
+ArrivalOnSteadyClock(std::chrono::system_clock::time_point received,
+                     std::chrono::system_clock::time_point wallNow,
+                     std::chrono::steady_clock::time_point steadyNow)
+{
+    constexpr std::chrono::system_clock::duration kLongestWait = std::chrono::seconds(10);
+    const auto waited =
+        std::clamp(wallNow - received, std::chrono::system_clock::duration::zero(), kLongestWait);
+    return steadyNow - std::chrono::duration_cast<std::chrono::steady_clock::duration>(waited);
+}
+
 DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)), buffer_(kBufferBytes, '\0')
 {
@@ -147,8 +158,11 @@ void DatagramReceiver::readPending()
         if (size < 0)
             return;
         ReceivedDatagram datagram;
-        datagram.received = std::chrono::system_clock::now();
+        const auto wallNow = std::chrono::system_clock::now();
+        datagram.received = wallNow;
         ReadControl(message, datagram, drops_);
+        datagram.arrived =
+            ArrivalOnSteadyClock(datagram.received, wallNow, std::chrono::steady_clock::now());
         const auto length = static_cast<std::size_t>(size);
         datagram.truncated = length > buffer_.size();
         datagram.bytes = std::string_view(buffer_.data(), std::min(length, buffer_.size()));

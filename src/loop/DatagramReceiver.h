@@ -27,10 +27,21 @@ struct ReceivedDatagram {
     std::uint16_t localPort = 0;
     // When the kernel took it in (SO_TIMESTAMPNS), not when it was read.
     std::chrono::system_clock::time_point received;
+    // The same moment on the monotonic clock, for ages and intervals that a
+    // step of the wall clock must not upset.
+    std::chrono::steady_clock::time_point arrived;
     // The interface it came in on (IP_PKTINFO): for a request to one of
     // this host's own addresses, that address's interface. 0 when unknown.
     int interfaceIndex = 0;
 };
+
+// A kernel receive time on the monotonic clock: `steadyNow` less the
+// datagram's wait in the socket as the wall clock tells it, kept within
+// 0..10 s in case the wall clock stepped while it waited.
+std::chrono::steady_clock::time_point
+ArrivalOnSteadyClock(std::chrono::system_clock::time_point received,
+                     std::chrono::system_clock::time_point wallNow,
+                     std::chrono::steady_clock::time_point steadyNow);
 
 struct ReceiverOptions {
     // 0: an ephemeral port (a scanner's own socket).

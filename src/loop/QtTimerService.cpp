@@ -2,27 +2,45 @@
 
 #include <QTimerEvent>
 
-QtTimerService::QtTimerService(QObject* parent) : QObject(parent) {}
+#include <algorithm>
+#include <utility>
+
+using namespace std::chrono;
+
+QtTimerService::QtTimerService(QObject* parent)
+    : QtTimerService([] { return steady_clock::now(); }, kLongestWait, parent)
+{
+}
+
+QtTimerService::QtTimerService(Clock clock, milliseconds longestWait, QObject* parent)
+    : QObject(parent), clock_(std::move(clock)), longestWait_(longestWait)
+{
+}
 
 QtTimerService::~QtTimerService()
 {
     disarm();
 }
 
-std::chrono::steady_clock::time_point QtTimerService::now() const
+milliseconds QtTimerService::WaitTowards(steady_clock::duration remaining, milliseconds longest)
 {
-    return std::chrono::steady_clock::now();
+    // Compared before rounding, so that no duration, however long, is
+    // converted to a count it does not fit.
+    if (remaining >= longest)
+        return longest;
+    return ceil<milliseconds>(std::max(remaining, steady_clock::duration::zero()));
 }
 
-bool QtTimerService::arm(std::chrono::steady_clock::time_point deadline, std::function<void()> fire)
+steady_clock::time_point QtTimerService::now() const
 {
-    using namespace std::chrono;
+    return clock_();
+}
+
+bool QtTimerService::arm(steady_clock::time_point deadline, std::function<void()> fire)
+{
     disarm();
-    // Round up so the wake-up never comes before the deadline.
-    const auto wait =
-        ceil<milliseconds>(std::max(deadline - now(), steady_clock::duration::zero()));
-    timerId_ = startTimer(wait, Qt::PreciseTimer);
-    if (timerId_ == 0)
+    deadline_ = deadline;
+    if (!startWait())
         return false;
     fire_ = std::move(fire);
     return true;
@@ -30,19 +48,36 @@ bool QtTimerService::arm(std::chrono::steady_clock::time_point deadline, std::fu
 
 void QtTimerService::disarm()
 {
+    stopWait();
+    fire_ = nullptr;
+}
+
+bool QtTimerService::startWait()
+{
+    timerId_ = startTimer(WaitTowards(deadline_ - now(), longestWait_), Qt::PreciseTimer);
+    return timerId_ != 0;
+}
+
+void QtTimerService::stopWait()
+{
     if (timerId_ != 0)
         killTimer(timerId_);
     timerId_ = 0;
-    fire_ = nullptr;
 }
 
 void QtTimerService::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != timerId_)
         return;
+    stopWait();
+    // One of several waits towards a far deadline. A system out of timers
+    // here fires early rather than never: the owner finds nothing due and
+    // arms again, which reports the failure.
+    if (now() < deadline_ && startWait())
+        return;
     // Single shot: the handler re-arms for the next deadline. What it throws
     // goes to the application's notify(), where each program reports it.
     auto fire = std::move(fire_);
-    disarm();
+    fire_ = nullptr;
     fire();
 }

@@ -13,7 +13,10 @@
 
 namespace monitor {
 
-using Clock = std::chrono::system_clock;
+// Ages, intervals and staleness are measured on the monotonic clock, so that a
+// step of the wall clock neither ages every row nor keeps them all fresh; the
+// wall clock is for display only.
+using Clock = std::chrono::steady_clock;
 
 // What a receiver tells one CCM from another by.
 struct CcmKey {

@@ -33,8 +33,8 @@ void Monitor::take(const Datagram& datagram)
     if (!filter_.admits(key, datagram.source))
         return;
     const Row& row = table_.update(
-        {std::move(key), data.priority, data.value, data.ip, datagram.source, datagram.received});
-    view_.datagram(record, &row, table_.flags(row, datagram.received));
+        {std::move(key), data.priority, data.value, data.ip, datagram.source, datagram.arrived});
+    view_.datagram(record, &row, table_.flags(row, datagram.arrived));
 }
 
 } // namespace monitor

@@ -18,7 +18,10 @@ struct Datagram {
     std::uint16_t sourcePort = 0;
     // The local port it arrived on.
     std::uint16_t port = 0;
-    Clock::time_point received;
+    // When it arrived: on the wall clock for the capture and the display, on
+    // the monotonic clock for the key table.
+    std::chrono::system_clock::time_point received;
+    Clock::time_point arrived;
 };
 
 // What the monitor does with each datagram: decode it, capture it (every

@@ -1,5 +1,7 @@
 #include "monitor/Replay.h"
 
+#include "monitor/ReplayTimer.h"
+
 #include <utility>
 
 namespace monitor {
@@ -16,9 +18,7 @@ std::chrono::steady_clock::duration ReplaySchedule::offset(std::size_t index) co
     const auto gap = records_[index].time.instant - records_.front().time.instant;
     if (gap.count() <= 0)
         return {};
-    const std::chrono::duration<double, std::micro> scaled(static_cast<double>(gap.count()) /
-                                                           speed_);
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(scaled);
+    return ScaledGap(gap, speed_);
 }
 
 Replay::Replay(const std::vector<CaptureRecord>& records, double speed, node::TimerService& timers,

@@ -6,9 +6,9 @@
 namespace station {
 
 Runner::Runner(Station& station, node::TimerService& timers, Station::SendFunction send,
-               std::int64_t seconds, Finished finished)
+               std::int64_t seconds, Finished finished, Skipped skipped)
     : station_(station), timers_(timers), send_(std::move(send)), seconds_(seconds),
-      finished_(std::move(finished))
+      finished_(std::move(finished)), skipped_(std::move(skipped))
 {
 }
 
@@ -41,20 +41,34 @@ bool Runner::advance()
     return seconds_ == 0 || tick_ < seconds_;
 }
 
+std::int64_t Runner::take(Clock::time_point now)
+{
+    if (node_ == 0)
+        station_.beginSecond(tick_);
+    if (node_ >= station_.nodeCount())
+        return 0;
+    if (deadline() + std::chrono::seconds(1) <= now)
+        return station_.periodicSends(node_);
+    station_.runNode(node_, send_);
+    return 0;
+}
+
 void Runner::fire()
 {
     const Clock::time_point now = timers_.now();
+    const Clock::duration late = now - deadline();
+    std::int64_t skipped = 0;
+    bool more = true;
     do {
-        if (node_ == 0)
-            station_.beginSecond(tick_);
-        if (node_ < station_.nodeCount())
-            station_.runNode(node_, send_);
-        if (!advance()) {
-            finished_(true);
-            return;
-        }
-    } while (deadline() <= now);
-    if (!timers_.arm(deadline(), [this] { fire(); }))
+        skipped += take(now);
+        more = advance();
+    } while (more && deadline() <= now);
+    skippedSends_ += skipped;
+    if (skipped > 0 && skipped_)
+        skipped_(skipped, late);
+    if (!more)
+        finished_(true);
+    else if (!timers_.arm(deadline(), [this] { fire(); }))
         finished_(false);
 }
 

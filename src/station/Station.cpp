@@ -110,6 +110,14 @@ void Station::runNode(std::size_t index, const SendFunction& send)
         runCcm(node, ccm, send);
 }
 
+std::int64_t Station::periodicSends(std::size_t index) const
+{
+    const std::vector<Ccm>& ccms = nodes_[index].ccms;
+    return std::count_if(ccms.begin(), ccms.end(), [this](const Ccm& ccm) {
+        return SendsAt(ccm.settings->level, ccm.sendSecond, tick_);
+    });
+}
+
 void Station::applyEvents(double time)
 {
     const std::vector<EventSettings>& events = scenario_.events;

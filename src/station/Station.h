@@ -43,6 +43,9 @@ public:
     // send falls on this second or whose value changed.
     void beginSecond(std::int64_t tick);
     void runNode(std::size_t index, const SendFunction& send);
+    // How many of node `index`'s CCMs have their periodic send on this
+    // second: what skipping its turn leaves unsent.
+    std::int64_t periodicSends(std::size_t index) const;
     std::size_t nodeCount() const;
 
     // A node as scans describe it: its address text, its settings, which of

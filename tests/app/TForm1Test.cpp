@@ -292,7 +292,7 @@ private slots:
         QCOMPARE(form->controller().Timer1().Interval(), 1000u);
         child<QLineEdit>("EditIP")->setText(QStringLiteral("10.0.0.7"));
         QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1u, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1u, 15000);
         QCOMPARE(
             sent[0],
             std::string("<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"WRainfall\" "
@@ -307,7 +307,7 @@ private slots:
         sendError = ENETUNREACH;
         QTest::mouseClick(child<QRadioButton>("RadioGroup1Item0"), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>("ButtonStart"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(lastLogLine(), QStringLiteral("送信失敗"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(lastLogLine(), QStringLiteral("送信失敗"), 15000);
         QVERIFY(form->controller().Timer1().Enabled());
         QVERIFY(boxes.isEmpty());
     }

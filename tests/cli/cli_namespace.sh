@@ -23,9 +23,11 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # receive NAME PORT COUNT: datagrams on the port, in the receiving namespace.
+receivers=()
 receive() {
   ip netns exec "$rx" "$receiver" "$2" "$3" 30000 >"$session_work/$1.received" &
   session_pids+=($!)
+  receivers+=($!)
 }
 # run NAME PORT OPTIONS...: the program in the sending namespace; sets $pid.
 run() {
@@ -95,8 +97,8 @@ message=$(printf '<?xml version=\\"1.0\\"?><UECS ver=\\"1.00-E10\\"><DATA type=\
 [ "$tick" = "{\"error\":\"Socket Error # 10051: Network is unreachable.\",\"message\":\"$message\",\"sent\":false,\"time\":\"T\",\"value\":0}" ] ||
   fail "unreachable: tick $tick"
 
-# The receivers print what came in with the last tick.
-sleep 0.2
+# Each receiver ends once its count is in (30 s at most).
+for pid in "${receivers[@]}"; do wait "$pid" || true; done
 
 expected() {
   printf '<?xml version="1.0"?><UECS ver="1.00-E10"><DATA type="WRainfall" room="1" region="1" order="1" priority="29">%s</DATA><IP>%s</IP></UECS>' "$1" "$tx_ip"

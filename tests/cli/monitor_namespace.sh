@@ -116,7 +116,12 @@ timeout 20 ip netns exec "$tx" bash -c flood || fail "the hostile sender did not
 
 status=0; wait "$station_pid" || status=$?
 [ "$status" -eq 0 ] || fail "station: exit status $status: $(cat "$work/station.out")"
-sleep 0.5
+# Until the capture, written in batches, holds every datagram sent (30 s at
+# most on a loaded machine).
+for _ in $(seq 600); do
+  [ "$(wc -l <"$work/capture.jsonl")" -ge "$heard" ] && break
+  sleep 0.05
+done
 kill -0 "$monitor_pid" 2>/dev/null || fail "the monitor ended during the hostile datagrams"
 rss_after=$(rss_kib "$monitor_pid")
 kill -TERM "$monitor_pid"

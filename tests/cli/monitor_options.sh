@@ -22,7 +22,7 @@ done <<EOF_ROWS
 --room 200|setarome-cli: monitor: --room: 200 is out of range 0..127
 --region 1 --region x|setarome-cli: monitor: --region: x is not an integer in 0..127
 --source 10.0.0|setarome-cli: monitor: --source: 10.0.0 is not an IPv4 address (a.b.c.d)
---duration 5x|setarome-cli: monitor: --duration: 5x is no time (90, 90s, 15m, 2h; at most a year)
+--duration 5x|setarome-cli: monitor: --duration: 5x is no time (90, 90s, 15m, 2h, 1h30m, 1d; at most a year)
 --max-keys 0|setarome-cli: monitor: --max-keys: 0 is out of range 1..10000000
 --receive-buffer 100|setarome-cli: monitor: --receive-buffer: 100 is out of range 4096..1073741823
 --capture-size 100000|setarome-cli: monitor: --capture-size: needs --capture FILE

@@ -131,6 +131,23 @@ status=0
 [ "$status" -eq 2 ] && [ "$(cat "$work/reply.err")" = "setarome-cli: station: --scan-reply-bytes: 100 is out of range 1024..67108864" ] ||
   fail "--scan-reply-bytes 100: exit status $status, $(cat "$work/reply.err")"
 
+# A stall: the process stopped for 2.5 s sends each node's current value at
+# its next turn, and tells the skipped sends once (here as a JSON object).
+"$program" station "$work/schedule.toml" --dry-run --json --duration 60 >"$work/stall.out" 2>&1 &
+stall_pid=$!
+for _ in $(seq 600); do [ -s "$work/stall.out" ] && break; sleep 0.05; done
+kill -STOP "$stall_pid"
+sleep 2.5
+kill -CONT "$stall_pid"
+for _ in $(seq 600); do grep -q '"skipped"' "$work/stall.out" && break; sleep 0.05; done
+kill -TERM "$stall_pid"
+wait "$stall_pid" || fail "stall: exit status $?"
+grep '"skipped"' "$work/stall.out" | python3 -c '
+import json, sys
+lines = [json.loads(line) for line in sys.stdin]
+sys.exit(not (len(lines) == 1 and lines[0]["skipped"] >= 1 and lines[0]["late"] >= 1))' ||
+  fail "stall: $(grep -v '"message"' "$work/stall.out")"
+
 for err in "$work/text.err" "$work/json.err"; do
   [ ! -s "$err" ] || fail "wrote to standard error: $(cat "$err")"
 done

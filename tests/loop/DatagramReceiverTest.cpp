@@ -41,7 +41,7 @@ public:
         fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         const int on = 1;
         setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-        timeval limit{5, 0};
+        timeval limit{30, 0};
         setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         sockaddr_in local{};
         local.sin_family = AF_INET;
@@ -123,12 +123,32 @@ protected:
         return receiver;
     }
 
-    // Runs the event loop until `count` datagrams are in or 5 s have passed.
+    // Runs the event loop until `count` datagrams are in, or 30 s have
+    // passed on a machine too loaded to tell.
     static void WaitFor(const std::vector<Copy>& copies, std::size_t count)
     {
-        const auto limit = steady_clock::now() + seconds(5);
+        const auto limit = steady_clock::now() + seconds(30);
         while (copies.size() < count && steady_clock::now() < limit)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+
+    // A blocking socket in the receiver's namespace on the port, with address
+    // reuse, that gives up after 30 s.
+    int WitnessSocket() const
+    {
+        int witness = -1;
+        ns.RunInReceiver([&] {
+            witness = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            const int on = 1;
+            setsockopt(witness, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            const timeval limit{30, 0};
+            setsockopt(witness, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            local.sin_port = htons(kPort);
+            ASSERT_EQ(bind(witness, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+        });
+        return witness;
     }
 
     int argc = 1;
@@ -143,14 +163,19 @@ TEST_F(DatagramReceiverTest, ABroadcastArrivesWithItsSourceItsPortAndTheKernelsT
 {
     std::vector<Copy> copies;
     const auto receiver = Listen({}, copies);
+    // A second socket on the port gets each broadcast in the same delivery:
+    // once it holds both, they wait in the receiver's socket too.
+    const int witness = WitnessSocket();
     const auto before = system_clock::now();
     ns.RunInSender([&] {
         peer->Send(std::string("rain\0\x1b[2J", 10));
         peer->Send("second");
     });
-    // The veth delivers after the send returns: give it time, then read well
-    // after arrival, so the time read must still be the arrival's.
-    QThread::msleep(200);
+    char buffer[16];
+    ASSERT_EQ(recv(witness, buffer, sizeof buffer, 0), 10);
+    ASSERT_EQ(recv(witness, buffer, sizeof buffer, 0), 6);
+    close(witness);
+    // Read after this moment: the time must still be the arrival's.
     const auto after = system_clock::now();
     WaitFor(copies, 2);
 
@@ -229,7 +254,7 @@ TEST_F(DatagramReceiverTest, WhatTheKernelDropsIsCountedAndTheRestIsRead)
     WaitFor(copies, 1);
     // The kernel reports the drops so far with the next datagram it queues.
     ns.RunInSender([&] { peer->Send("after"); });
-    const auto limit = steady_clock::now() + seconds(5);
+    const auto limit = steady_clock::now() + seconds(30);
     while (copies.size() + receiver->kernelDrops() < kSent + 1 && steady_clock::now() < limit)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
@@ -251,5 +276,34 @@ TEST_F(DatagramReceiverTest, PortZeroTakesAFreePortAndABadInterfaceIsRefused)
     options.interfaceName = "no-such-if0";
     EXPECT_THROW(Listen(options, copies), transport::EIdSocketError);
 }
+
+struct ArrivalCase {
+    const char* name;
+    // The wall clock's reading when the datagram was read, from its kernel time.
+    std::chrono::milliseconds readAfter;
+    // Its arrival, from the monotonic reading then.
+    std::chrono::milliseconds arrivedBefore;
+};
+
+class Arrivals : public testing::TestWithParam<ArrivalCase> {};
+
+// The kernel's time is the wall clock's; the arrival on the monotonic clock
+// is the read time less the wait, kept sane when the wall clock stepped.
+TEST_P(Arrivals, AreTheReadTimeLessTheWaitWithin0To10Seconds)
+{
+    const auto kernel = std::chrono::system_clock::time_point(std::chrono::hours(500000));
+    const auto steady = std::chrono::steady_clock::time_point(std::chrono::hours(3));
+    EXPECT_EQ(loop::ArrivalOnSteadyClock(kernel, kernel + GetParam().readAfter, steady),
+              steady - GetParam().arrivedBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WallClock, Arrivals,
+    testing::Values(
+        ArrivalCase{"ReadAtOnce", std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
+        ArrivalCase{"Queued", std::chrono::milliseconds(1500), std::chrono::milliseconds(1500)},
+        ArrivalCase{"SteppedBack", -std::chrono::hours(1), std::chrono::milliseconds(0)},
+        ArrivalCase{"SteppedForward", std::chrono::hours(24), std::chrono::seconds(10)}),
+    [](const testing::TestParamInfo<ArrivalCase>& info) { return info.param.name; });
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -43,9 +44,14 @@ public:
     std::vector<Shown> shown;
 };
 
-monitor::Datagram From(const std::string& source, std::string_view bytes, Clock::time_point at)
+// A datagram arriving at `at` on the monotonic clock, and at `wall` on the
+// wall clock (by default as far from its epoch as `at`).
+monitor::Datagram From(const std::string& source, std::string_view bytes, Clock::time_point at,
+                       std::optional<std::chrono::system_clock::time_point> wall = std::nullopt)
 {
-    return {bytes, source, 16520, 16520, at};
+    const auto sameTime = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(at.time_since_epoch()));
+    return {bytes, source, 16520, 16520, wall.value_or(sameTime), at};
 }
 
 TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
@@ -107,6 +113,25 @@ TEST(Monitor, WithoutKeyFiltersUndecodedDatagramsAreShownAndCounted)
     EXPECT_FALSE(view.shown[0].decoded);
     EXPECT_TRUE(view.shown[4].hasRow);
     EXPECT_EQ(monitor.table().rows().begin()->first, (monitor::CcmKey{"cnd", 2, 1, 1}));
+}
+
+// Receivers expire a CCM by their own monotonic time: a step of this
+// machine's wall clock, back an hour or forward a day, changes neither the
+// interval nor when the row goes stale.
+TEST(Monitor, AgesAndStalenessIgnoreStepsOfTheWallClock)
+{
+    RecordingView view;
+    monitor::Monitor monitor(100, {}, view, nullptr);
+    const std::string message = DataMessage("WAirTemp", 1, "10.0.0.1");
+    const auto wall = std::chrono::system_clock::time_point(std::chrono::hours(500000));
+    const std::vector<std::chrono::system_clock::duration> steps{0s, 1s, -1h, -1h + 1s, 24h};
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        monitor.take(From("10.0.0.1", message, kStart + i * 1s, wall + steps[i]));
+    const monitor::Row& row = monitor.table().rows().begin()->second;
+    EXPECT_EQ(row.interval, Clock::duration(1s));
+    EXPECT_EQ(row.last, kStart + 4s);
+    EXPECT_FALSE(monitor.table().flags(row, kStart + 7s).stale);
+    EXPECT_TRUE(monitor.table().flags(row, kStart + 7s + 1ms).stale);
 }
 
 } // namespace

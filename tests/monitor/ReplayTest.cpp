@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -145,27 +147,86 @@ TEST(Replay, NoTimerEndsTheRunAsNotCompleted)
     EXPECT_EQ(run.finished, false);
 }
 
-// The loop's timer is armed early; the rest is slept on the real clock.
-TEST(ReplayTimer, WakesTheLoopEarlyAndFiresNotBeforeTheDeadline)
+TEST(Replay, GapsBeyondWhatAWaitHoldsAreCappedAtACentury)
 {
-    struct Immediate : node::TimerService {
-        steady_clock::time_point now() const override { return steady_clock::now(); }
-        bool arm(steady_clock::time_point at, std::function<void()> fire) override
-        {
-            armed = at;
-            fire();
-            return true;
-        }
-        void disarm() override {}
-        steady_clock::time_point armed;
-    } loop;
-    monitor::ReplayTimer timer(loop, Ms(2));
-    const auto deadline = steady_clock::now() + Ms(5);
-    steady_clock::time_point fired;
-    ASSERT_TRUE(timer.arm(deadline, [&fired] { fired = steady_clock::now(); }));
-    EXPECT_EQ(loop.armed, deadline - Ms(2));
-    EXPECT_GE(fired, deadline);
-    EXPECT_LT(fired, deadline + Ms(50));
+    constexpr std::int64_t kFarMicros = std::int64_t(1) << 62;
+    const auto records = Capture({0, 1000, kFarMicros});
+    const monitor::ReplaySchedule slowest(records, monitor::ReplaySchedule::kMinSpeed);
+    EXPECT_EQ(slowest.offset(1), Ms(1000));
+    EXPECT_EQ(slowest.offset(2), monitor::kLongestReplayWait);
+    // 2^31 ms, 24.9 days: no cap.
+    EXPECT_EQ(monitor::ScaledGap(Ms(std::int64_t(1) << 31), 1), Ms(std::int64_t(1) << 31));
+    EXPECT_EQ(monitor::ScaledGap(microseconds::max(), 0.001), monitor::kLongestReplayWait);
 }
+
+// A loop timer whose wake-ups the test delivers, at the time it chooses.
+struct HandWoken : node::TimerService {
+    steady_clock::time_point clock{hours(1)};
+    std::optional<steady_clock::time_point> armed;
+    std::function<void()> wake;
+    steady_clock::time_point now() const override { return clock; }
+    bool arm(steady_clock::time_point at, std::function<void()> fire) override
+    {
+        armed = at;
+        wake = std::move(fire);
+        return true;
+    }
+    void disarm() override { armed.reset(); }
+    void deliverAt(steady_clock::time_point at)
+    {
+        clock = at;
+        armed.reset();
+        std::exchange(wake, nullptr)();
+    }
+};
+
+struct WakeCase {
+    const char* name;
+    // When the loop's wake-up comes, from the deadline.
+    steady_clock::duration wokenAt;
+    // What the replay timer sleeps, and whether it fires or arms again.
+    std::optional<steady_clock::duration> slept;
+    bool fires;
+};
+
+void PrintTo(const WakeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ReplayWakeUps : public testing::TestWithParam<WakeCase> {};
+
+// The loop is woken `lead` early and the rest slept: never longer than the
+// lead, whenever the loop's wake-up comes (a timer that wrapped its wait
+// woke after 3 s for a deadline 2^32 ms away).
+TEST_P(ReplayWakeUps, SleepAtMostTheLeadAndFireNotBeforeTheDeadline)
+{
+    HandWoken loop;
+    std::vector<steady_clock::duration> sleeps;
+    monitor::ReplayTimer timer(loop, Ms(2), [&](steady_clock::duration span) {
+        sleeps.push_back(span);
+        loop.clock += span;
+    });
+    const auto deadline = loop.clock + Ms(std::int64_t(1) << 32);
+    int fired = 0;
+    ASSERT_TRUE(timer.arm(deadline, [&] { ++fired; }));
+    EXPECT_EQ(loop.armed, deadline - Ms(2));
+    loop.deliverAt(deadline + GetParam().wokenAt);
+    EXPECT_EQ(sleeps, GetParam().slept ? std::vector{*GetParam().slept}
+                                       : std::vector<steady_clock::duration>{});
+    EXPECT_EQ(fired, GetParam().fires ? 1 : 0);
+    EXPECT_EQ(loop.armed, GetParam().fires ? std::nullopt : std::optional(deadline - Ms(2)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lead, ReplayWakeUps,
+    testing::Values(WakeCase{"LeadEarly", -Ms(2), Ms(2), true},
+                    WakeCase{"HalfALeadEarly", -microseconds(500), microseconds(500), true},
+                    WakeCase{"OnTime", Ms(0), std::nullopt, true},
+                    WakeCase{"Late", Ms(7), std::nullopt, true},
+                    WakeCase{"WrappedWait", Ms(3000) - Ms(std::int64_t(1) << 32), std::nullopt,
+                             false},
+                    WakeCase{"JustBeyondTheLead", -Ms(2) - microseconds(1), std::nullopt, false}),
+    [](const testing::TestParamInfo<WakeCase>& info) { return info.param.name; });
 
 } // namespace

@@ -56,7 +56,10 @@ monitor::Update Data(std::string type, std::string value, Clock::time_point at)
 monitor::CaptureRecord Record(const monitor::Update& update)
 {
     monitor::CaptureRecord record;
-    record.time = monitor::LocalCaptureTime(update.received);
+    // The table's times are monotonic; the capture's wall time is any.
+    record.time = monitor::LocalCaptureTime(std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            update.received.time_since_epoch())));
     record.sourceIp = update.source;
     record.sourcePort = 16520;
     record.port = 16520;

@@ -295,24 +295,71 @@ TEST(Runner, NodesTakeEvenSharesOfEachSecond)
                                                "1500 10.0.0.3", "1750 10.0.0.4"}));
 }
 
-TEST(Runner, WhatFellDueMeanwhileRunsAtOnce)
-{
-    station::Scenario scenario;
-    for (const char* address : {"10.0.0.1", "10.0.0.2"})
-        scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0")}));
-    station::Station station(std::move(scenario), "", 1);
+// Two nodes of a second CCM and a 10-second one, run by a runner that notes
+// each send ("ms ip type", from the start) and each report of skipped turns.
+struct StalledRun {
+    station::Station station{TwoNodes(), "", 1};
     ManualTimerService timers;
-    timers.lateness = std::chrono::milliseconds(1600);
-    int sent = 0;
-    station::Runner runner(
-        station, timers, [&](const station::Outgoing&) { ++sent; }, 0, [](bool) {});
-    runner.start();
-    EXPECT_EQ(sent, 1);
-    // The wake-up for 0.5 s comes at 2.1 s: 0.5, 1.0, 1.5 and 2.0 run then.
-    timers.advance(std::chrono::milliseconds(2100));
-    EXPECT_EQ(sent, 5);
-    EXPECT_EQ(*timers.deadline,
-              timers.current - std::chrono::milliseconds(2100) + std::chrono::milliseconds(2500));
+    ManualTimerService::Clock::time_point start = timers.current;
+    std::vector<std::string> sends;
+    std::vector<std::pair<std::int64_t, std::chrono::milliseconds>> reports;
+    station::Runner runner{station,
+                           timers,
+                           [this](const station::Outgoing& out) {
+                               sends.push_back(std::to_string(sinceStart().count()) + " " + out.ip +
+                                               " " + out.ccm.type);
+                           },
+                           0,
+                           [](bool) {},
+                           [this](std::int64_t sends, std::chrono::steady_clock::duration late) {
+                               reports.emplace_back(
+                                   sends,
+                                   std::chrono::duration_cast<std::chrono::milliseconds>(late));
+                           }};
+
+    static station::Scenario TwoNodes()
+    {
+        station::Scenario scenario;
+        for (const char* address : {"10.0.0.1", "10.0.0.2"})
+            scenario.nodes.push_back(Node(address, {Ccm("T", "A-1S-0"), Ccm("U", "A-10S-0")}));
+        return scenario;
+    }
+    std::chrono::milliseconds sinceStart() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(timers.current - start);
+    }
+};
+
+TEST(Runner, WakeUpsLateByLessThanASecondSkipNothing)
+{
+    StalledRun run;
+    run.timers.lateness = std::chrono::milliseconds(900);
+    run.runner.start();
+    run.timers.advance(std::chrono::milliseconds(2000));
+    // The wake-up for 0.5 s comes at 1.4 s, the one for 1.5 s at 2.4 s.
+    EXPECT_EQ(run.sends,
+              (std::vector<std::string>{"0 10.0.0.1 T", "1400 10.0.0.2 T", "1400 10.0.0.1 T"}));
+    EXPECT_TRUE(run.reports.empty());
+    EXPECT_EQ(run.runner.skippedSends(), 0);
+}
+
+// After a one-minute stall each node sends once, at its turn in the second
+// the wake-up came in, not the 120 turns it owed; the periodic sends of the
+// skipped turns are counted and reported once for the wake-up.
+TEST(Runner, AfterAStallEachNodeSendsAtItsNextTurnAndSkippedSendsAreCounted)
+{
+    StalledRun run;
+    run.runner.start();
+    run.timers.stall(std::chrono::seconds(60));
+    run.timers.advance(std::chrono::milliseconds(1000));
+    // Skipped: node .2's turns of seconds 0..58 and node .1's of 1..59, each
+    // 59 sends of T and 6 of U (at seconds 3, 13, ... and 2, 12, ...).
+    EXPECT_EQ(run.sends,
+              (std::vector<std::string>{"0 10.0.0.1 T", "60000 10.0.0.2 T", "60000 10.0.0.1 T",
+                                        "60500 10.0.0.2 T", "61000 10.0.0.1 T"}));
+    EXPECT_EQ(run.reports, (std::vector<std::pair<std::int64_t, std::chrono::milliseconds>>{
+                               {130, std::chrono::milliseconds(59500)}}));
+    EXPECT_EQ(run.runner.skippedSends(), 130);
 }
 
 TEST(Runner, ASystemWithoutTimersEndsTheRun)

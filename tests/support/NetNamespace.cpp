@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <exception>
@@ -170,7 +171,8 @@ bool NetNamespace::Build(Layout layout, const std::vector<ExtraInterface>& extra
            Ip({"-n", sender_, "link", "set", "veth0", "up"}) &&
            Ip({"-n", receiver_, "link", "set", "veth1", "up"}) &&
            // Without a route a limited broadcast fails with ENETUNREACH.
-           Ip({"-n", sender_, "route", "add", "default", "dev", "veth0"});
+           Ip({"-n", sender_, "route", "add", "default", "dev", "veth0"}) &&
+           WaitUntilUp(sender_, "veth0") && WaitUntilUp(receiver_, "veth1");
 }
 
 bool NetNamespace::AddExtra(std::size_t index, const ExtraInterface& extra)
@@ -181,7 +183,28 @@ bool NetNamespace::AddExtra(std::size_t index, const ExtraInterface& extra)
     return Ip({"-n", sender_, "link", "add", name, "type", "veth", "peer", "name", peer}) &&
            Ip({"-n", sender_, "addr", "add", extra.address, "dev", name}) &&
            Ip({"-n", sender_, "link", "set", name, "up"}) &&
-           (!extra.carrier || Ip({"-n", sender_, "link", "set", peer, "up"}));
+           (!extra.carrier ||
+            (Ip({"-n", sender_, "link", "set", peer, "up"}) && WaitUntilUp(sender_, name)));
+}
+
+bool NetNamespace::WaitUntilUp(const std::string& space, const std::string& device)
+{
+    // The kernel reports a carrier asynchronously (its link watch may hold
+    // the event for a second, longer on a loaded machine): until then the
+    // interface is "up" without carrying anything.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::string output;
+    while (std::chrono::steady_clock::now() < limit) {
+        output.clear();
+        if (RunProgram({"ip", "-n", space, "-o", "link", "show", "dev", device}, output) == 0 &&
+            output.find(" state UP ") != std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    skipReason_ = "cannot set up network namespaces: " + device + " in " + space +
+                  " has no carrier after 30 s: " + output;
+    return false;
 }
 
 bool NetNamespace::Ip(const std::vector<std::string>& arguments)

@@ -10,7 +10,8 @@ namespace testsupport {
 // receiver namespace joined by a veth pair (10.231.0.1/24 and 10.231.0.2/24),
 // with a default route over the sender's veth so a limited broadcast leaves
 // it. LoopbackOnly: one namespace with nothing but lo up (and the extra
-// interfaces asked for), so no route. Everything is removed on destruction;
+// interfaces asked for), so no route. Every interface that should carry is
+// up and has its carrier when the constructor returns. Everything is removed on destruction;
 // namespaces left by a process killed before that are removed when the next
 // one is made. Where namespaces cannot be made (not root, no iproute2),
 // Ready() is false and SkipReason() says why.
@@ -51,6 +52,9 @@ public:
 private:
     bool Build(Layout layout, const std::vector<ExtraInterface>& extras);
     bool AddExtra(std::size_t index, const ExtraInterface& extra);
+    // Waits until the device's operational state is up (it has a carrier),
+    // for at most 30 s.
+    bool WaitUntilUp(const std::string& space, const std::string& device);
     // Runs ip with the arguments; on failure records the command and its
     // output as the skip reason.
     bool Ip(const std::vector<std::string>& arguments);
