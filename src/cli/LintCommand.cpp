@@ -167,7 +167,7 @@ void LintCommand::lintRaw(monitor::LintSession& session)
             session.refused(where + ": line longer than " +
                             std::to_string(monitor::CaptureReader::kMaxLineBytes) + " bytes");
         else if (!line->text.empty())
-            session.message({{}, name, line->number}, line->text);
+            session.message({{}, name, line->number, {}}, line->text);
     }
 }
 
@@ -188,7 +188,7 @@ void LintCommand::lintDatagram(monitor::LintSession& session)
     if (bytes.size() > kMaxDatagramBytes)
         throw monitor::CaptureError(name + ": longer than a UDP datagram can be (" +
                                     std::to_string(kMaxDatagramBytes) + " bytes)");
-    session.message({{}, name, 1}, bytes);
+    session.message({{}, name, 1, {}}, bytes);
 }
 
 bool LintCommand::lintLive(monitor::LintSession& session)

@@ -70,16 +70,16 @@ public:
         if (mkdtemp(directory) == nullptr)
             return;
         directory_ = directory;
-        std::FILE* source = std::fopen((directory_ + "/comma.def").c_str(), "w");
+        const std::string definition = directory_ + "/comma.def";
+        std::FILE* source = std::fopen(definition.c_str(), "w");
         std::fputs("LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\n"
                    "END LC_NUMERIC\n",
                    source);
         std::fclose(source);
         // Warnings for the categories it leaves out end it with status 1.
-        const std::string command = "localedef -c -i " + directory_ +
-                                    "/comma.def -f "
-                                    "ANSI_X3.4-1968 " +
-                                    directory_ + "/comma >/dev/null 2>&1";
+        std::string command = "localedef -c -i ";
+        command.append(definition).append(" -f ANSI_X3.4-1968 ").append(directory_);
+        command.append("/comma >/dev/null 2>&1");
         [[maybe_unused]] const int status = std::system(command.c_str());
         setenv("LOCPATH", directory_.c_str(), 1);
         std::setlocale(LC_NUMERIC, "comma");
