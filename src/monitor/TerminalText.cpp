@@ -178,6 +178,15 @@ std::string JsonEscaped(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     while (!bytes.empty()) {
+        // Runs of printable ASCII, nearly all of a capture, are copied whole.
+        std::size_t plain = 0;
+        while (plain < bytes.size() && bytes[plain] >= 0x20 && bytes[plain] < 0x7F &&
+               bytes[plain] != '"' && bytes[plain] != '\\')
+            ++plain;
+        out.append(bytes.substr(0, plain));
+        bytes.remove_prefix(plain);
+        if (bytes.empty())
+            break;
         const std::optional<Decoded> one = DecodeOne(bytes);
         const std::size_t length = one ? one->length : 1;
         if (!one) {
