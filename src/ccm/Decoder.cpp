@@ -18,8 +18,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Where the text stops being plain: the first control character (refused
 // in any encoding), the first byte that is not UTF-8 (then it may be
-// Shift-JIS), and the first that is not ASCII (then it may be either). One pass, with printable
-// ASCII, the common case, first.
+// Shift-JIS), and the first that is not ASCII (then it may be either). One
+// pass, with printable ASCII, the common case, first.
 struct TextCheck {
     std::size_t control = std::string_view::npos;
     std::size_t notUtf8 = std::string_view::npos;
