@@ -1,6 +1,7 @@
 #include "ccm/Decoder.h"
 
 #include "ccm/Cp932Decoder.h"
+#include "ccm/DeclaredEncoding.h"
 #include "ccm/FormReader.h"
 #include "ccm/Utf8.h"
 #include "ccm/XmlScanner.h"
@@ -16,11 +17,13 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Where the text stops being plain: the first control character (refused
-// in any encoding), or the first byte that is not UTF-8 (then it may be
-// Shift-JIS). One pass, with printable ASCII, the common case, first.
+// in any encoding), the first byte that is not UTF-8 (then it may be
+// Shift-JIS), and the first that is not ASCII (then it may be either). One
+// pass, with printable ASCII, the common case, first.
 struct TextCheck {
     std::size_t control = std::string_view::npos;
     std::size_t notUtf8 = std::string_view::npos;
+    std::size_t nonAscii = std::string_view::npos;
 };
 
 TextCheck checkText(std::string_view text)
@@ -36,6 +39,9 @@ TextCheck checkText(std::string_view text)
                 return check;
             }
             ++at;
+        } else if (check.nonAscii == std::string_view::npos) {
+            check.nonAscii = at;
+            continue;
         } else if (const std::size_t length = Utf8CharLength(text, at);
                    length != 0 && check.notUtf8 == std::string_view::npos) {
             at += length;
@@ -92,6 +98,25 @@ std::string_view trim(std::string_view datagram, std::vector<Finding>& findings)
     return body;
 }
 
+// Which encoding to read text in that is valid UTF-8 and valid Shift-JIS
+// alike, and the finding that says so: a receiver that guesses may read
+// another text than was sent.
+Encoding chooseAmbiguous(Encoding declared, Encoding preferred, std::size_t at,
+                         std::vector<Finding>& findings)
+{
+    const Encoding chosen = declared != Encoding::Unknown    ? declared
+                            : preferred != Encoding::Unknown ? preferred
+                                                             : Encoding::Utf8;
+    const char* why = declared != Encoding::Unknown    ? "as the declaration names"
+                      : preferred != Encoding::Unknown ? "as its sender wrote before"
+                                                       : "by default";
+    findings.push_back(
+        {Departure::AmbiguousEncoding, "text from byte " + std::to_string(at) +
+                                           " reads as UTF-8 and as Shift-JIS alike; read as " +
+                                           EncodingName(chosen) + ", " + why});
+    return chosen;
+}
+
 DecodeResult refuse(std::string what, std::size_t offset)
 {
     DecodeResult result;
@@ -111,6 +136,8 @@ const char* DepartureName(Departure departure)
         return "missing-declaration";
     case Departure::EncodingDeclared:
         return "encoding-declared";
+    case Departure::AmbiguousEncoding:
+        return "ambiguous-encoding";
     case Departure::OtherVersion:
         return "other-version";
     case Departure::SpaceBetweenElements:
@@ -151,7 +178,7 @@ const char* DepartureName(Departure departure)
     return "unknown";
 }
 
-DecodeResult Decode(std::string_view datagram)
+DecodeResult Decode(std::string_view datagram, Encoding preferred)
 {
     if (datagram.size() > kMaxDecodedBytes)
         return refuse("longer than " + std::to_string(kMaxDecodedBytes) + " bytes",
@@ -167,6 +194,8 @@ DecodeResult Decode(std::string_view datagram)
         return refuse("a control character", base + check.control);
 
     Cp932Decoder* shiftJis = nullptr;
+    // Set when the text reads in both encodings; the declaration decides.
+    Cp932Decoder* ambiguous = nullptr;
     if (const std::size_t badUtf8 = check.notUtf8; badUtf8 != std::string_view::npos) {
         shiftJis = threadCp932Decoder();
         if (shiftJis == nullptr)
@@ -178,6 +207,14 @@ DecodeResult Decode(std::string_view datagram)
         if (badShiftJis != Cp932Decoder::kAllDecoded)
             return refuse("neither UTF-8 nor Shift-JIS", base + std::max(badUtf8, badShiftJis));
         decoded.shiftJis = true;
+        decoded.evident = Encoding::ShiftJis;
+    } else if (check.nonAscii != std::string_view::npos) {
+        Cp932Decoder* cp932 = threadCp932Decoder();
+        std::string scratch;
+        if (cp932 != nullptr && cp932->decode(body, scratch) == Cp932Decoder::kAllDecoded)
+            ambiguous = cp932;
+        else
+            decoded.evident = Encoding::Utf8;
     }
 
     // Several kilobytes of fixed arrays: kept per thread, not on each call's
@@ -198,6 +235,15 @@ DecodeResult Decode(std::string_view datagram)
         decoded.findings.push_back(
             {Departure::SpaceInTag,
              "white space inside a tag at byte " + std::to_string(base + document.spaceInTag)});
+    if (ambiguous != nullptr) {
+        const Encoding declared = DeclaredEncoding(document);
+        if (chooseAmbiguous(declared, preferred, base + check.nonAscii, decoded.findings) ==
+            Encoding::ShiftJis) {
+            shiftJis = ambiguous;
+            decoded.shiftJis = true;
+        }
+        decoded.evident = declared;
+    }
     FormError formError;
     if (!ReadForm(body, base, shiftJis, document, decoded, formError))
         return refuse(std::move(formError.what), formError.offset);

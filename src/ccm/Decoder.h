@@ -113,6 +113,7 @@ enum class Departure {
     ByteOrderMark,
     MissingDeclaration,   // no <?xml version="1.0"?> in front
     EncodingDeclared,     // encoding="..." in the XML declaration
+    AmbiguousEncoding,    // the text reads as UTF-8 and as Shift-JIS alike
     OtherVersion,         // ver= other than "1.00-E10"
     SpaceBetweenElements, // line breaks, tabs or spaces between tags
     SpaceInTag,           // more than one space, or spaces around '=' or before '>'
@@ -142,9 +143,16 @@ struct Finding {
 // Stable names for JSON and tests: "byte-order-mark", "attribute-order", ...
 const char* DepartureName(Departure departure);
 
+// The encodings a datagram's text may be in.
+enum class Encoding { Unknown, Utf8, ShiftJis };
+
 struct Decoded {
     MessageKind kind = MessageKind::Data;
     bool shiftJis = false; // texts were decoded from Shift-JIS (else ASCII/UTF-8)
+    // The encoding the datagram shows its sender uses: its non-ASCII text
+    // reads in only that one, or the declaration names it. Unknown for ASCII
+    // and for text that reads both ways undeclared.
+    Encoding evident = Encoding::Unknown;
     // Exactly the member of `kind` is set (none for NodeScan, which has no
     // content); for Data, `data` holds the first DATA.
     std::optional<DataContent> data;
@@ -171,7 +179,10 @@ int ValueDecimals(std::string_view value);
 
 // Decodes one datagram. Never throws for any input, never recurses without a
 // bound, and allocates only in proportion to the datagram (bounded by
-// kMaxDecodedBytes).
-DecodeResult Decode(std::string_view datagram);
+// kMaxDecodedBytes). Text that reads both as UTF-8 and as Shift-JIS (a
+// half-width katakana pair is a UTF-8 letter) is read in the encoding the
+// XML declaration names, else in `preferred` (what its sender used before),
+// else as UTF-8, and noted as an ambiguous-encoding finding.
+DecodeResult Decode(std::string_view datagram, Encoding preferred = Encoding::Unknown);
 
 } // namespace ccm

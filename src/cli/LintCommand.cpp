@@ -93,11 +93,12 @@ LintCommand::LintCommand(CLI::App& program)
                      "announces; replies in the input count too)")
         ->type_name("TYPE=N");
     command_->add_flag("--json", json_,
-                       "One JSON object per finding (source, or file and line; kind, code, "
-                       "detail)");
+                       "One JSON object per finding (time, file and line, source, each when "
+                       "known; kind, code, detail)");
     command_->footer(
-        "One line per finding: SOURCE: kind: code: detail (FILE:LINE: ... for text input), "
-        "escaped; then a summary on standard error. A capture line that cannot be read is "
+        "One line per finding: FILE:LINE: SOURCE: kind: code: detail for a capture's record, "
+        "FILE:LINE: kind: ... for text, TIME SOURCE: kind: ... live, escaped; then a summary on "
+        "standard error. A capture line that cannot be read is "
         "reported as FILE:LINE: what and lint goes on with the next. Exit status: 0 nothing "
         "found, 1 something found (a message that does not decode counts), 2 bad usage or an "
         "input that could not be read in full (a live run whose datagrams the kernel dropped "
@@ -153,7 +154,8 @@ void LintCommand::lintCapture(monitor::LintSession& session)
             session.refused(name + ':' + std::to_string(entry->line) + ": " + entry->error);
             continue;
         }
-        session.message({entry->record->sourceIp, name, entry->line}, entry->record->decoded);
+        const monitor::CaptureRecord& record = *entry->record;
+        session.message({record.sourceIp, name, entry->line, record.time}, record.bytes);
     }
 }
 
@@ -167,7 +169,7 @@ void LintCommand::lintRaw(monitor::LintSession& session)
             session.refused(where + ": line longer than " +
                             std::to_string(monitor::CaptureReader::kMaxLineBytes) + " bytes");
         else if (!line->text.empty())
-            session.message({{}, name, line->number}, ccm::Decode(line->text));
+            session.message({{}, name, line->number, {}}, line->text);
     }
 }
 
@@ -188,7 +190,7 @@ void LintCommand::lintDatagram(monitor::LintSession& session)
     if (bytes.size() > kMaxDatagramBytes)
         throw monitor::CaptureError(name + ": longer than a UDP datagram can be (" +
                                     std::to_string(kMaxDatagramBytes) + " bytes)");
-    session.message({{}, name, 1}, ccm::Decode(bytes));
+    session.message({{}, name, 1, {}}, bytes);
 }
 
 bool LintCommand::lintLive(monitor::LintSession& session)
@@ -198,7 +200,8 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     const auto handle = [&](const loop::ReceivedDatagram& datagram) {
         if (count_ > 0 && received >= count_)
             return;
-        session.message({datagram.sourceIp, {}, 0}, ccm::Decode(datagram.bytes));
+        session.message({datagram.sourceIp, {}, 0, monitor::LocalCaptureTime(datagram.received)},
+                        datagram.bytes);
         if (++received == count_)
             QCoreApplication::exit(0);
     };

@@ -109,7 +109,7 @@ private:
             captureFailed(e);
             return;
         }
-        if (count_ > 0 && static_cast<std::int64_t>(monitor_.counts().received) >= count_)
+        if (count_ > 0 && static_cast<std::int64_t>(monitor_.counts().shown) >= count_)
             end(0);
     }
 
@@ -183,10 +183,13 @@ MonitorCommand::MonitorCommand(CLI::App& program)
         ->check(Ipv4Address())
         ->type_name("ADDRESS");
     command_->add_flag("--json", json_,
-                       "One JSON object per datagram (time, source, source_port, port, size, "
-                       "kind, fields and findings or error and offset; interval and flags for "
-                       "data) instead of the table");
-    command_->add_option("--count", count_, "Stop after N datagrams (default: until stopped)")
+                       "One JSON object per datagram instead of the table: its capture line "
+                       "(time, source, source_port, port, size, bytes, kind, fields and "
+                       "findings or error and offset), then interval and flags for data");
+    command_
+        ->add_option("--count", count_,
+                     "Stop after showing N datagrams, those the filters admit (default: until "
+                     "stopped)")
         ->check(IntegerIn(1, std::numeric_limits<std::int64_t>::max()))
         ->type_name("N");
     AddDurationOption(*command_, seconds_, "Stop after this long: 90, 90s, 15m, 1h30m or 1d");

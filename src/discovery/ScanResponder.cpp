@@ -20,14 +20,17 @@ bool IsUnicastSource(const std::string& ip)
     return first != 0 && first < 224;
 }
 
-// Tolerated: what a hand-typed or pretty-printed request looks like.
+// Tolerated: what a hand-typed or pretty-printed request looks like, and a
+// type whose bytes read in either encoding (it is then read as the request
+// declares, else as UTF-8).
 bool IsLiteralEnough(const ccm::Decoded& decoded)
 {
     return std::all_of(decoded.findings.begin(), decoded.findings.end(),
                        [](const ccm::Finding& finding) {
                            return finding.departure == ccm::Departure::SpaceBetweenElements ||
                                   finding.departure == ccm::Departure::TrailingLineBreak ||
-                                  finding.departure == ccm::Departure::TooLong;
+                                  finding.departure == ccm::Departure::TooLong ||
+                                  finding.departure == ccm::Departure::AmbiguousEncoding;
                        });
 }
 

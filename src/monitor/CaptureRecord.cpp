@@ -1,6 +1,7 @@
 #include "monitor/CaptureRecord.h"
 
 #include "monitor/CaptureRecordFields.h"
+#include "monitor/JsonObject.h"
 
 #include <QByteArray>
 #include <QJsonDocument>
@@ -157,34 +158,42 @@ std::optional<CaptureTime> ParseCaptureTime(std::string_view text)
     return CaptureTime{local - *offset, *offset};
 }
 
-std::string ToJsonLine(const CaptureRecord& record)
+void WriteRecord(JsonObject& object, const CaptureRecord& record)
 {
-    std::string line = "{\"time\":\"" + FormatCaptureTime(record.time) + "\",\"source\":";
-    AppendJsonString(line, record.sourceIp);
-    line += ",\"source_port\":" + std::to_string(record.sourcePort);
-    line += ",\"port\":" + std::to_string(record.port);
-    line += ",\"size\":" + std::to_string(record.bytes.size());
-    line += ",\"bytes\":\"" + Base64(record.bytes) + "\",\"kind\":";
+    object.string("time", FormatCaptureTime(record.time));
+    object.string("source", record.sourceIp);
+    object.integer("source_port", record.sourcePort);
+    object.integer("port", record.port);
+    object.integer("size", static_cast<std::int64_t>(record.bytes.size()));
+    object.string("bytes", Base64(record.bytes));
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message) {
-        line += "null,\"error\":";
-        AppendJsonString(line, record.decoded.error);
-        line += ",\"offset\":" + std::to_string(record.decoded.offset) + '}';
-        return line;
+        object.null("kind");
+        object.string("error", record.decoded.error);
+        object.integer("offset", static_cast<std::int64_t>(record.decoded.offset));
+        return;
     }
-    AppendJsonString(line, KindName(message->kind));
-    line += ",\"fields\":";
-    AppendFields(line, *message);
-    line += ",\"findings\":[";
+    object.string("kind", KindName(message->kind));
+    AppendFields(object.member("fields"), *message);
+    std::string& findings = object.member("findings");
+    findings += '[';
     for (std::size_t index = 0; index < message->findings.size(); ++index) {
-        const ccm::Finding& finding = message->findings[index];
-        line += index == 0 ? "{\"code\":" : ",{\"code\":";
-        AppendJsonString(line, ccm::DepartureName(finding.departure));
-        line += ",\"detail\":";
-        AppendJsonString(line, finding.detail);
-        line += '}';
+        if (index > 0)
+            findings += ',';
+        JsonObject finding(findings);
+        finding.string("code", ccm::DepartureName(message->findings[index].departure));
+        finding.string("detail", message->findings[index].detail);
     }
-    line += "]}";
+    findings += ']';
+}
+
+std::string ToJsonLine(const CaptureRecord& record)
+{
+    std::string line;
+    {
+        JsonObject object(line);
+        WriteRecord(object, record);
+    }
     return line;
 }
 

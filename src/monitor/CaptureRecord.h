@@ -38,11 +38,16 @@ struct CaptureRecord {
     ccm::DecodeResult decoded;
 };
 
-// One JSON object on one line, without the line break, keys in a fixed order:
-// time, source, source_port, port, size, bytes (base64), kind, then fields
-// and findings, or error and offset for a datagram that does not decode.
-// Written by hand rather than through Qt's JSON objects, which sort their keys
-// and would cost the monitor a document per datagram; reading uses Qt's parser.
+class JsonObject;
+
+// The record's members in a fixed order: time, source, source_port, port,
+// size, bytes (base64), kind, then fields and findings (code and detail), or
+// error and offset for a datagram that does not decode. Every JSON line about
+// a datagram starts with them, so each one can be read as a capture.
+void WriteRecord(JsonObject& object, const CaptureRecord& record);
+
+// The record alone as one JSON object on one line, without the line break.
+// Reading uses Qt's parser.
 std::string ToJsonLine(const CaptureRecord& record);
 
 struct ParsedCaptureLine {

@@ -1,110 +1,73 @@
 #include "monitor/CaptureRecordFields.h"
 
-#include <QByteArray>
-#include <QString>
-
-#include <cstdint>
-#include <cstdio>
+#include "monitor/JsonObject.h"
 
 namespace monitor {
 
 namespace {
 
-// Builds one JSON object member by member, in the order they are added.
-class ObjectWriter {
-public:
-    explicit ObjectWriter(std::string& out) : out_(out) { out_ += '{'; }
-    ~ObjectWriter() { out_ += '}'; }
-    ObjectWriter(const ObjectWriter&) = delete;
-    ObjectWriter& operator=(const ObjectWriter&) = delete;
-
-    void add(std::string_view name, const std::string& text)
-    {
-        key(name);
-        AppendJsonString(out_, text);
-    }
-    void add(std::string_view name, std::int32_t number)
-    {
-        key(name);
-        out_ += std::to_string(number);
-    }
-
-private:
-    void key(std::string_view name)
-    {
-        if (!first_)
-            out_ += ',';
-        first_ = false;
-        AppendJsonString(out_, name);
-        out_ += ':';
-    }
-
-    std::string& out_;
-    bool first_ = true;
-};
-
-void Write(ObjectWriter& object, const ccm::DataContent& data)
+void Write(JsonObject& object, const ccm::DataContent& data)
 {
-    object.add("type", data.type);
-    object.add("room", data.room);
-    object.add("region", data.region);
-    object.add("order", data.order);
-    object.add("priority", data.priority);
-    object.add("value", data.value);
-    object.add("ip", data.ip);
+    object.string("type", data.type);
+    object.integer("room", data.room);
+    object.integer("region", data.region);
+    object.integer("order", data.order);
+    object.integer("priority", data.priority);
+    object.string("value", data.value);
+    object.string("ip", data.ip);
 }
 
-void Write(ObjectWriter& object, const ccm::NodeContent& node)
+void Write(JsonObject& object, const ccm::NodeContent& node)
 {
-    object.add("name", node.name);
-    object.add("vendor", node.vendor);
-    object.add("uecs_id", node.uecsId);
-    object.add("ip", node.ip);
-    object.add("mac", node.mac);
+    object.string("name", node.name);
+    object.string("vendor", node.vendor);
+    object.string("uecs_id", node.uecsId);
+    object.string("ip", node.ip);
+    object.string("mac", node.mac);
 }
 
-void Write(ObjectWriter& object, const ccm::CcmScanContent& scan)
+void Write(JsonObject& object, const ccm::CcmScanContent& scan)
 {
-    object.add("page", scan.page);
+    object.integer("page", scan.page);
 }
 
-void Write(ObjectWriter& object, const ccm::CcmScanReplyContent& reply)
+void Write(JsonObject& object, const ccm::CcmScanReplyContent& reply)
 {
-    object.add("page", reply.page);
-    object.add("total", reply.total);
-    object.add("count", reply.count);
-    object.add("number", reply.number);
-    object.add("room", reply.room);
-    object.add("region", reply.region);
-    object.add("order", reply.order);
-    object.add("priority", reply.priority);
-    object.add("cast", reply.cast);
-    object.add("unit", reply.unit);
-    object.add("sr", reply.sr);
-    object.add("level", reply.level);
-    object.add("type", reply.type);
+    object.integer("page", reply.page);
+    object.integer("total", reply.total);
+    object.integer("count", reply.count);
+    object.integer("number", reply.number);
+    object.integer("room", reply.room);
+    object.integer("region", reply.region);
+    object.integer("order", reply.order);
+    object.integer("priority", reply.priority);
+    object.integer("cast", reply.cast);
+    object.string("unit", reply.unit);
+    object.string("sr", reply.sr);
+    object.string("level", reply.level);
+    object.string("type", reply.type);
 }
 
-void Write(ObjectWriter& object, const ccm::SearchContent& search)
+void Write(JsonObject& object, const ccm::SearchContent& search)
 {
-    object.add("type", search.type);
-    object.add("room", search.room);
-    object.add("region", search.region);
-    object.add("order", search.order);
+    object.string("type", search.type);
+    object.integer("room", search.room);
+    object.integer("region", search.region);
+    object.integer("order", search.order);
 }
 
-void Write(ObjectWriter& object, const ccm::SearchReplyContent& reply)
+void Write(JsonObject& object, const ccm::SearchReplyContent& reply)
 {
-    object.add("type", reply.type);
-    object.add("room", reply.room);
-    object.add("region", reply.region);
-    object.add("order", reply.order);
-    object.add("priority", reply.priority);
-    object.add("ip", reply.ip);
+    object.string("type", reply.type);
+    object.integer("room", reply.room);
+    object.integer("region", reply.region);
+    object.integer("order", reply.order);
+    object.integer("priority", reply.priority);
+    object.string("ip", reply.ip);
 }
 
 template <typename Content>
-void WriteIfSet(ObjectWriter& object, const std::optional<Content>& content)
+void WriteIfSet(JsonObject& object, const std::optional<Content>& content)
 {
     if (content)
         Write(object, *content);
@@ -133,30 +96,9 @@ const char* KindName(ccm::MessageKind kind)
     return "unknown";
 }
 
-void AppendJsonString(std::string& out, std::string_view text)
-{
-    const QByteArray valid =
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
-    out += '"';
-    for (const char c : valid) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 void AppendFields(std::string& out, const ccm::Decoded& decoded)
 {
-    ObjectWriter object(out);
+    JsonObject object(out);
     WriteIfSet(object, decoded.data);
     WriteIfSet(object, decoded.node);
     WriteIfSet(object, decoded.ccmScan);

@@ -11,10 +11,6 @@ namespace monitor {
 // "ccmscan-reply", "search", "search-reply".
 const char* KindName(ccm::MessageKind kind);
 
-// `text` as a JSON string. Bytes that are not UTF-8 become U+FFFD, so the line
-// stays valid JSON whatever a peer sent.
-void AppendJsonString(std::string& out, std::string_view text);
-
 // The decoded content as a JSON object, members named as the decoder's in
 // snake_case, in the decoder's order.
 void AppendFields(std::string& out, const ccm::Decoded& decoded);

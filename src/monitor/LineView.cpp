@@ -1,6 +1,7 @@
 #include "monitor/LineView.h"
 
 #include "monitor/CaptureRecordFields.h"
+#include "monitor/JsonObject.h"
 #include "monitor/RowText.h"
 #include "monitor/TerminalText.h"
 
@@ -63,13 +64,6 @@ void AppendFlags(std::string& out, const RowFlags& flags)
     out += ']';
 }
 
-void AppendMember(std::string& out, std::string_view name)
-{
-    out += ',';
-    AppendJsonString(out, name);
-    out += ':';
-}
-
 } // namespace
 
 LineView::LineView(std::FILE* out, bool json) : out_(out), json_(json) {}
@@ -81,8 +75,7 @@ void LineView::datagram(const CaptureRecord& record, const Row* row, const RowFl
         const std::string header = Joined(kColumnTitles, "TIME") + '\n';
         std::fputs(header.c_str(), out_);
     }
-    const std::string line =
-        json_ ? JsonForTerminal(jsonLine(record, row, flags)) : textLine(record, row, flags);
+    const std::string line = json_ ? jsonLine(record, row, flags) : textLine(record, row, flags);
     std::fwrite(line.data(), 1, line.size(), out_);
     std::fputc('\n', out_);
 }
@@ -106,47 +99,19 @@ std::string LineView::textLine(const CaptureRecord& record, const Row* row,
 std::string LineView::jsonLine(const CaptureRecord& record, const Row* row,
                                const RowFlags& flags) const
 {
-    std::string out = "{\"time\":";
-    AppendJsonString(out, FormatCaptureTime(record.time));
-    AppendMember(out, "source");
-    AppendJsonString(out, record.sourceIp);
-    AppendMember(out, "source_port");
-    out += std::to_string(record.sourcePort);
-    AppendMember(out, "port");
-    out += std::to_string(record.port);
-    AppendMember(out, "size");
-    out += std::to_string(record.bytes.size());
-    const std::optional<ccm::Decoded>& message = record.decoded.message;
-    AppendMember(out, "kind");
-    if (!message) {
-        out += "null";
-        AppendMember(out, "error");
-        AppendJsonString(out, record.decoded.error);
-        AppendMember(out, "offset");
-        out += std::to_string(record.decoded.offset);
-        out += '}';
-        return out;
+    std::string line;
+    {
+        JsonObject object(line);
+        WriteRecord(object, record);
+        if (row != nullptr && record.decoded.message) {
+            if (row->interval)
+                object.decimal("interval", std::chrono::duration<double>(*row->interval).count());
+            else
+                object.null("interval");
+            AppendFlags(object.member("flags"), flags);
+        }
     }
-    AppendJsonString(out, KindName(message->kind));
-    AppendMember(out, "fields");
-    AppendFields(out, *message);
-    AppendMember(out, "findings");
-    out += '[';
-    for (std::size_t i = 0; i < message->findings.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        AppendJsonString(out, ccm::DepartureName(message->findings[i].departure));
-    }
-    out += ']';
-    if (row != nullptr) {
-        AppendMember(out, "interval");
-        out += row->interval ? std::to_string(std::chrono::duration<double>(*row->interval).count())
-                             : std::string("null");
-        AppendMember(out, "flags");
-        AppendFlags(out, flags);
-    }
-    out += '}';
-    return out;
+    return line;
 }
 
 void LineView::refresh(const KeyTable&, const Counts&, Clock::time_point)

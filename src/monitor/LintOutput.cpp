@@ -1,9 +1,7 @@
 #include "monitor/LintOutput.h"
 
+#include "monitor/JsonObject.h"
 #include "monitor/TerminalText.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace monitor {
 
@@ -11,14 +9,14 @@ namespace {
 
 std::string Where(const LintOrigin& origin)
 {
-    if (!origin.source.empty())
-        return origin.source;
-    return origin.file + ':' + std::to_string(origin.line);
-}
-
-QString Text(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    std::string where;
+    if (!origin.file.empty())
+        where = origin.file + ':' + std::to_string(origin.line);
+    else if (origin.time)
+        where = FormatCaptureTime(*origin.time);
+    if (!origin.source.empty() && !where.empty())
+        where += origin.file.empty() ? " " : ": ";
+    return where + origin.source;
 }
 
 std::string Counted(std::uint64_t count, const char* one, const char* many)
@@ -38,15 +36,25 @@ std::string LintTextLine(const LintOrigin& origin, const LintResult& result,
 std::string LintJsonLine(const LintOrigin& origin, const LintResult& result,
                          const LintFinding& finding)
 {
-    QJsonObject object{{"code", Text(finding.code)}, {"detail", Text(finding.detail)}};
-    object.insert("kind", result.kind.empty() ? QJsonValue() : QJsonValue(Text(result.kind)));
-    if (!origin.source.empty())
-        object.insert("source", Text(origin.source));
-    if (!origin.file.empty()) {
-        object.insert("file", Text(origin.file));
-        object.insert("line", static_cast<qint64>(origin.line));
+    std::string line;
+    {
+        JsonObject object(line);
+        if (origin.time)
+            object.string("time", FormatCaptureTime(*origin.time));
+        if (!origin.file.empty()) {
+            object.string("file", origin.file);
+            object.integer("line", static_cast<std::int64_t>(origin.line));
+        }
+        if (!origin.source.empty())
+            object.string("source", origin.source);
+        if (result.kind.empty())
+            object.null("kind");
+        else
+            object.string("kind", result.kind);
+        object.string("code", finding.code);
+        object.string("detail", finding.detail);
     }
-    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+    return line;
 }
 
 void LintTally::add(const LintResult& result)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/CaptureRecord.h"
 #include "monitor/Lint.h"
 
 #include <cstddef>
@@ -8,21 +9,24 @@
 
 namespace monitor {
 
-// Where a linted message came from: a source address (a capture, the
-// network), or a line of a text input.
+// Where a linted message came from: a line of a file (a capture's record or
+// a text), a source address (a capture, the network), and when it arrived
+// (a capture, the network).
 struct LintOrigin {
     std::string source;
     std::string file;
     std::size_t line = 0;
+    std::optional<CaptureTime> time;
 };
 
-// "SOURCE: kind: code: detail", or "FILE:LINE: ..." without a source; "-"
-// for the kind of a datagram that does not decode. Escaped for a terminal.
+// "FILE:LINE: SOURCE: kind: code: detail" for a capture's record,
+// "FILE:LINE: kind: ..." for a text, "TIME SOURCE: kind: ..." live; "-" for
+// the kind of a datagram that does not decode. Escaped for a terminal.
 std::string LintTextLine(const LintOrigin& origin, const LintResult& result,
                          const LintFinding& finding);
 
-// The same as one JSON object on one line: source, or file and line; kind
-// (null when it does not decode), code, detail.
+// The same as one JSON object on one line: time, file and line, source, each
+// when known; kind (null when it does not decode), code, detail.
 std::string LintJsonLine(const LintOrigin& origin, const LintResult& result,
                          const LintFinding& finding);
 

@@ -23,9 +23,9 @@ LintSession::LintSession(LintAnnouncements announcements, bool json, std::FILE* 
 {
 }
 
-void LintSession::message(const LintOrigin& origin, const ccm::DecodeResult& decoded)
+void LintSession::message(const LintOrigin& origin, std::string_view bytes)
 {
-    const LintResult result = linter_.check(origin.source, decoded);
+    const LintResult result = linter_.check(origin.source, encodings_.decode(origin.source, bytes));
     tally_.add(result);
     for (const LintFinding& finding : result.findings)
         Write(out_, json_ ? LintJsonLine(origin, result, finding)

@@ -2,9 +2,11 @@
 
 #include "monitor/Lint.h"
 #include "monitor/LintOutput.h"
+#include "monitor/SenderEncodings.h"
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace monitor {
 
@@ -15,7 +17,8 @@ class LintSession {
 public:
     LintSession(LintAnnouncements announcements, bool json, std::FILE* out, std::FILE* errors);
 
-    void message(const LintOrigin& origin, const ccm::DecodeResult& decoded);
+    // Decodes `bytes` as its sender (origin.source) wrote before, and judges it.
+    void message(const LintOrigin& origin, std::string_view bytes);
     // A part of the input that holds no message: "FILE:LINE: what".
     void refused(const std::string& what);
     // The input could not be read (on): "FILE: what".
@@ -30,6 +33,7 @@ public:
 
 private:
     Linter linter_;
+    SenderEncodings encodings_;
     bool json_;
     std::FILE* out_;
     std::FILE* errors_;

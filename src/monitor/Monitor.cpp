@@ -17,15 +17,17 @@ void Monitor::take(const Datagram& datagram)
                          datagram.sourcePort,
                          datagram.port,
                          std::string(datagram.bytes),
-                         ccm::Decode(datagram.bytes)};
+                         encodings_.decode(datagram.source, datagram.bytes)};
     if (capture_ != nullptr)
         capture_->write(ToJsonLine(record));
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message)
         ++counts_.notDecoded;
     if (!message || !message->data) {
-        if (filter_.admitsKeyless(datagram.source))
+        if (filter_.admitsKeyless(datagram.source)) {
+            ++counts_.shown;
             view_.datagram(record, nullptr, RowFlags{});
+        }
         return;
     }
     const ccm::DataContent& data = *message->data;
@@ -34,6 +36,7 @@ void Monitor::take(const Datagram& datagram)
         return;
     const Row& row = table_.update(
         {std::move(key), data.priority, data.value, data.ip, datagram.source, datagram.arrived});
+    ++counts_.shown;
     view_.datagram(record, &row, table_.flags(row, datagram.arrived));
 }
 

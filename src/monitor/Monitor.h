@@ -4,6 +4,7 @@
 #include "monitor/KeyFilter.h"
 #include "monitor/KeyTable.h"
 #include "monitor/MonitorView.h"
+#include "monitor/SenderEncodings.h"
 
 #include <cstdint>
 #include <string>
@@ -43,6 +44,7 @@ private:
     KeyFilter filter_;
     MonitorView& view_;
     CaptureWriter* capture_;
+    SenderEncodings encodings_;
     Counts counts_;
 };
 

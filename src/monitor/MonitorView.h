@@ -10,6 +10,8 @@ namespace monitor {
 struct Counts {
     std::uint64_t received = 0;
     std::uint64_t notDecoded = 0;
+    // Admitted by the filters and shown; --count counts these.
+    std::uint64_t shown = 0;
     // Dropped by the kernel for want of receive buffer.
     std::uint64_t kernelDrops = 0;
 };

@@ -22,8 +22,9 @@ std::string DurationText(std::optional<Clock::duration> duration)
     char text[32];
     if (ms < 1000)
         std::snprintf(text, sizeof text, "%lldms", static_cast<long long>(ms));
-    else if (ms < 60'000)
-        std::snprintf(text, sizeof text, "%.1fs", ms / 1000.0);
+    else if (ms < 60'000) // tenths by hand: "%.1f" would write "1,5s" in a German locale
+        std::snprintf(text, sizeof text, "%lld.%llds", static_cast<long long>((ms + 50) / 1000),
+                      static_cast<long long>((ms + 50) / 100 % 10));
     else if (ms < 3'600'000)
         std::snprintf(text, sizeof text, "%lldm%02llds", static_cast<long long>(ms / 60'000),
                       static_cast<long long>(ms / 1000 % 60));

@@ -75,6 +75,14 @@ void AppendEscape(std::string& out, char32_t c, bool raw)
     out += text;
 }
 
+// "\u001b": the JSON form, which has no \x.
+void AppendJsonEscape(std::string& out, char32_t c)
+{
+    char text[12];
+    std::snprintf(text, sizeof text, "\\u%04x", static_cast<unsigned>(c));
+    out += text;
+}
+
 } // namespace
 
 std::string Escaped(std::string_view bytes)
@@ -165,6 +173,37 @@ std::string Fitted(std::string_view text, std::size_t columns)
     return out;
 }
 
+std::string JsonEscaped(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        // Runs of printable ASCII, nearly all of a capture, are copied whole.
+        std::size_t plain = 0;
+        while (plain < bytes.size() && bytes[plain] >= 0x20 && bytes[plain] < 0x7F &&
+               bytes[plain] != '"' && bytes[plain] != '\\')
+            ++plain;
+        out.append(bytes.substr(0, plain));
+        bytes.remove_prefix(plain);
+        if (bytes.empty())
+            break;
+        const std::optional<Decoded> one = DecodeOne(bytes);
+        const std::size_t length = one ? one->length : 1;
+        if (!one) {
+            out += "\xef\xbf\xbd";
+        } else if (one->character == '"' || one->character == '\\') {
+            out += '\\';
+            out += static_cast<char>(one->character);
+        } else if (MustEscape(one->character)) {
+            AppendJsonEscape(out, one->character);
+        } else {
+            out.append(bytes.substr(0, length));
+        }
+        bytes.remove_prefix(length);
+    }
+    return out;
+}
+
 std::string JsonForTerminal(std::string_view json)
 {
     std::string out;
@@ -172,13 +211,10 @@ std::string JsonForTerminal(std::string_view json)
     while (!json.empty()) {
         const std::optional<Decoded> one = DecodeOne(json);
         const std::size_t length = one ? one->length : 1;
-        if (one && one->character >= 0x7F && MustEscape(one->character)) {
-            char text[12];
-            std::snprintf(text, sizeof text, "\\u%04x", static_cast<unsigned>(one->character));
-            out += text;
-        } else {
+        if (one && one->character >= 0x7F && MustEscape(one->character))
+            AppendJsonEscape(out, one->character);
+        else
             out.append(json.substr(0, length));
-        }
         json.remove_prefix(length);
     }
     return out;

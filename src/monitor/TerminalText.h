@@ -27,6 +27,12 @@ std::string Padded(std::string_view text, std::size_t columns);
 // in "…" when cut, then padded with spaces to exactly `columns`.
 std::string Fitted(std::string_view text, std::size_t columns);
 
+// The inside of a JSON string holding `bytes`, safe on a terminal: quote,
+// backslash and every character Escaped escapes become JSON escapes (\n,
+// \u001b, \u009b, \u202e), and a byte that is not UTF-8 becomes U+FFFD so
+// the line stays valid JSON whatever a peer sent.
+std::string JsonEscaped(std::string_view bytes);
+
 // A JSON line made safe for a terminal without changing what it means: the
 // C1 controls, DEL and the bidirectional overrides, which JSON allows raw,
 // become \u escapes.

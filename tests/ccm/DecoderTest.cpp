@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -271,12 +272,70 @@ TEST(Decoder, ShiftJisAndUtf8Texts)
     EXPECT_TRUE(decoded.findings.empty());
 }
 
+// "\xC3\xA8" is "è" in UTF-8 and "ﾃｨ" (two half-width katakana) in
+// Shift-JIS: the declaration decides, else what the sender used before, else
+// UTF-8; the finding says a strict receiver may read the other.
+struct AmbiguousRow {
+    const char* name;
+    const char* declaration;
+    Encoding preferred;
+    std::string type;
+    bool shiftJis;
+};
+
+std::ostream& operator<<(std::ostream& out, const AmbiguousRow& row)
+{
+    return out << row.name;
+}
+
+class AmbiguousText : public ::testing::TestWithParam<AmbiguousRow> {};
+
+TEST_P(AmbiguousText, IsReadAsDeclaredOrAsBeforeAndReported)
+{
+    const AmbiguousRow& row = GetParam();
+    const std::string datagram = replaced(replaced(kData, "InAirTemp", "\xC3\xA8"),
+                                          R"(<?xml version="1.0"?>)", row.declaration);
+    const DecodeResult result = Decode(datagram, row.preferred);
+    ASSERT_TRUE(result.message) << result.error;
+    EXPECT_EQ(result.message->data->type, row.type);
+    EXPECT_EQ(result.message->shiftJis, row.shiftJis);
+    const std::vector<std::string> names = findingNames(*result.message);
+    EXPECT_NE(std::find(names.begin(), names.end(), "ambiguous-encoding"), names.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoder, AmbiguousText,
+    ::testing::Values(AmbiguousRow{"undeclared", R"(<?xml version="1.0"?>)", Encoding::Unknown, "è",
+                                   false},
+                      AmbiguousRow{"sender_used_sjis", R"(<?xml version="1.0"?>)",
+                                   Encoding::ShiftJis, "ﾃｨ", true},
+                      AmbiguousRow{"declared_sjis", R"(<?xml version="1.0" encoding="shift_jis"?>)",
+                                   Encoding::Utf8, "ﾃｨ", true},
+                      AmbiguousRow{"declared_cp932", R"(<?xml version="1.0" encoding="CP932"?>)",
+                                   Encoding::Unknown, "ﾃｨ", true},
+                      AmbiguousRow{"declared_utf8", R"(<?xml version="1.0" encoding="UTF-8"?>)",
+                                   Encoding::ShiftJis, "è", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What the bytes alone show is what a sender's memory learns from.
+TEST(Decoder, TheEncodingTheBytesShow)
+{
+    Cp932Encoder encoder;
+    EXPECT_EQ(decodedOrFail(kData).evident, Encoding::Unknown);
+    EXPECT_EQ(decodedOrFail(encoder.encode(replaced(kData, "InAirTemp", "気温"))).evident,
+              Encoding::ShiftJis);
+    // "℃" in UTF-8 ends in a Shift-JIS lead byte with nothing after it.
+    EXPECT_EQ(decodedOrFail(replaced(kData, "InAirTemp", "℃")).evident, Encoding::Utf8);
+    EXPECT_EQ(decodedOrFail(replaced(kData, "InAirTemp", "\xC3\xA8")).evident, Encoding::Unknown);
+}
+
 TEST(Decoder, TypeLengthCountsCharacters)
 {
     const std::string nineteen = "気温気温気温気温気温気温気温気温気温気";
     EXPECT_TRUE(decodedOrFail(replaced(kData, "InAirTemp", nineteen)).findings.empty());
+    // These UTF-8 bytes read as Shift-JIS too: that is a finding of its own.
     EXPECT_EQ(findingNames(decodedOrFail(replaced(kData, "InAirTemp", nineteen + "温"))),
-              std::vector<std::string>{"type-too-long"});
+              (std::vector<std::string>{"ambiguous-encoding", "type-too-long"}));
 }
 
 TEST(Decoder, FormattersWriteTheLiteralForms)

@@ -49,21 +49,35 @@ expect announced 1 "$work/announced.txt:2: data: value-decimals: value \"23.5\" 
   "setarome-cli: lint: 2 messages, 1 with findings (1 finding)" -- --raw "$work/announced.txt"
 expect cast 0 "" "setarome-cli: lint: 2 messages, 0 with findings (0 findings)" -- --raw "$work/clean.txt" --cast InAirTemp=1
 printf '%s\n' "$data" >"$work/one.txt"
-expect cast_json 1 '{"code":"value-decimals","detail":"value \"23.5\" has 1 decimal; InAirTemp is announced with cast=\"0\"","file":"'"$work"'/one.txt","kind":"data","line":1}' \
+expect cast_json 1 '{"file":"'"$work"'/one.txt","line":1,"kind":"data","code":"value-decimals","detail":"value \"23.5\" has 1 decimal; InAirTemp is announced with cast=\"0\""}' \
   "setarome-cli: lint: 1 message, 1 with findings (1 finding)" -- --raw "$work/one.txt" --cast InAirTemp=0 --json
 
-# A capture: its source names the message; a line not read is exit status 2
-# and the rest is still judged. Text that would reorder the terminal's line is escaped.
-# (U+202E reverses the text after it.)
+# A capture: its file, line and source name the message; a line not read is
+# exit status 2 and the rest is still judged. Text that would reorder the
+# terminal's line is escaped. (U+202E reverses the text after it; its UTF-8
+# bytes read as Shift-JIS too.)
 bad_ip=$(printf '%s' "${data/10.0.0.1/$'\xe2\x80\xae'1.0.0.01}" | base64 -w0)
 {
   printf '{"time":"2026-12-08T23:10:04.000001+09:00","source":"10.0.0.7","port":16520,"bytes":"%s"}\n' "$bad_ip"
   printf '{"time":"2026-12-08T23:10:05+09:00","source":"10.0.0.8","port":16520}\n'
 } >"$work/capture.jsonl"
-expect capture 2 '10.0.0.7: data: ip-not-ipv4: <IP> "\u202e1.0.0.01" is not an IPv4 address' \
-  "setarome-cli: lint: 1 message, 1 with findings (1 finding), 1 line not read" -- "$work/capture.jsonl"
+expect capture 2 "$work/capture.jsonl:1: 10.0.0.7: data: ambiguous-encoding: text from byte 124 reads as UTF-8 and as Shift-JIS alike; read as UTF-8, by default
+$work/capture.jsonl:1: 10.0.0.7: data: ip-not-ipv4: <IP> \"\\u202e1.0.0.01\" is not an IPv4 address" \
+  "setarome-cli: lint: 1 message, 1 with findings (2 findings), 1 line not read" -- "$work/capture.jsonl"
 grep -qx "setarome-cli: lint: $work/capture.jsonl:2: no \"bytes\"" "$work/err" ||
   fail "capture: the refused line: $(cat "$work/err")"
+
+# Terminal controls from the wire (CSI and OSC in a capture's source, U+202E
+# in a value) reach neither output raw; JSON keeps them as escapes.
+controls=$(printf '%s' "${data/23.5/$'\xc2\x9d'0;x$'\xe2\x80\xae'}" | base64 -w0)
+printf '{"time":"2026-12-08T23:10:04+09:00","source":"10.0.0.7\\u009b2J","port":16520,"bytes":"%s"}\n' \
+  "$controls" >"$work/controls.jsonl"
+for form in text json; do
+  "$program" lint "$work/controls.jsonl" $([ $form = json ] && echo --json) >"$work/out" 2>/dev/null
+  LC_ALL=C grep -q $'[\x9b\x9d]\|\xe2\x80\xae' "$work/out" && fail "controls: raw in $form: $(cat -v "$work/out")"
+done
+grep -qF '"source":"10.0.0.7\u009b2J","kind":"data","code":"value-not-number"' "$work/out" &&
+  grep -qF '\u009d0;x\u202e' "$work/out" || fail "controls: $(cat -v "$work/out")"
 
 expect missing 2 "" "setarome-cli: lint: $work/missing: No such file or directory" -- "$work/missing"
 expect no_input 2 "" "setarome-cli: lint: a capture FILE, --raw, --datagram or --live is needed" --

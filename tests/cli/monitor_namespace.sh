@@ -77,6 +77,36 @@ status=0; wait "$full_pid" || status=$?
   grep -q '^setarome-cli: monitor: /dev/full: No space left on device$' "$work/full.err" ||
   fail "full disk: $(cat "$work/full.err")"
 
+# --count counts what is shown: with --type Shown the Hidden datagrams around
+# them do not end the run. The run is under a German locale (made here with
+# only its numbers when the system lacks it): --json's numbers stay JSON.
+locale_env=(LC_ALL=de_DE.UTF-8)
+if ! locale -a | grep -qix 'de_DE\.utf-\?8'; then
+  # ASCII, made in milliseconds (UTF-8 takes seconds): named without the
+  # codeset, which the C library would check against it.
+  mkdir -p "$work/locale"
+  printf 'LC_NUMERIC\ndecimal_point ","\nthousands_sep "."\ngrouping 3;3\nEND LC_NUMERIC\n' >"$work/comma.def"
+  localedef -c -i "$work/comma.def" -f ANSI_X3.4-1968 "$work/locale/de_DE" >/dev/null 2>&1 || true
+  locale_env=(LC_ALL=de_DE LOCPATH="$work/locale")
+fi
+[ "$(env "${locale_env[@]}" /usr/bin/printf '%.1f' 0,5)" = "0,5" ] || fail "no German locale"
+ip netns exec "$rx" env "${locale_env[@]}" "$program" monitor --port $((port + 2)) --type Shown \
+  --count 3 --json >"$work/count.out" 2>"$work/count.err" &
+count_pid=$!
+session_pids+=("$count_pid")
+session_listening "$rx" $((port + 2))
+ip netns exec "$tx" bash -c "for type in Hidden Hidden Shown Hidden Shown Hidden Shown Shown; do
+  printf '<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA type=\"%s\" room=\"1\" region=\"1\" order=\"1\" priority=\"29\">0</DATA><IP>$tx_ip</IP></UECS>' \$type >/dev/udp/$rx_ip/$((port + 2))
+done"
+for _ in $(seq 100); do kill -0 "$count_pid" 2>/dev/null || break; sleep 0.1; done
+kill "$count_pid" 2>/dev/null || true
+status=0; wait "$count_pid" || status=$?
+[ "$status" -eq 0 ] && [ "$(grep -c '"type":"Shown"' "$work/count.out")" -eq 3 ] &&
+  [ "$(wc -l <"$work/count.out")" -eq 3 ] ||
+  fail "--count 3 with a filter: exit status $status, wrote '$(cat "$work/count.out")'"
+[ "$(grep -cE '"interval":-?[0-9]+(\.[0-9]+)?([eE][+-]?[0-9]+)?,"flags":' "$work/count.out")" -eq 2 ] ||
+  fail "--json under a German locale: $(cat "$work/count.out")"
+
 # The last send of second 10: the third node's Fast (the nodes take even
 # shares of each second), after the Slow's second send.
 for _ in $(seq 150); do

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -157,16 +158,45 @@ TEST(LintAnnouncements, TheOldestHeardIsForgottenBeyondTheBound)
               1);
 }
 
-TEST(LintOutput, OneEscapedLinePerFinding)
+// A capture's record names its file and line and its source; a text its file
+// and line; a live datagram its time and source.
+TEST(LintOutput, EachLineSaysWhereAndWhen)
 {
     const monitor::LintResult data{"data", {}};
-    const monitor::LintFinding finding{"ip-not-ipv4", "<IP> \"\x1b[2J\" is not IPv4"};
-    EXPECT_EQ(monitor::LintTextLine({"10.0.0.1", "cap.jsonl", 3}, data, finding),
-              "10.0.0.1: data: ip-not-ipv4: <IP> \"\\x1b[2J\" is not IPv4");
-    EXPECT_EQ(monitor::LintTextLine({"", "-", 7}, {"", {}}, {"undecodable", "x"}),
+    const monitor::LintFinding finding{"ip-not-ipv4", "<IP> \"x\" is not IPv4"};
+    const monitor::CaptureTime time{std::chrono::sys_days(std::chrono::year(2026) / 12 / 8) +
+                                        std::chrono::hours(14) + std::chrono::microseconds(5),
+                                    std::chrono::hours(9)};
+    EXPECT_EQ(monitor::LintTextLine({"10.0.0.1", "cap.jsonl", 3, time}, data, finding),
+              "cap.jsonl:3: 10.0.0.1: data: ip-not-ipv4: <IP> \"x\" is not IPv4");
+    EXPECT_EQ(monitor::LintTextLine({"", "-", 7, {}}, {"", {}}, {"undecodable", "x"}),
               "-:7: -: undecodable: x");
-    EXPECT_EQ(monitor::LintJsonLine({"", "m.txt", 2}, {"", {}}, {"undecodable", "x"}),
-              R"({"code":"undecodable","detail":"x","file":"m.txt","kind":null,"line":2})");
+    EXPECT_EQ(monitor::LintTextLine({"10.0.0.1", "", 0, time}, data, finding),
+              "2026-12-08T23:00:00.000005+09:00 10.0.0.1: data: ip-not-ipv4: <IP> \"x\" is not "
+              "IPv4");
+    EXPECT_EQ(monitor::LintJsonLine({"", "m.txt", 2, {}}, {"", {}}, {"undecodable", "x"}),
+              R"({"file":"m.txt","line":2,"kind":null,"code":"undecodable","detail":"x"})");
+    EXPECT_EQ(monitor::LintJsonLine({"10.0.0.1", "c.jsonl", 4, time}, data, finding),
+              R"({"time":"2026-12-08T23:00:00.000005+09:00","file":"c.jsonl","line":4,)"
+              R"("source":"10.0.0.1","kind":"data","code":"ip-not-ipv4",)"
+              R"("detail":"<IP> \"x\" is not IPv4"})");
+}
+
+// What a peer sent may hold terminal controls (ESC, the C1 CSI and OSC, a
+// right-to-left override): neither form passes one on raw.
+TEST(LintOutput, TerminalControlsFromTheWireAreEscapedInTextAndJson)
+{
+    const std::string controls = "\x1b[2J\xc2\x9b"
+                                 "31m\xc2\x9d"
+                                 "0;t\x07\xe2\x80\xae";
+    const monitor::LintFinding finding{"ip-not-ipv4", "<IP> \"" + controls + "\" is not IPv4"};
+    const monitor::LintOrigin origin{"10.0.0.1" + controls, "cap" + controls, 3, {}};
+    const std::string text = monitor::LintTextLine(origin, {"data", {}}, finding);
+    const std::string json = monitor::LintJsonLine(origin, {"data", {}}, finding);
+    for (const std::string& line : {text, json})
+        for (const char* raw : {"\x1b", "\xc2\x9b", "\xc2\x9d", "\x07", "\xe2\x80\xae"})
+            EXPECT_EQ(line.find(raw), std::string::npos) << line;
+    EXPECT_NE(json.find(R"(\u001b[2J\u009b31m\u009d0;t\u0007\u202e)"), std::string::npos) << json;
 }
 
 TEST(LintSession, ExitStatusSaysWhatWasFound)
@@ -174,11 +204,11 @@ TEST(LintSession, ExitStatusSaysWhatWasFound)
     std::FILE* out = std::tmpfile();
     std::FILE* errors = std::tmpfile();
     monitor::LintSession clean({}, false, out, errors);
-    clean.message({"10.0.0.1", {}, 0}, ccm::Decode(kData));
+    clean.message({"10.0.0.1", {}, 0, {}}, kData);
     EXPECT_EQ(clean.exitStatus(), 0);
     monitor::LintSession found({}, false, out, errors);
-    found.message({"10.0.0.1", {}, 0}, ccm::Decode(kData + "\n"));
-    found.message({"10.0.0.1", {}, 0}, ccm::Decode(kData));
+    found.message({"10.0.0.1", {}, 0, {}}, kData + "\n");
+    found.message({"10.0.0.1", {}, 0, {}}, kData);
     EXPECT_EQ(found.exitStatus(), 1);
     EXPECT_EQ(monitor::LintSummary(found.tally()), "2 messages, 1 with findings (1 finding)");
     found.refused("cap.jsonl:9: no \"bytes\"");
@@ -186,7 +216,7 @@ TEST(LintSession, ExitStatusSaysWhatWasFound)
     EXPECT_EQ(monitor::LintSummary(found.tally()),
               "2 messages, 1 with findings (1 finding), 1 line not read");
     monitor::LintSession unread({}, false, out, errors);
-    unread.message({"10.0.0.1", {}, 0}, ccm::Decode(kData));
+    unread.message({"10.0.0.1", {}, 0, {}}, kData);
     unread.unreadable("cap.jsonl: Input/output error");
     EXPECT_EQ(unread.exitStatus(), 2);
     std::fclose(out);

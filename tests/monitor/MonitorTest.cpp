@@ -79,6 +79,7 @@ TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
                           kStart));
         EXPECT_EQ(monitor.counts().received, 5u);
         EXPECT_EQ(monitor.counts().notDecoded, 1u);
+        EXPECT_EQ(monitor.counts().shown, 1u);
         EXPECT_EQ(monitor.table().size(), 1u);
         capture.flush();
     }

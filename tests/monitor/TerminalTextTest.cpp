@@ -59,4 +59,12 @@ TEST(TerminalText, JsonKeepsItsMeaningWithoutRawControls)
     EXPECT_EQ(monitor::JsonForTerminal("{\"v\":\"降雨\\u001b\"}"), "{\"v\":\"降雨\\u001b\"}");
 }
 
+// A string's inside: quote and backslash escaped, every control and
+// reordering character a \u escape, a byte that is not UTF-8 U+FFFD.
+TEST(TerminalText, JsonStringsCarryNoRawControls)
+{
+    EXPECT_EQ(monitor::JsonEscaped("\"a\\\x1b[2J\n\x7f\xc2\x9b\xe2\x80\xae降雨\xff"),
+              "\\\"a\\\\\\u001b[2J\\u000a\\u007f\\u009b\\u202e降雨\xef\xbf\xbd");
+}
+
 } // namespace

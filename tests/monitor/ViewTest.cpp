@@ -1,4 +1,5 @@
 #include "monitor/LineView.h"
+#include "monitor/RowText.h"
 #include "monitor/ScreenView.h"
 #include "monitor/TerminalText.h"
 
@@ -8,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -52,6 +56,56 @@ monitor::Update Data(std::string type, std::string value, Clock::time_point at)
     update.received = at;
     return update;
 }
+
+// Numbers written with a decimal comma while it lives, as under
+// LC_ALL=de_DE.UTF-8: that locale if the system has it, else one made here
+// with only its numbers (localedef writes it in a few milliseconds).
+class CommaLocale {
+public:
+    CommaLocale()
+    {
+        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr)
+            return;
+        char directory[] = "/tmp/comma-locale-XXXXXX";
+        if (mkdtemp(directory) == nullptr)
+            return;
+        directory_ = directory;
+        const std::string definition = directory_ + "/comma.def";
+        std::FILE* source = std::fopen(definition.c_str(), "w");
+        std::fputs("LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\n"
+                   "END LC_NUMERIC\n",
+                   source);
+        std::fclose(source);
+        // Warnings for the categories it leaves out end it with status 1.
+        std::string command = "localedef -c -i ";
+        command.append(definition).append(" -f ANSI_X3.4-1968 ").append(directory_);
+        command.append("/comma >/dev/null 2>&1");
+        [[maybe_unused]] const int status = std::system(command.c_str());
+        setenv("LOCPATH", directory_.c_str(), 1);
+        std::setlocale(LC_NUMERIC, "comma");
+    }
+    ~CommaLocale()
+    {
+        std::setlocale(LC_NUMERIC, "C");
+        if (!directory_.empty()) {
+            unsetenv("LOCPATH");
+            std::filesystem::remove_all(directory_);
+        }
+    }
+    CommaLocale(const CommaLocale&) = delete;
+    CommaLocale& operator=(const CommaLocale&) = delete;
+
+    // The C library writes 0.5 as "0,5" now.
+    static bool active()
+    {
+        char text[8];
+        std::snprintf(text, sizeof text, "%.1f", 0.5);
+        return std::string(text) == "0,5";
+    }
+
+private:
+    std::string directory_;
+};
 
 monitor::CaptureRecord Record(const monitor::Update& update)
 {
@@ -159,6 +213,47 @@ TEST(LineView, TextLinesEscapeWhatCameFromTheWire)
     EXPECT_EQ(text.substr(0, 4), "TIME");
     EXPECT_NE(text.find("\\x1b]0;x\\x07"), std::string::npos);
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
+}
+
+// monitor --json writes each datagram as its capture line, then the row's
+// interval and flags: one shape for one record, readable as a capture.
+TEST(LineView, JsonLineIsTheCaptureLineWithIntervalAndFlags)
+{
+    monitor::KeyTable table(10);
+    table.update(Data("WAirTemp", "1", kStart));
+    const monitor::Update update = Data("WAirTemp", "1", kStart + 250ms);
+    const monitor::Row& row = table.update(update);
+    monitor::CaptureRecord record = Record(update);
+    record.decoded.message->findings.push_back({ccm::Departure::TrailingNul, "NUL"});
+    Written out;
+    monitor::LineView view(out.file(), true);
+    view.datagram(record, &row, table.flags(row, update.received));
+    std::string line = out.text();
+    ASSERT_FALSE(line.empty());
+    line.pop_back();
+    const std::string capture = monitor::ToJsonLine(record);
+    ASSERT_EQ(line.substr(0, capture.size() - 1), capture.substr(0, capture.size() - 1));
+    EXPECT_EQ(line.substr(capture.size() - 1), R"(,"interval":0.25,"flags":[]})");
+    EXPECT_NE(line.find(R"("findings":[{"code":"trailing-nul","detail":"NUL"}])"),
+              std::string::npos);
+    EXPECT_TRUE(monitor::ParseCaptureLine(line).record);
+}
+
+// Numbers machines read, and the table's, are the same in every locale.
+TEST(LineView, NumbersDoNotFollowTheLocale)
+{
+    const CommaLocale comma;
+    ASSERT_TRUE(CommaLocale::active()) << "no locale with a decimal comma could be made";
+    monitor::KeyTable table(10);
+    table.update(Data("WAirTemp", "1", kStart));
+    const monitor::Update update = Data("WAirTemp", "1", kStart + 303561us);
+    const monitor::Row& row = table.update(update);
+    Written out;
+    monitor::LineView view(out.file(), true);
+    view.datagram(Record(update), &row, table.flags(row, update.received));
+    EXPECT_NE(out.text().find(R"("interval":0.303561,)"), std::string::npos) << out.text();
+    EXPECT_EQ(monitor::DurationText(1500ms), "1.5s");
+    EXPECT_EQ(monitor::DurationText(1960ms), "2.0s");
 }
 
 } // namespace
