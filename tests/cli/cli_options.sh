@@ -11,7 +11,8 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Arguments (split on spaces) | the error line.
+# Arguments (split on spaces) | the error line. A row whose check could be
+# missed runs dry, so even then nothing is sent.
 while IFS='|' read -r arguments expected; do
   # shellcheck disable=SC2086
   "$program" $arguments >"$work/out" 2>"$work/err"
@@ -33,9 +34,9 @@ node --source sine|setarome-cli: node: --source: sine is not one of fixed|period
 node --rain yes|setarome-cli: node: --rain: yes is not one of on|off
 node --type WRainfallWRainfall12|setarome-cli: node: --type: must be at most 19 characters, got 20
 node --ip 1234567890123456789012345|setarome-cli: node: --ip: must be at most 24 characters, got 25
-node --type a"b|setarome-cli: node: --type: must not hold control characters or <>&"
-node --ip 10.0.0.1<|setarome-cli: node: --ip: must not hold control characters or <>&"
-node --type ©|setarome-cli: node: --type: must hold only characters Shift-JIS can encode, got '©'
+node --dry-run --count 1 --type a"b|setarome-cli: node: --type: must not hold control characters or <>&"
+node --dry-run --count 1 --ip 10.0.0.1<|setarome-cli: node: --ip: must not hold control characters or <>&"
+node --dry-run --count 1 --type ©|setarome-cli: node: --type: must hold only characters Shift-JIS can encode, got '©'
 node --to 10.0.0|setarome-cli: node: --to: 10.0.0 is not an IPv4 address (a.b.c.d)
 node --to example.com|setarome-cli: node: --to: example.com is not an IPv4 address (a.b.c.d)
 node --rain on --source random|setarome-cli: node: --rain: only with --source fixed
