@@ -289,6 +289,34 @@ generator = { kind = "ramp", to = 1, duration = 60, after = "repeat" }
     EXPECT_EQ(scenario.events[1].value, 3);
 }
 
+// Only the dots of keys count towards a key's parts: not those in strings
+// of any quoting, in comments, or in numbers.
+TEST(GoodScenario, DotsOutsideKeysAreNoKeyParts)
+{
+    ScratchDir dir;
+    dir.write("rows.txt", "1\n");
+    std::string text = R"(# DOTS
+[[node]]
+[[node.ccm]]
+type = "T"
+generator = { kind = "playback", file = "PATH" }  # DOTS
+[[node.ccm]]
+type = "U"
+generator = { kind = "playback", file = 'PATH' }
+[[node.ccm]]
+type = "V"
+generator = { kind = "playback", file = """PATH""" }
+[[node.ccm]]
+type = "W"
+generator = { kind = "sine", min = 1.5, max = 2.5, period = 6.0e1 }
+)";
+    for (const auto& [word, by] : {std::pair{"DOTS", Repeated(".", 100)},
+                                   std::pair{"PATH", Repeated("./", 100) + "rows.txt"}})
+        for (std::size_t at; (at = text.find(word)) != std::string::npos;)
+            text.replace(at, 4, by);
+    EXPECT_EQ(station::ReadScenario(dir.write("dots.toml", text)).nodes[0].ccms.size(), 4u);
+}
+
 TEST(GoodScenario, TheShippedExamplesRead)
 {
     for (const char* name : {"weather-station.toml", "rain-shower.toml", "stormy-afternoon.toml"}) {
