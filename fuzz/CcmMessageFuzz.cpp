@@ -131,6 +131,11 @@ std::string CheckedEncoding(ccm::Cp932Encoder& encoder, std::string_view utf8)
     const auto in = Utf8Chars(utf8);
     const auto out = Cp932Chars(wire);
     FUZZ_CHECK(out.size() == in.size());
+    // encodable() says whether the encoder replaced anything.
+    bool replaced = false;
+    for (std::size_t i = 0; i < in.size(); ++i)
+        replaced = replaced || (out[i] == "?" && in[i].bytes != "?");
+    FUZZ_CHECK(encoder.encodable(utf8) == !replaced);
     for (std::size_t i = 0; i < in.size(); ++i) {
         const auto lead = static_cast<unsigned char>(in[i].bytes[0]);
         if (lead < 0x80)

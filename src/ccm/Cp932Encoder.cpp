@@ -57,14 +57,27 @@ std::string Cp932Encoder::encode(std::string_view utf8)
     return out;
 }
 
+bool Cp932Encoder::encodable(std::string_view utf8)
+{
+    std::string scratch;
+    std::string_view rest = utf8;
+    while (!rest.empty()) {
+        if (isAscii(rest.front()))
+            rest.remove_prefix(1);
+        else if (!encodeNonAscii(rest, scratch))
+            return false;
+    }
+    return true;
+}
+
 // Converts the one character at the start of `rest` and consumes it.
-void Cp932Encoder::encodeNonAscii(std::string_view& rest, std::string& out)
+bool Cp932Encoder::encodeNonAscii(std::string_view& rest, std::string& out)
 {
     const std::size_t length = Utf8CharLength(rest, 0);
     if (length == 0) {
         out += kReplacement;
         rest.remove_prefix(1);
-        return;
+        return false;
     }
     char converted[4];
     char* in = const_cast<char*>(rest.data());
@@ -72,11 +85,14 @@ void Cp932Encoder::encodeNonAscii(std::string_view& rest, std::string& out)
     char* to = converted;
     std::size_t toLeft = sizeof converted;
     ::iconv(toIconv(handle_), nullptr, nullptr, nullptr, nullptr); // fresh shift state
-    if (::iconv(toIconv(handle_), &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
-        out += kReplacement; // EILSEQ: the character has no code in page 932
-    else
+    const bool done =
+        ::iconv(toIconv(handle_), &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1);
+    if (done)
         out.append(converted, to);
+    else
+        out += kReplacement; // EILSEQ: the character has no code in page 932
     rest.remove_prefix(length);
+    return done;
 }
 
 } // namespace ccm

@@ -23,9 +23,13 @@ public:
     // Replaces `out` with the encoding of `utf8`.
     void encode(std::string_view utf8, std::string& out);
     std::string encode(std::string_view utf8);
+    // True when every character of `utf8` has a code in page 932, so that
+    // encode() puts no "?" of its own.
+    bool encodable(std::string_view utf8);
 
 private:
-    void encodeNonAscii(std::string_view& rest, std::string& out);
+    // False when the character was replaced.
+    bool encodeNonAscii(std::string_view& rest, std::string& out);
 
     void* handle_; // iconv_t
 };

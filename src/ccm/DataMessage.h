@@ -29,7 +29,9 @@ struct DataFields {
 void FormatDataMessage(const DataFields& fields, std::string& out);
 
 // Writes `value` with exactly `cast` decimals (0..kMaxCast), rounded to the
-// nearest, halves away from zero ("23.5", "0.62", "1"). A value that
+// nearest, halves away from zero ("23.5", "0.62", "1"), where a half is
+// judged on the shortest decimal that reads back as `value` (0.145 gives
+// "0.15" with 2 decimals). A value that
 // rounds to zero is written without a sign ("0.0", never "-0.0"). `value`
 // must be finite.
 void FormatValue(double value, int cast, std::string& out);

@@ -211,8 +211,9 @@ MonitorCommand::MonitorCommand(CLI::App& program)
                      "becomes FILE.1, FILE.1 FILE.2 ... (default: never)")
         ->check(IntegerIn(4096, std::numeric_limits<std::int64_t>::max()))
         ->type_name("BYTES");
+    // At least one: none would delete the whole capture at each rotation.
     command_->add_option("--capture-keep", capture_.keep, "Rotated capture files kept")
-        ->check(IntegerIn(0, 1000))
+        ->check(IntegerIn(1, 1000))
         ->type_name("N")
         ->capture_default_str();
     command_->footer(
@@ -227,9 +228,11 @@ MonitorCommand::MonitorCommand(CLI::App& program)
 
 void MonitorCommand::check()
 {
-    if (capture_.path.empty() &&
-        (command_->count("--capture-size") > 0 || command_->count("--capture-keep") > 0))
-        throw CLI::ValidationError("--capture-size", "needs --capture FILE");
+    if (capture_.path.empty()) {
+        for (const char* option : {"--capture-size", "--capture-keep"})
+            if (command_->count(option) > 0)
+                throw CLI::ValidationError(option, "needs --capture FILE");
+    }
     filter_.types = {types_.begin(), types_.end()};
     filter_.rooms = {rooms_.begin(), rooms_.end()};
     filter_.regions = {regions_.begin(), regions_.end()};

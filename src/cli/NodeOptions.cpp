@@ -1,6 +1,7 @@
 #include "cli/NodeOptions.h"
 
 #include "ccm/CcmMessage.h"
+#include "ccm/FieldText.h"
 #include "cli/OptionChecks.h"
 #include "node/PlaybackFile.h"
 
@@ -28,6 +29,14 @@ void RequireSource(const CLI::App& command, const NodeOptions& options, const ch
         throw CLI::ValidationError(name, std::string("only with --source ") + source);
 }
 
+// A text the node writes into its message: the scenario reader's check.
+CLI::Validator FieldText(std::size_t maxChars)
+{
+    return CLI::Validator(
+        [maxChars](const std::string& text) { return ccm::FieldTextFault(text, maxChars, false); },
+        "");
+}
+
 } // namespace
 
 void AddNodeOptions(CLI::App& command, NodeOptions& options)
@@ -53,7 +62,7 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
         ->type_name("1|10|60")
         ->capture_default_str();
     command.add_option("--type", options.type, "CCM type, at most 19 characters")
-        ->check(TextOfAtMost(ccm::kTypeMaxChars))
+        ->check(FieldText(ccm::kTypeMaxChars))
         ->type_name("TEXT")
         ->capture_default_str();
     AddSpin(command, "--room", options.room, 0, 127, "CCM room");
@@ -65,7 +74,7 @@ void AddNodeOptions(CLI::App& command, NodeOptions& options)
                     "Address text in <IP>, at most 24 characters (default: the address of "
                     "--interface, else the "
                     "node's discovered address)")
-        ->check(TextOfAtMost(ccm::kIpMaxChars))
+        ->check(FieldText(ccm::kIpMaxChars))
         ->type_name("TEXT");
     command.add_flag("--answer-scans", options.answerScans,
                      "Answer NODESCAN and CCMSCAN on UDP 16529 and SEARCH on 16521, to the "

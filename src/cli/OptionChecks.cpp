@@ -1,7 +1,6 @@
 #include "cli/OptionChecks.h"
 
 #include "ccm/Ipv4Text.h"
-#include "ccm/Utf8.h"
 #include "loop/NetworkInterface.h"
 
 #include <charconv>
@@ -67,28 +66,6 @@ CLI::Validator OneOf(std::vector<std::string> words)
                     return {};
             }
             return text + " is not one of " + list;
-        },
-        "");
-}
-
-CLI::Validator TextOfAtMost(std::size_t characters)
-{
-    return CLI::Validator(
-        [characters](std::string& text) -> std::string {
-            std::size_t count = 0;
-            for (std::size_t at = 0; at < text.size(); ++count) {
-                const std::size_t length = ccm::Utf8CharLength(text, at);
-                if (length == 0)
-                    return "the text is not valid UTF-8";
-                const auto byte = static_cast<unsigned char>(text[at]);
-                if (byte < 0x20 || byte == 0x7F)
-                    return "control characters are not allowed";
-                at += length;
-            }
-            if (count > characters)
-                return text + " has " + std::to_string(count) + " characters, at most " +
-                       std::to_string(characters) + " are allowed";
-            return {};
         },
         "");
 }

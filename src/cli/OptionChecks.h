@@ -22,9 +22,6 @@ CLI::Validator DecimalIn(double min, double max);
 std::string DecimalRange(double min, double max);
 // One of the listed words.
 CLI::Validator OneOf(std::vector<std::string> words);
-// UTF-8 text of at most `characters` characters and no control characters:
-// the text goes into a one-line message and onto one log line.
-CLI::Validator TextOfAtMost(std::size_t characters);
 // A dotted-decimal IPv4 address.
 CLI::Validator Ipv4Address();
 // The name of a network interface this system has.

@@ -127,7 +127,8 @@ int StationCommand::run()
     try {
         station.emplace(std::move(*scenario_), address, speed_);
     } catch (const runtime::Exception& e) {
-        std::fprintf(stderr, "setarome-cli: station: %s: %s\n", file_.c_str(), e.what());
+        // The message starts with the scenario's FILE:LINE:COLUMN.
+        std::fprintf(stderr, "setarome-cli: %s\n", e.what());
         return 2;
     }
     std::unique_ptr<discovery::ScanListener> listener = listen(*station);

@@ -19,6 +19,11 @@ public:
 
     // The next number, 0 to kMax.
     std::int32_t next();
+    // A whole number from 0 to span - 1 (span 1 to 2^32). A span of up to
+    // kMax + 1 takes one number modulo span, as the rain node draws; a wider
+    // one joins three numbers into 45 bits, drawn again while they fall in
+    // the last incomplete multiple of span, so every value is as likely.
+    std::uint64_t below(std::uint64_t span);
 
 private:
     std::uint32_t state_;

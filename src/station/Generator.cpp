@@ -35,7 +35,8 @@ private:
     std::int32_t counter_ = 0;
 };
 
-// The rain node's "乱数": a whole number from min to max.
+// The rain node's "乱数": a whole number from min to max, drawn as the
+// window draws while the range is no wider than its 32768 numbers.
 class Random : public Generator {
 public:
     explicit Random(const GeneratorSettings& settings)
@@ -46,7 +47,8 @@ public:
     double value(double, bool step, node::RandomSequence& random) override
     {
         if (step || !drawn_) {
-            current_ = static_cast<double>(lower_ + random.next() % span_);
+            current_ = static_cast<double>(lower_ + static_cast<std::int64_t>(random.below(
+                                                        static_cast<std::uint64_t>(span_))));
             drawn_ = true;
         }
         return current_;

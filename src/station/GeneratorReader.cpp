@@ -62,7 +62,7 @@ void ReadRange(TomlFields& fields, GeneratorSettings& settings, bool whole)
 
 void ReadPlaybackKeys(TomlFields& fields, GeneratorSettings& settings, const std::string& baseDir)
 {
-    std::string path = fields.required(fields.text("file", 4096), "file");
+    std::string path = fields.required(fields.path("file"), "file");
     if (!path.starts_with('/'))
         path = baseDir + path;
     const std::string format = fields.text("format", 8).value_or("values");
@@ -73,7 +73,15 @@ void ReadPlaybackKeys(TomlFields& fields, GeneratorSettings& settings, const std
     if (settings.timed && settings.loop)
         fields.fail(*fields.node("loop"),
                     "loop plays a values file again; a csv file holds its last row");
-    settings.rows = ReadPlayback(path, settings.timed);
+    try {
+        settings.rows = ReadPlayback(path, settings.timed);
+    } catch (const ScenarioError& e) {
+        // A fault of the played file as a whole is told where the scenario
+        // names it; a faulty line has the played file's own position.
+        if (e.positioned())
+            throw;
+        fields.fail(*fields.node("file"), e.what());
+    }
 }
 
 } // namespace

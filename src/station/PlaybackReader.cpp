@@ -34,8 +34,8 @@ public:
         if (result.ec != std::errc() || result.ptr != line_.data() + end || !std::isfinite(value) ||
             std::fabs(value) > kLargest)
             throw ScenarioError(path_, number_, static_cast<std::uint32_t>(from + 1),
-                                "not a number up to 1e9: '" +
-                                    std::string(line_.substr(from, end - from)) + "'");
+                                "not a number up to 1e9: " +
+                                    Quoted(line_.substr(from, end - from)));
         return value;
     }
 

@@ -62,8 +62,11 @@ struct CcmSettings {
 struct NodeSettings {
     // An IPv4 address text, or "auto": the address this host sends from.
     std::string address = "auto";
-    // Copies with consecutive addresses.
+    // Copies with consecutive addresses (see CopyAddress).
     std::int32_t repeat = 1;
+    // "FILE:LINE:COLUMN" of `repeat`, for the check of the copies' addresses
+    // that can only be made once "auto" is known.
+    std::string repeatPlace;
     // The defaults of its CCMs, and the room and region of its "cnd".
     std::int32_t room = 1;
     std::int32_t region = 1;

@@ -1,5 +1,8 @@
 #include "station/ScenarioError.h"
 
+#include "ccm/Utf8.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -7,6 +10,17 @@
 #include <unistd.h>
 
 namespace station {
+
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t kShownChars = 60;
+    std::size_t at = 0;
+    for (std::size_t chars = 0; at < text.size() && chars < kShownChars; ++chars)
+        at += std::max<std::size_t>(ccm::Utf8CharLength(text, at), 1);
+    if (at == text.size())
+        return '\'' + std::string(text) + '\'';
+    return '\'' + std::string(text.substr(0, at)) + "...'";
+}
 
 void RequireReadableFile(const std::string& path)
 {

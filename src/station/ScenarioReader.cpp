@@ -5,11 +5,15 @@
 #include "ccm/DataMessage.h"
 #include "ccm/Ipv4Text.h"
 #include "discovery/Identity.h"
+#include "station/CopyAddress.h"
 #include "station/GeneratorReader.h"
+#include "station/KeyDepthCheck.h"
 #include "station/TomlFields.h"
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace station {
 
@@ -60,6 +64,11 @@ CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Co
     ccm.type = fields.required(fields.text("type", ccm::kTypeMaxChars), "type");
     if (ccm.type.empty())
         fields.fail(*fields.node("type"), "type must not be empty");
+    // The node sends its own "cnd" each second: a second one would send
+    // both values under one key.
+    if (ccm.type == "cnd" && node.condition)
+        fields.fail(*fields.node("type"),
+                    "cnd is the node's own condition CCM; set condition = false to send your own");
     ccm.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(node.room));
     ccm.region = static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(node.region));
     ccm.order = static_cast<std::int32_t>(fields.integer("order", 0, 30000).value_or(1));
@@ -74,6 +83,13 @@ CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Co
         fields.fail(table, "missing key 'generator'");
     ccm.generator = ReadGenerator(*generator, context.file, context.baseDir);
     fields.finish();
+    const auto sameKey = [&](const CcmSettings& other) {
+        return other.type == ccm.type && other.room == ccm.room && other.region == ccm.region &&
+               other.order == ccm.order;
+    };
+    if (std::any_of(node.ccms.begin(), node.ccms.end(), sameKey))
+        fields.fail(*fields.node("type"), "the node already has a CCM '" + ccm.type +
+                                              "' with that room, region and order");
     return ccm;
 }
 
@@ -122,9 +138,14 @@ NodeSettings ReadNode(const toml::table& table, const Context& context)
         fields.fail(*fields.node("address"),
                     "address must be an IPv4 address or \"auto\", got '" + node.address + "'");
     node.repeat = static_cast<std::int32_t>(fields.integer("repeat", 1, kMaxRepeat).value_or(1));
+    if (const toml::node* repeat = fields.node("repeat")) {
+        const toml::source_position& at = repeat->source().begin;
+        node.repeatPlace =
+            context.file + ':' + std::to_string(at.line) + ':' + std::to_string(at.column);
+    }
     if (const std::optional<std::uint32_t> first = ccm::ParseIpv4(node.address);
-        first && 0xFFFFFFFFu - *first < static_cast<std::uint32_t>(node.repeat - 1))
-        fields.fail(*fields.node("repeat"), "repeat runs the addresses past 255.255.255.255");
+        first && !CopyAddress(*first, static_cast<std::uint32_t>(node.repeat - 1)))
+        fields.fail(*fields.node("repeat"), kRepeatTooFar);
     node.room = static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(1));
     node.region = static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(1));
     node.condition = fields.flag("condition").value_or(true);
@@ -164,14 +185,25 @@ EventSettings ReadEvent(const toml::table& table, const Scenario& scenario, cons
     return event;
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    RequireReadableFile(path);
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw ScenarioError(path, "cannot be read");
+    return text;
+}
+
 } // namespace
 
 Scenario ReadScenario(const std::string& path)
 {
-    RequireReadableFile(path);
+    const std::string text = ReadWholeFile(path);
+    KeyDepthCheck(path).check(text);
     toml::table root;
     try {
-        root = toml::parse_file(path);
+        root = toml::parse(text, path);
     } catch (const toml::parse_error& e) {
         throw ScenarioError(path, e.source().begin.line, e.source().begin.column,
                             std::string(e.description()));

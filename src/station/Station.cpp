@@ -2,6 +2,7 @@
 
 #include "ccm/DataMessage.h"
 #include "ccm/Ipv4Text.h"
+#include "station/CopyAddress.h"
 #include "runtime/Exception.h"
 
 #include <algorithm>
@@ -51,11 +52,11 @@ Station::Station(Scenario scenario, const std::string& autoAddress, double speed
                 addNode(settings, copy, text, 0);
             continue;
         }
-        if (0xFFFFFFFFu - *address < static_cast<std::uint32_t>(settings.repeat - 1))
-            throw runtime::Exception(std::to_string(settings.repeat) + " nodes from " + text +
-                                     " run past 255.255.255.255");
+        // Only "auto" can get here: the reader checked a written address.
+        if (!CopyAddress(*address, static_cast<std::uint32_t>(settings.repeat - 1)))
+            throw runtime::Exception(settings.repeatPlace + ": " + kRepeatTooFar + " from " + text);
         for (std::int32_t copy = 0; copy < settings.repeat; ++copy) {
-            const std::uint32_t ip = *address + copy;
+            const std::uint32_t ip = *CopyAddress(*address, static_cast<std::uint32_t>(copy));
             addNode(settings, copy, ccm::Ipv4Text(ip), static_cast<std::uint8_t>(ip & 0xFF));
         }
     }

@@ -1,11 +1,17 @@
 #include "station/TomlFields.h"
 
-#include "ccm/FieldChecks.h"
+#include "ccm/FieldText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace station {
+
+namespace {
+// A path as long as Linux takes one.
+constexpr std::size_t kMaxPathBytes = 4096;
+} // namespace
 
 TomlFields::TomlFields(const toml::table& table, const std::string& file)
     : table_(table), file_(file)
@@ -71,14 +77,25 @@ std::optional<std::string> TomlFields::text(std::string_view key, std::size_t ma
     if (!node->is_string())
         fail(*node, std::string(key) + " must be a text");
     const std::string& value = node->as_string()->get();
-    if (ccm::Utf8Chars(value) > maxChars)
-        fail(*node, std::string(key) + " must be at most " + std::to_string(maxChars) +
-                        " characters, got " + std::to_string(ccm::Utf8Chars(value)));
-    // The texts go into a one-line XML message unescaped, and onto the log.
-    for (const unsigned char c : value) {
-        if (c < 0x20 || c == 0x7F || c == '<' || c == '>' || c == '&' || c == '"')
-            fail(*node, std::string(key) + " must not hold control characters or <>&\"");
-    }
+    if (const std::string fault = ccm::FieldTextFault(value, maxChars, true); !fault.empty())
+        fail(*node, std::string(key) + ' ' + fault);
+    return value;
+}
+
+std::optional<std::string> TomlFields::path(std::string_view key)
+{
+    const toml::node* node = find(key);
+    if (!node)
+        return std::nullopt;
+    if (!node->is_string())
+        fail(*node, std::string(key) + " must be a text");
+    const std::string& value = node->as_string()->get();
+    // A path never reaches the wire; only the log shows it.
+    if (value.empty() || value.size() > kMaxPathBytes ||
+        std::any_of(value.begin(), value.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7F; }))
+        fail(*node, std::string(key) + " must be a path of 1.." + std::to_string(kMaxPathBytes) +
+                        " bytes without control characters");
     return value;
 }
 
@@ -116,7 +133,7 @@ void TomlFields::finish() const
 {
     for (const auto& [key, node] : table_) {
         if (!known_.contains(key.str()))
-            fail(key.source(), "unknown key '" + std::string(key.str()) + "'");
+            fail(key.source(), "unknown key " + Quoted(key.str()));
     }
 }
 

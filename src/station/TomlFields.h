@@ -22,7 +22,10 @@ public:
 
     std::optional<double> number(std::string_view key, double min, double max);
     std::optional<std::int64_t> integer(std::string_view key, std::int64_t min, std::int64_t max);
+    // A text that may go into a message: see ccm::FieldTextFault.
     std::optional<std::string> text(std::string_view key, std::size_t maxChars);
+    // A file's path, not empty.
+    std::optional<std::string> path(std::string_view key);
     std::optional<bool> flag(std::string_view key);
     // The array of tables under `key`, if any.
     const toml::array* tables(std::string_view key);

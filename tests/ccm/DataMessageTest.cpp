@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -33,6 +36,38 @@ TEST(DataValue, HalvesRoundAwayFromZero)
     EXPECT_EQ(Value(0.125, 2), "0.13");
     EXPECT_EQ(Value(21.45, 1), "21.5");
     EXPECT_EQ(Value(21.449, 1), "21.4");
+}
+
+// Halves judged on the decimal written, not on its binary neighbour: 0.145
+// is stored as 0.14499999999999999. Every value k + 0.5 units of the last
+// kept place, for thousands of k, both signs and each cast, rounds away
+// from zero. The expectation is made with whole numbers only.
+TEST(DataValue, WrittenHalvesRoundAwayFromZero)
+{
+    EXPECT_EQ(Value(0.145, 2), "0.15");
+    EXPECT_EQ(Value(1.005, 2), "1.01");
+    EXPECT_EQ(Value(-2.675, 2), "-2.68");
+    EXPECT_EQ(Value(9.9995, 3), "10.000");
+    for (int cast = 0; cast <= ccm::kMaxCast; ++cast) {
+        for (std::int64_t k = 0; k < 3000; ++k) {
+            const std::int64_t units = k * 7919 % 1000003; // spread over magnitudes
+            // units + 0.5 in the last kept place, written as a person would.
+            std::string digits = std::to_string(units * 10 + 5);
+            digits.insert(0, static_cast<std::size_t>(std::max<int>(0, cast + 2 - digits.size())),
+                          '0');
+            const std::string written = digits.substr(0, digits.size() - cast - 1) + "." +
+                                        digits.substr(digits.size() - cast - 1);
+            std::string expected = std::to_string(units + 1);
+            expected.insert(
+                0, static_cast<std::size_t>(std::max<int>(0, cast + 1 - expected.size())), '0');
+            if (cast > 0)
+                expected.insert(expected.size() - cast, ".");
+            double value = 0;
+            std::from_chars(written.data(), written.data() + written.size(), value);
+            ASSERT_EQ(Value(value, cast), expected) << written << " with " << cast;
+            ASSERT_EQ(Value(-value, cast), "-" + expected) << "-" << written << " with " << cast;
+        }
+    }
 }
 
 TEST(DataValue, NegativeValuesThatRoundToZeroHaveNoSign)

@@ -11,7 +11,8 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Arguments (split on spaces) | the error line.
+# Arguments (split on spaces) | the error line. A row whose check could be
+# missed runs dry, so even then nothing is sent.
 while IFS='|' read -r arguments expected; do
   # shellcheck disable=SC2086
   "$program" $arguments >"$work/out" 2>"$work/err"
@@ -31,8 +32,11 @@ node --port 65536|setarome-cli: node: --port: 65536 is out of range 1..65535
 node --interval 5|setarome-cli: node: --interval: 5 is not one of 1|10|60
 node --source sine|setarome-cli: node: --source: sine is not one of fixed|periodic|random|random2|file
 node --rain yes|setarome-cli: node: --rain: yes is not one of on|off
-node --type WRainfallWRainfall12|setarome-cli: node: --type: WRainfallWRainfall12 has 20 characters, at most 19 are allowed
-node --ip 1234567890123456789012345|setarome-cli: node: --ip: 1234567890123456789012345 has 25 characters, at most 24 are allowed
+node --type WRainfallWRainfall12|setarome-cli: node: --type: must be at most 19 characters, got 20
+node --ip 1234567890123456789012345|setarome-cli: node: --ip: must be at most 24 characters, got 25
+node --dry-run --count 1 --type a"b|setarome-cli: node: --type: must not hold control characters or <>&"
+node --dry-run --count 1 --ip 10.0.0.1<|setarome-cli: node: --ip: must not hold control characters or <>&"
+node --dry-run --count 1 --type ©|setarome-cli: node: --type: must hold only characters Shift-JIS can encode, got '©'
 node --to 10.0.0|setarome-cli: node: --to: 10.0.0 is not an IPv4 address (a.b.c.d)
 node --to example.com|setarome-cli: node: --to: example.com is not an IPv4 address (a.b.c.d)
 node --rain on --source random|setarome-cli: node: --rain: only with --source fixed
@@ -49,8 +53,17 @@ EOF_ROWS
 # A control character would break the one-line log and message.
 "$program" node --type $'Rain\nfall' >"$work/out" 2>"$work/err"
 status=$?
-[ "$status" -eq 2 ] && [ "$(cat "$work/err")" = "setarome-cli: node: --type: control characters are not allowed" ] ||
+[ "$status" -eq 2 ] && [ "$(cat "$work/err")" = "setarome-cli: node: --type: must not hold control characters or <>&\"" ] ||
   fail "a control character in --type: status $status, '$(cat "$work/err")'"
+
+# An empty type or <IP> text makes a message no receiver reads.
+for option in --type --ip; do
+  "$program" node --dry-run --count 1 "$option" "" >"$work/out" 2>"$work/err"
+  status=$?
+  [ "$status" -eq 2 ] && [ ! -s "$work/out" ] &&
+    [ "$(cat "$work/err")" = "setarome-cli: node: $option: must not be empty" ] ||
+    fail "an empty $option: status $status, '$(cat "$work/err")'"
+done
 
 "$program" node --help >"$work/help" 2>&1 || fail "--help: exit status $?"
 for option in "--source fixed|periodic|random|random2|file=fixed" "--rain on|off=off" \

@@ -26,6 +26,8 @@ done <<EOF_ROWS
 --max-keys 0|setarome-cli: monitor: --max-keys: 0 is out of range 1..10000000
 --receive-buffer 100|setarome-cli: monitor: --receive-buffer: 100 is out of range 4096..1073741823
 --capture-size 100000|setarome-cli: monitor: --capture-size: needs --capture FILE
+--capture-keep 3|setarome-cli: monitor: --capture-keep: needs --capture FILE
+--capture $work/missing/cap.jsonl --capture-size 4096 --capture-keep 0|setarome-cli: monitor: --capture-keep: 0 is out of range 1..1000
 --interface no-such-if0|setarome-cli: monitor: --interface: no-such-if0 is no network interface here
 --capture $work/missing/cap.jsonl|setarome-cli: monitor: $work/missing/cap.jsonl: No such file or directory
 EOF_ROWS

@@ -114,6 +114,13 @@ status=0
 [ ! -s "$work/bad.out" ] || fail "bad scenario: wrote $(cat "$work/bad.out")"
 [ "$(cat "$work/bad.err")" = "setarome-cli: $work/bad.toml:4:9: level must be A-1S-0, A-1S-1, A-10S-0, A-10S-1, A-1M-0, A-1M-1, B-0, B-1, S-1S-0 or S-1M-0, got 'A-2S-0'" ] ||
   fail "bad scenario: $(cat "$work/bad.err")"
+# A key of 40 000 parts once overflowed the TOML library's stack.
+{ printf 'seed = 1\n[a'; for _ in $(seq 40000); do printf '.b'; done; printf ']\n'; } >"$work/deep.toml"
+status=0
+"$program" station "$work/deep.toml" --dry-run >"$work/deep.out" 2>"$work/deep.err" || status=$?
+[ "$status" -eq 2 ] && [ ! -s "$work/deep.out" ] &&
+  [ "$(cat "$work/deep.err")" = "setarome-cli: $work/deep.toml:2:2: a key of more than 64 parts" ] ||
+  fail "deep key: exit status $status, $(head -c 300 "$work/deep.err")"
 status=0
 "$program" station "$work/schedule.toml" --dry-run --duration 5x 2>"$work/duration.err" || status=$?
 [ "$status" -eq 2 ] && grep -q "^setarome-cli: station: --duration: 5x" "$work/duration.err" ||

@@ -21,7 +21,8 @@ for program in setarome setarome-cli; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
 done
 for file in applications/setarome.desktop icons/hicolor/scalable/apps/setarome.svg \
-  man/man1/setarome.1.gz man/man1/setarome-cli.1.gz bash-completion/completions/setarome-cli \
+  man/man1/setarome.1.gz man/man1/setarome-cli.1.gz man/man5/setarome-scenario.5.gz \
+  man/man5/setarome-capture.5.gz bash-completion/completions/setarome-cli \
   doc/setarome/copyright doc/setarome/example.conf; do
   [ -s "$share/$file" ] || fail "share/$file is missing or empty"
 done
@@ -48,7 +49,7 @@ options_of() { "$cli" "$@" --help | grep -oE '^  (-[a-zA-Z],)?--[a-z][a-z0-9-]*'
 # Manual pages: rendered without a warning, and setarome-cli(1) names every
 # subcommand and option.
 if have man; then
-  for page in "$share"/man/man1/*.1.gz; do
+  for page in "$share"/man/man1/*.1.gz "$share"/man/man5/*.5.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man -l $page: $warnings"
   done
@@ -60,6 +61,32 @@ if have man; then
       grep -q -- "$option\b" <<<"$text" || fail "setarome-cli(1) lacks ${command:-setarome-cli} $option"
     done
   done
+fi
+
+# The file formats' pages name every key the scenario reader reads (and
+# every generator kind), and every key and kind a capture line holds, as the
+# sources spell them.
+if have man; then
+  src=$(cd "$(dirname "$0")/../../src" && pwd)
+  page_lacks() { # PAGE WORD...: the words the page does not hold
+    local text
+    text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$share/man/man5/$1.5.gz" 2>/dev/null)
+    shift
+    for word in "$@"; do grep -qw -- "$word" <<<"$text" || echo "$word"; done
+  }
+  scenario_keys=$(grep -ohE '(fields\.[a-z]+|Value|ReadId)\((fields, )?"[a-z_]+"|\{"[a-z]+", Kind::' \
+    "$src"/station/*.cpp | grep -oE '"[a-z_]+"' | tr -d '"' | sort -u)
+  [ "$(wc -w <<<"$scenario_keys")" -gt 40 ] || fail "found only $(wc -w <<<"$scenario_keys") scenario keys"
+  # shellcheck disable=SC2086
+  missing=$(page_lacks setarome-scenario $scenario_keys)
+  [ -z "$missing" ] || fail "setarome-scenario(5) lacks" $missing
+  capture_keys=$( (grep -ohE '\\"[a-z_]+\\":' "$src"/monitor/CaptureRecord.cpp
+    grep -ohE 'add\("[a-z_]+"|return "[a-z-]+";' "$src"/monitor/CaptureRecordFields.cpp) |
+    grep -oE '"[a-z_-]+' | tr -d '"' | grep -vx unknown | sort -u)
+  [ "$(wc -w <<<"$capture_keys")" -gt 30 ] || fail "found only $(wc -w <<<"$capture_keys") capture keys"
+  # shellcheck disable=SC2086
+  missing=$(page_lacks setarome-capture $capture_keys)
+  [ -z "$missing" ] || fail "setarome-capture(5) lacks" $missing
 fi
 
 # Units: each passes systemd-analyze verify, pointed at the installed program.

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -63,6 +64,23 @@ TEST(RainNodeSources, RandomIsTheRandomSourceOnTheSameSequence)
     const std::vector<double> values = Steps(settings, 500);
     for (const double value : values)
         ASSERT_EQ(value, node::RandomValue(state, panel));
+}
+
+// Beyond the window's 32768 numbers a random range is still covered to
+// its ends.
+TEST(SequenceSources, RandomCoversAWideRange)
+{
+    station::GeneratorSettings settings = Settings(Kind::Random);
+    settings.min = -1000;
+    settings.max = 999999;
+    const std::vector<double> values = Steps(settings, 2000);
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    EXPECT_GE(*low, -1000);
+    EXPECT_LT(*low, 50000);
+    EXPECT_LE(*high, 999999);
+    EXPECT_GT(*high, 950000);
+    for (const double value : values)
+        ASSERT_EQ(value, std::floor(value));
 }
 
 TEST(RainNodeSources, WalkIsTheRandom2SourceStartingAsTheWindowDoes)

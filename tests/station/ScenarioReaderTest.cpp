@@ -30,13 +30,21 @@ struct BadCase {
     const char* name;
     std::string text;
     // The error, after the scratch folder: a played file's errors name it
-    // rather than the scenario.
+    // rather than the scenario. "$DIR/" stands for the scratch folder.
     std::string error;
 };
 
 std::ostream& operator<<(std::ostream& out, const BadCase& c)
 {
     return out << c.name;
+}
+
+std::string Repeated(std::string_view part, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
 }
 
 class RefusedScenario : public testing::TestWithParam<BadCase> {};
@@ -47,12 +55,18 @@ TEST_P(RefusedScenario, NamesFileLineColumnAndWhat)
     dir.write("rows.txt", "1\n0\nx1\n");
     std::filesystem::create_directory(dir.path() / "sub");
     dir.write("times.csv", "seconds,value\n0,1\n60,2\n30,3\n");
+    dir.write("long.txt", "1\n" + std::string(100000, '7') + "x\n");
+    dir.write("empty.txt", "\n");
     const std::string path = dir.write("bad.toml", GetParam().text);
     try {
         station::ReadScenario(path);
         FAIL() << "accepted";
     } catch (const station::ScenarioError& e) {
-        EXPECT_EQ(e.what(), (dir.path() / "").string() + GetParam().error);
+        const std::string folder = (dir.path() / "").string();
+        std::string error = GetParam().error;
+        for (std::size_t at; (at = error.find("$DIR/")) != std::string::npos;)
+            error.replace(at, 5, folder);
+        EXPECT_EQ(e.what(), folder + error);
     }
 }
 
@@ -108,7 +122,42 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"BadAddress", "[[node]]\naddress = \"10.0.0.256\"\n",
                 "bad.toml:2:11: address must be an IPv4 address or \"auto\", got '10.0.0.256'"},
         BadCase{"RepeatPastTheLastAddress", "[[node]]\naddress = \"255.255.255.250\"\nrepeat = 7\n",
-                "bad.toml:3:10: repeat runs the addresses past 255.255.255.255"},
+                "bad.toml:3:10: repeat runs the addresses past 255.255.255.254"},
+        // Copies skip .255 and .0: from .250 seven need 255.255.255.254 and two more.
+        BadCase{"RepeatPastTheLastHostAddress",
+                "[[node]]\naddress = \"255.255.255.250\"\nrepeat = 6\n",
+                "bad.toml:3:10: repeat runs the addresses past 255.255.255.254"},
+        BadCase{"TypeNotInShiftJis",
+                "[[node]]\n[[node.ccm]]\ntype = \"A\xF0\x9F\x98\x80\xC3\xA9\"\n",
+                "bad.toml:3:8: type must hold only characters Shift-JIS can encode, got "
+                "'\xF0\x9F\x98\x80'"},
+        BadCase{"UnitNotInShiftJis", std::string(kGoodNode) + "unit = \"\xC3\xA9\"\n",
+                "bad.toml:5:8: unit must hold only characters Shift-JIS can encode, got "
+                "'\xC3\xA9'"},
+        BadCase{"SameCcmTwice",
+                std::string(kGoodNode) + "[[node.ccm]]\ntype = \"WRainfall\"\nlevel = \"B-0\"\n"
+                                         "generator = { kind = \"constant\", value = 1 }\n",
+                "bad.toml:6:8: the node already has a CCM 'WRainfall' with that room, region and "
+                "order"},
+        BadCase{"CcmNamedCnd",
+                "[[node]]\n[[node.ccm]]\ntype = \"cnd\"\n"
+                "generator = { kind = \"constant\", value = 1 }\n",
+                "bad.toml:3:8: cnd is the node's own condition CCM; set condition = false to send "
+                "your own"},
+        BadCase{"DeepDottedKey", "[[node]]\n  a" + Repeated(".a", 40000) + " = 1\n",
+                "bad.toml:2:3: a key of more than 64 parts"},
+        BadCase{"DeepTableHeader", "seed = 1\n[\"x.y\"" + Repeated(" . b", 40000) + "]\n",
+                "bad.toml:2:2: a key of more than 64 parts"},
+        BadCase{"LongUnknownKey", std::string(kGoodNode) + std::string(100000, 'k') + " = 1\n",
+                "bad.toml:5:1: unknown key '" + std::string(60, 'k') + "...'"},
+        BadCase{"PlayedLineTooLongToQuote",
+                "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
+                "\"long.txt\" }\n",
+                "long.txt:2:1: not a number up to 1e9: '" + std::string(60, '7') + "...'"},
+        BadCase{"PlayedFileEmpty",
+                "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
+                "\"empty.txt\" }\n",
+                "bad.toml:4:41: $DIR/empty.txt: holds no value"},
         BadCase{"ClampReversed", std::string(kGoodNode) + "clamp = [5, 1]\n",
                 "bad.toml:5:9: clamp's max must not be below its min"},
         BadCase{"EventForNoCcm",
@@ -157,11 +206,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"PlayedDirectory",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
                 "\"sub\" }\n",
-                "sub: is not a regular file"},
+                "bad.toml:4:41: $DIR/sub: is not a regular file"},
         BadCase{"PlayedFileMissing",
                 "[[node]]\n[[node.ccm]]\ntype = \"T\"\ngenerator = { kind = \"playback\", file = "
                 "\"none.txt\" }\n",
-                "none.txt: cannot be read: No such file or directory"}),
+                "bad.toml:4:41: $DIR/none.txt: cannot be read: No such file or directory"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 TEST(RefusedScenarioFile, MissingOrNotARegularFile)
@@ -198,7 +247,7 @@ order = 2
 priority = 15
 level = "A-1M-1"
 cast = 1
-unit = "C"
+unit = "℃"
 noise = 0.25
 clamp = [-10, 50.5]
 generator = { kind = "sine", min = 12, max = 28.5, period = 86400, phase = 3600 }
@@ -206,6 +255,9 @@ generator = { kind = "sine", min = 12, max = 28.5, period = 86400, phase = 3600 
 type = "WRainfall"
 room = 0
 generator = { kind = "playback", file = "rain.txt", loop = true }
+[[node.ccm]]
+type = "cnd"
+generator = { kind = "constant", value = 1 }
 [[event]]
 at = 900
 ccm = "InAirTemp.mIC"
@@ -221,15 +273,17 @@ generator = { kind = "ramp", to = 1, duration = 60, after = "repeat" }
     const station::NodeSettings& node = scenario.nodes[0];
     EXPECT_EQ(node.address, "192.168.1.70");
     EXPECT_EQ(node.repeat, 3);
+    EXPECT_EQ(node.repeatPlace, path + ":4:10");
     EXPECT_FALSE(node.condition);
-    ASSERT_EQ(node.ccms.size(), 2u);
+    // Without its own, a node may send a "cnd" of the scenario's.
+    ASSERT_EQ(node.ccms.size(), 3u);
     const station::CcmSettings& temp = node.ccms[0];
     EXPECT_EQ(temp.type, "InAirTemp.mIC");
     EXPECT_EQ(std::tie(temp.room, temp.region, temp.order, temp.priority, temp.cast),
               std::make_tuple(5, 6, 2, 15, 1));
     EXPECT_EQ(temp.level.interval, 60);
     EXPECT_TRUE(temp.level.onChange);
-    EXPECT_EQ(temp.unit, "C");
+    EXPECT_EQ(temp.unit, "℃");
     EXPECT_EQ(temp.noise, 0.25);
     EXPECT_EQ(temp.clampMin, -10);
     EXPECT_EQ(temp.clampMax, 50.5);
@@ -247,6 +301,34 @@ generator = { kind = "ramp", to = 1, duration = 60, after = "repeat" }
     EXPECT_EQ(scenario.events[0].at, 600.5);
     EXPECT_TRUE(scenario.events[0].generator->repeat);
     EXPECT_EQ(scenario.events[1].value, 3);
+}
+
+// Only the dots of keys count towards a key's parts: not those in strings
+// of any quoting, in comments, or in numbers.
+TEST(GoodScenario, DotsOutsideKeysAreNoKeyParts)
+{
+    ScratchDir dir;
+    dir.write("rows.txt", "1\n");
+    std::string text = R"(# DOTS
+[[node]]
+[[node.ccm]]
+type = "T"
+generator = { kind = "playback", file = "PATH" }  # DOTS
+[[node.ccm]]
+type = "U"
+generator = { kind = "playback", file = 'PATH' }
+[[node.ccm]]
+type = "V"
+generator = { kind = "playback", file = """PATH""" }
+[[node.ccm]]
+type = "W"
+generator = { kind = "sine", min = 1.5, max = 2.5, period = 6.0e1 }
+)";
+    for (const auto& [word, by] : {std::pair{"DOTS", Repeated(".", 100)},
+                                   std::pair{"PATH", Repeated("./", 100) + "rows.txt"}})
+        for (std::size_t at; (at = text.find(word)) != std::string::npos;)
+            text.replace(at, 4, by);
+    EXPECT_EQ(station::ReadScenario(dir.write("dots.toml", text)).nodes[0].ccms.size(), 4u);
 }
 
 TEST(GoodScenario, TheShippedExamplesRead)

@@ -201,22 +201,43 @@ TEST(Schedule, ARampFromNowStartsAtTheValueOfACcmNotSentYet)
     EXPECT_EQ(sent[0], (Sent{5, "10.0.0.5", "H", "62.99"}));
 }
 
-TEST(Schedule, RepeatedNodesTakeConsecutiveAddresses)
+// Copies skip the addresses a /24 keeps for itself (.0) and its broadcast
+// (.255).
+TEST(Schedule, RepeatedNodesTakeTheNextHostAddresses)
 {
     station::Scenario scenario;
-    scenario.nodes.push_back(Node("10.0.0.254", {Ccm("T", "A-1S-0")}));
-    scenario.nodes.back().repeat = 3;
+    scenario.nodes.push_back(Node("10.0.0.253", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 4;
     scenario.nodes.push_back(Node("auto", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 2;
+    scenario.nodes.push_back(Node("10.0.2.255", {Ccm("T", "A-1S-0")}));
+    scenario.nodes.back().repeat = 2;
+    scenario.nodes.push_back(Node("10.0.3.0", {Ccm("T", "A-1S-0")}));
     scenario.nodes.back().repeat = 2;
     std::vector<std::string> ips;
     for (const Sent& s : Sends(scenario, 1))
         ips.push_back(s.ip);
-    EXPECT_EQ(ips, (std::vector<std::string>{"10.0.0.254", "10.0.0.255", "10.0.1.0", "10.0.0.9",
-                                             "10.0.0.10"}));
+    EXPECT_EQ(ips, (std::vector<std::string>{"10.0.0.253", "10.0.0.254", "10.0.1.1", "10.0.1.2",
+                                             "10.0.0.9", "10.0.0.10", "10.0.2.255", "10.0.3.1",
+                                             "10.0.3.0", "10.0.3.1"}));
+}
 
-    scenario.nodes.assign(1, Node("255.255.255.254", {Ccm("T", "A-1S-0")}));
+// "auto" is known only when the station starts: the error still names the
+// scenario's place.
+TEST(Schedule, RepeatPastTheLastAddressFromAutoNamesItsPlace)
+{
+    station::Scenario scenario;
+    scenario.nodes.assign(1, Node("auto", {Ccm("T", "A-1S-0")}));
     scenario.nodes.back().repeat = 3;
-    EXPECT_THROW(station::Station(scenario, "", 1), std::exception);
+    scenario.nodes.back().repeatPlace = "s.toml:3:10";
+    try {
+        station::Station(scenario, "255.255.255.253", 1);
+        FAIL() << "accepted";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "s.toml:3:10: repeat runs the addresses past 255.255.255.254 "
+                               "from 255.255.255.253");
+    }
+    EXPECT_NO_THROW(station::Station(scenario, "255.255.255.252", 1));
 }
 
 TEST(Schedule, NoiseIsBoundedAndTheSameForTheSameSeed)
