@@ -39,14 +39,6 @@ std::ostream& operator<<(std::ostream& out, const BadCase& c)
     return out << c.name;
 }
 
-std::string Repeated(std::string_view part, int times)
-{
-    std::string text;
-    for (int i = 0; i < times; ++i)
-        text += part;
-    return text;
-}
-
 class RefusedScenario : public testing::TestWithParam<BadCase> {};
 
 TEST_P(RefusedScenario, NamesFileLineColumnAndWhat)
