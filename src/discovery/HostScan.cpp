@@ -17,12 +17,27 @@ std::chrono::microseconds ReplyPace(std::size_t nodes)
                                   static_cast<double>(std::max<std::size_t>(nodes, 1))));
 }
 
+// The level under its standard name: some nodes write "A_1S_0" for
+// "A-1S-0" (lint reports the spelling; the listing shows what it means).
+std::string StandardLevel(std::string level)
+{
+    std::replace(level.begin(), level.end(), '_', '-');
+    return level;
+}
+
+// Pages a host of `nodes` nodes may claim.
+std::int32_t PageBound(std::size_t nodes)
+{
+    return static_cast<std::int32_t>(std::min(
+        static_cast<std::int64_t>(nodes) * HostScan::kMaxPagesPerNode, HostScan::kMaxPagesPerHost));
+}
+
 } // namespace
 
-HostScan::HostScan(std::string source, std::vector<std::string> nodeIps, Send send,
-                   std::function<void()> finished)
+HostScan::HostScan(std::string source, std::vector<std::string> nodeIps, ListingBudget& budget,
+                   Send send, std::function<void()> finished)
     : source_(std::move(source)), nodeIps_(std::move(nodeIps)), send_(std::move(send)),
-      finished_(std::move(finished)), pace_(ReplyPace(nodeIps_.size()))
+      budget_(budget), finished_(std::move(finished)), pace_(ReplyPace(nodeIps_.size()))
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -71,17 +86,7 @@ void HostScan::receive(const ccm::Decoded& reply)
 {
     if (step_ == Step::Pages && reply.ccmScanReply && reply.ccmScanReply->page == page_ &&
         !pacing_) {
-        const ccm::CcmScanReplyContent& page = *reply.ccmScanReply;
-        if (!total_) {
-            const auto bound = static_cast<std::int32_t>(nodeIps_.size()) * kMaxPagesPerNode;
-            total_ = std::clamp(page.total, 1, bound);
-            if (page.total > bound)
-                complete_ = false;
-            pages_.resize(static_cast<std::size_t>(*total_));
-        }
-        pages_[static_cast<std::size_t>(page_ - 1)] =
-            ListedCcm{page.type,     page.room, page.region, page.order,
-                      page.priority, page.cast, page.unit,   page.level};
+        keepPage(*reply.ccmScanReply);
         nextPage();
     } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {
         const ccm::SearchReplyContent& server = *reply.searchReply;
@@ -98,19 +103,49 @@ void HostScan::receive(const ccm::Decoded& reply)
     }
 }
 
+void HostScan::keepPage(const ccm::CcmScanReplyContent& page)
+{
+    if (!total_) {
+        const std::int32_t bound = PageBound(nodeIps_.size());
+        total_ = std::clamp(page.total, 1, bound);
+        if (page.total > bound)
+            shortfall_ = Shortfall::Bounded;
+    }
+    unansweredPages_ = 0;
+    ListedCcm ccm{page.type,     page.room, page.region, page.order,
+                  page.priority, page.cast, page.unit,   StandardLevel(page.level),
+                  page.sr};
+    if (budget_.take(ccm)) {
+        pages_.push_back(std::move(ccm));
+        return;
+    }
+    // The scan keeps no more: list what it has.
+    pages_.push_back(std::nullopt);
+    shortfall_ = Shortfall::Bounded;
+    total_ = page_;
+}
+
 void HostScan::timedOut()
 {
     if (tries_ < kTries) {
         ask();
         return;
     }
-    complete_ = false;
-    if (step_ == Step::Pages && !total_)
+    // A node without CCMs answers no page: nothing unanswered then.
+    if (step_ == Step::Pages && !total_) {
         finish();
-    else if (step_ == Step::Pages)
+        return;
+    }
+    if (shortfall_ == Shortfall::None)
+        shortfall_ = Shortfall::Unanswered;
+    if (step_ == Step::Pages) {
+        pages_.push_back(std::nullopt);
+        if (++unansweredPages_ == kMaxUnansweredPages)
+            total_ = page_;
         nextPage();
-    else
+    } else {
         nextSearch();
+    }
 }
 
 void HostScan::nextPage()
@@ -124,8 +159,10 @@ void HostScan::nextPage()
     step_ = Step::Searches;
     if (nodeIps_.size() > 1) {
         std::set<CcmKey> keys;
+        // A SEARCH names the senders of a CCM: one a node receives is
+        // not asked about.
         for (const std::optional<ListedCcm>& ccm : pages_) {
-            if (ccm && keys.insert(KeyOf(*ccm)).second)
+            if (ccm && ccm->sr != "R" && keys.insert(KeyOf(*ccm)).second)
                 searches_.push_back(KeyOf(*ccm));
         }
     }
@@ -156,7 +193,7 @@ std::size_t HostScan::expectedSenders() const
 {
     return static_cast<std::size_t>(
         std::count_if(pages_.begin(), pages_.end(), [this](const std::optional<ListedCcm>& ccm) {
-            return ccm && KeyOf(*ccm) == searches_[search_];
+            return ccm && ccm->sr != "R" && KeyOf(*ccm) == searches_[search_];
         }));
 }
 

@@ -2,6 +2,7 @@
 
 #include "ccm/Decoder.h"
 #include "discovery/CcmAttribution.h"
+#include "discovery/ListingBudget.h"
 
 #include <QTimer>
 
@@ -19,18 +20,31 @@ namespace discovery {
 // answered for several nodes, a SEARCH per CCM to tell whose it is. One
 // request at a time, each tried kTries times, paced so that the host's reply
 // budget (10 a second per node) is never overdrawn; a page or SEARCH that
-// stays unanswered is skipped and the result marked incomplete.
+// stays unanswered is skipped and the result marked incomplete. A host that
+// answers no page at all lists no CCMs: a node without any sends none.
 class HostScan {
 public:
     static constexpr int kTries = 4;
     static constexpr std::chrono::milliseconds kTryWait{400};
-    // More pages than this per node is no real node: the rest is not asked.
-    static constexpr std::int32_t kMaxPagesPerNode = 1000;
+    // More pages than this per node, or per host, is no real node or
+    // station: the rest is not asked.
+    static constexpr std::int64_t kMaxPagesPerNode = 1000;
+    static constexpr std::int64_t kMaxPagesPerHost = 100000;
+    // A host that leaves this many pages in a row unanswered is asked no
+    // further pages: the rest of a list it claims would take hours.
+    static constexpr int kMaxUnansweredPages = 3;
+
+    enum class Shortfall {
+        None,
+        Unanswered, // a page or SEARCH went unanswered
+        Bounded,    // the host claimed more pages than a scan keeps
+    };
 
     using Send =
         std::function<void(const std::string& ip, std::uint16_t port, const std::string& text)>;
 
-    HostScan(std::string source, std::vector<std::string> nodeIps, Send send,
+    // `budget` outlives the scan; every host of a scan shares it.
+    HostScan(std::string source, std::vector<std::string> nodeIps, ListingBudget& budget, Send send,
              std::function<void()> finished);
 
     void start();
@@ -40,7 +54,8 @@ public:
     const std::string& source() const { return source_; }
     bool finished() const { return step_ == Step::Done; }
     // Every page, and every SEARCH asked, was answered.
-    bool complete() const { return complete_; }
+    bool complete() const { return shortfall_ == Shortfall::None; }
+    Shortfall shortfall() const { return shortfall_; }
     // The CCMs of each node, in the order of the IP texts given.
     std::vector<std::vector<ListedCcm>> ccms() const;
 
@@ -51,6 +66,7 @@ private:
     void ask();
     void send();
     void timedOut();
+    void keepPage(const ccm::CcmScanReplyContent& page);
     void nextPage();
     void nextSearch();
     void finish();
@@ -60,16 +76,20 @@ private:
     std::string source_;
     std::vector<std::string> nodeIps_;
     Send send_;
+    ListingBudget& budget_;
     std::function<void()> finished_;
     Step step_ = Step::Pages;
-    bool complete_ = true;
+    Shortfall shortfall_ = Shortfall::None;
     int tries_ = 0;
+    int unansweredPages_ = 0;
     bool pacing_ = false;
     // A second over 10 replies per node; the next request may go at allowedAt_.
     std::chrono::microseconds pace_;
     std::chrono::steady_clock::time_point allowedAt_;
     std::int32_t page_ = 1;
     std::optional<std::int32_t> total_;
+    // Page N at N - 1, once answered or given up; grown page by page, so
+    // what a host claims costs nothing until it is answered.
     std::vector<std::optional<ListedCcm>> pages_;
     std::vector<CcmKey> searches_;
     std::size_t search_ = 0;
