@@ -31,7 +31,7 @@ refused "setarome-cli: scan: --search: InAirTemp:1:1 is not TYPE or TYPE:ROOM:RE
 refused "setarome-cli: scan: --search: :1:1:1 is not TYPE or TYPE:ROOM:REGION:ORDER within 127:127:30000" \
   --search :1:1:1
 refused "setarome-cli: scan: --search: the type is empty; give TYPE or TYPE:ROOM:REGION:ORDER" \
-  --search ''
+  --search '' --dry-run
 refused "setarome-cli: scan: --timeout: 0 is out of range 0.1..60" --timeout 0
 refused "setarome-cli: scan: --to: 10.0.0.256 is not an IPv4 address (a.b.c.d)" --to 10.0.0.256
 refused "setarome-cli: scan: --interface: no-such-nic is no network interface here" \
