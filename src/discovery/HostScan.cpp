@@ -4,7 +4,7 @@
 #include "discovery/ScanResponder.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 
 namespace discovery {
 
@@ -56,8 +56,8 @@ void HostScan::start()
 
 void HostScan::ask()
 {
-    const auto cost = static_cast<std::int64_t>(
-        step_ == Step::Pages ? 1 : std::max<std::size_t>(expectedSenders(), 1));
+    const auto cost =
+        static_cast<std::int64_t>(step_ == Step::Pages ? 1 : searches_[search_].listings);
     const auto now = std::chrono::steady_clock::now();
     const auto sendAt = std::max(allowedAt_, now);
     allowedAt_ = sendAt + pace_ * cost;
@@ -76,7 +76,7 @@ void HostScan::send()
     if (step_ == Step::Pages) {
         send_(source_, ccm::kScanPort, ccm::FormatCcmScan(page_));
     } else {
-        const auto& [type, room, region, order] = searches_[search_];
+        const auto& [type, room, region, order] = searches_[search_].key;
         send_(source_, ccm::kSearchPort, ccm::FormatSearch({type, room, region, order}));
     }
     timer_.start(kTryWait);
@@ -91,15 +91,17 @@ void HostScan::receive(const ccm::Decoded& reply)
     } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {
         const ccm::SearchReplyContent& server = *reply.searchReply;
         const CcmKey key{server.type, server.room, server.region, server.order};
-        if (key != searches_[search_])
+        if (key != searches_[search_].key)
+            return;
+        // A SEARCH asked again is answered again.
+        if (!answered_.insert(server.ip).second)
             return;
         std::vector<std::string>& senders = senders_[key];
-        // A SEARCH asked again is answered again.
-        if (std::find(senders.begin(), senders.end(), server.ip) != senders.end())
-            return;
         senders.push_back(server.ip);
-        if (senders.size() >= expectedSenders())
+        if (senders.size() >= searches_[search_].listings)
             nextSearch();
+        else
+            timer_.start(kTryWait); // answers still coming in: no try again yet
     }
 }
 
@@ -158,12 +160,16 @@ void HostScan::nextPage()
     }
     step_ = Step::Searches;
     if (nodeIps_.size() > 1) {
-        std::set<CcmKey> keys;
         // A SEARCH names the senders of a CCM: one a node receives is
-        // not asked about.
+        // not asked about. Each is asked once, in the order first listed.
+        std::map<CcmKey, std::size_t> at;
         for (const std::optional<ListedCcm>& ccm : pages_) {
-            if (ccm && ccm->sr != "R" && keys.insert(KeyOf(*ccm)).second)
-                searches_.push_back(KeyOf(*ccm));
+            if (!ccm || ccm->sr == "R")
+                continue;
+            const auto [found, added] = at.emplace(KeyOf(*ccm), searches_.size());
+            if (added)
+                searches_.push_back({found->first, 0});
+            ++searches_[found->second].listings;
         }
     }
     search_ = 0;
@@ -176,6 +182,7 @@ void HostScan::nextPage()
 void HostScan::nextSearch()
 {
     tries_ = 0;
+    answered_.clear();
     if (++search_ == searches_.size())
         finish();
     else
@@ -187,14 +194,6 @@ void HostScan::finish()
     timer_.stop();
     step_ = Step::Done;
     finished_();
-}
-
-std::size_t HostScan::expectedSenders() const
-{
-    return static_cast<std::size_t>(
-        std::count_if(pages_.begin(), pages_.end(), [this](const std::optional<ListedCcm>& ccm) {
-            return ccm && ccm->sr != "R" && KeyOf(*ccm) == searches_[search_];
-        }));
 }
 
 std::vector<std::vector<ListedCcm>> HostScan::ccms() const

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,6 @@ private:
     void nextPage();
     void nextSearch();
     void finish();
-    // Expected SERVER replies of the current SEARCH.
-    std::size_t expectedSenders() const;
 
     std::string source_;
     std::vector<std::string> nodeIps_;
@@ -91,9 +90,16 @@ private:
     // Page N at N - 1, once answered or given up; grown page by page, so
     // what a host claims costs nothing until it is answered.
     std::vector<std::optional<ListedCcm>> pages_;
-    std::vector<CcmKey> searches_;
+    struct Search {
+        CcmKey key;
+        // Times the pages list it: the SERVER answers expected.
+        std::size_t listings = 0;
+    };
+    std::vector<Search> searches_;
     std::size_t search_ = 0;
     std::map<CcmKey, std::vector<std::string>> senders_;
+    // The IP texts that answered the current SEARCH.
+    std::set<std::string> answered_;
     QTimer timer_;
 };
 
