@@ -11,12 +11,6 @@ namespace discovery {
 
 namespace {
 
-bool SameServer(const ccm::SearchReplyContent& a, const ccm::SearchReplyContent& b)
-{
-    return a.type == b.type && a.room == b.room && a.region == b.region && a.order == b.order &&
-           a.priority == b.priority && a.ip == b.ip;
-}
-
 // A station of thousands of nodes answers a NODESCAN in one burst; the
 // system's default buffer holds a few hundred of them.
 constexpr int kReceiveBuffer = 8 << 20;
@@ -67,15 +61,30 @@ std::uint64_t ScanClient::kernelDrops() const
 
 void ScanClient::addNode(const std::string& source, const ccm::NodeContent& node)
 {
-    if (!heard_.emplace(source, node.name, node.vendor, node.uecsId, node.ip, node.mac).second)
-        return;
-    if (nodes_.size() == kMaxNodes) {
-        if (!std::exchange(nodesBounded_, true))
-            warnings_.push_back("more than " + std::to_string(kMaxNodes) +
-                                " nodes answered; the rest are left out");
-        return;
-    }
-    nodes_.push_back({source, node, {}, false});
+    if (heardNodes_.emplace(source, node.name, node.vendor, node.uecsId, node.ip, node.mac)
+            .second &&
+        roomForAnother(nodes_.size()))
+        nodes_.push_back({source, node, {}, false});
+}
+
+void ScanClient::addServer(const std::string& source, const ccm::SearchReplyContent& server)
+{
+    if (heardServers_
+            .emplace(source, server.type, server.room, server.region, server.order, server.priority,
+                     server.ip)
+            .second &&
+        roomForAnother(servers_.size()))
+        servers_.push_back({source, server});
+}
+
+bool ScanClient::roomForAnother(std::size_t kept)
+{
+    if (kept < kMaxAnswers)
+        return true;
+    if (!std::exchange(answersBounded_, true))
+        warnings_.push_back("more than " + std::to_string(kMaxAnswers) +
+                            " distinct answers; the rest are left out");
+    return false;
 }
 
 void ScanClient::send(const std::string& ip, std::uint16_t port, const std::string& text)
@@ -102,12 +111,7 @@ void ScanClient::receive(const loop::ReceivedDatagram& datagram)
     if (wait_.isActive() && reply.node) {
         addNode(datagram.sourceIp, *reply.node);
     } else if (wait_.isActive() && reply.searchReply && options_.search) {
-        const auto same = [&](const FoundServer& found) {
-            return found.source == datagram.sourceIp &&
-                   SameServer(found.server, *reply.searchReply);
-        };
-        if (std::none_of(servers_.begin(), servers_.end(), same))
-            servers_.push_back({datagram.sourceIp, *reply.searchReply});
+        addServer(datagram.sourceIp, *reply.searchReply);
     } else if (!wait_.isActive()) {
         const auto host = hostIndex_.find(datagram.sourceIp);
         if (host != hostIndex_.end())

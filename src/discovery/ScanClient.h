@@ -61,8 +61,8 @@ struct FoundServer {
 // twice counts once.
 class ScanClient {
 public:
-    // More distinct NODE replies than this (a flood) are not kept.
-    static constexpr std::size_t kMaxNodes = 65536;
+    // More distinct NODE (or SERVER) replies than this, a flood, are not kept.
+    static constexpr std::size_t kMaxAnswers = 65536;
 
     // Throws transport::EIdSocketError when the socket cannot be opened, and
     // runtime::Exception without a Shift-JIS converter.
@@ -90,6 +90,9 @@ private:
     void listenOnWellKnownPort();
     void stopListeningOnWellKnownPort();
     void addNode(const std::string& source, const ccm::NodeContent& node);
+    void addServer(const std::string& source, const ccm::SearchReplyContent& server);
+    // Whether an answer beyond the `kept` ones may be kept; warns once if not.
+    bool roomForAnother(std::size_t kept);
 
     ScanOptions options_;
     std::function<void()> finished_;
@@ -101,10 +104,14 @@ private:
     std::uint64_t closedDrops_ = 0;
     QTimer wait_;
     std::vector<FoundNode> nodes_;
+    // The answers heard, by source and content, so one heard twice counts once.
     std::set<
         std::tuple<std::string, std::string, std::string, std::string, std::string, std::string>>
-        heard_;
-    bool nodesBounded_ = false;
+        heardNodes_;
+    std::set<std::tuple<std::string, std::string, std::int32_t, std::int32_t, std::int32_t,
+                        std::int32_t, std::string>>
+        heardServers_;
+    bool answersBounded_ = false;
     ListingBudget budget_;
     std::vector<std::string> warnings_;
     std::vector<FoundServer> servers_;
