@@ -63,7 +63,7 @@ ScanCommand::ScanCommand(CLI::App& program)
         ->description("Write the request to standard output instead of sending it");
     command_->get_option("--json")->description(
         "One JSON object per node (address, name, vendor, uecsid, ip, mac, and with --ccms "
-        "ccms and complete) or per SEARCH answer");
+        "ccms, each CCM with sr, S sent or R received, and complete) or per SEARCH answer");
     command_->add_option("--timeout", timeout_, "Seconds to wait for the answers")
         ->check(CLI::Validator(
             [](const std::string& text) {
@@ -89,8 +89,9 @@ ScanCommand::ScanCommand(CLI::App& program)
             ->type_name("TYPE[:ROOM:REGION:ORDER]")
             ->excludes(ccms);
     command_->footer(
-        "NODESCAN goes to UDP 16529 from a port of the system's choosing; the answers are "
-        "printed as a table, texts from the network escaped. Exit status 0 when something "
+        "NODESCAN goes to UDP 16529 from a port of the system's choosing; answers are heard "
+        "there and on 16529 (16521 for a SEARCH), but for requests to this host, and printed "
+        "as a table, texts from the network escaped. Exit status 0 when something "
         "answered and the list is whole; 1 when nothing answered, with --ccms when a node's "
         "CCMs are incomplete, or when the kernel dropped answers for want of buffer; 2 for "
         "bad usage.");
