@@ -51,13 +51,13 @@ HostScan::HostScan(std::string source, std::vector<std::string> nodeIps, Listing
 
 void HostScan::start()
 {
-    ask();
+    nextPages();
 }
 
 void HostScan::ask()
 {
-    const auto cost =
-        static_cast<std::int64_t>(step_ == Step::Pages ? 1 : searches_[search_].listings);
+    const auto cost = static_cast<std::int64_t>(step_ == Step::Pages ? waiting_.size()
+                                                                     : searches_[search_].listings);
     const auto now = std::chrono::steady_clock::now();
     const auto sendAt = std::max(allowedAt_, now);
     allowedAt_ = sendAt + pace_ * cost;
@@ -74,7 +74,8 @@ void HostScan::send()
 {
     ++tries_;
     if (step_ == Step::Pages) {
-        send_(source_, ccm::kScanPort, ccm::FormatCcmScan(page_));
+        for (const std::int32_t page : waiting_)
+            send_(source_, ccm::kScanPort, ccm::FormatCcmScan(page));
     } else {
         const auto& [type, room, region, order] = searches_[search_].key;
         send_(source_, ccm::kSearchPort, ccm::FormatSearch({type, room, region, order}));
@@ -84,10 +85,15 @@ void HostScan::send()
 
 void HostScan::receive(const ccm::Decoded& reply)
 {
-    if (step_ == Step::Pages && reply.ccmScanReply && reply.ccmScanReply->page == page_ &&
-        !pacing_) {
+    // A page is named by its number: a late answer, even to an earlier try,
+    // is still its answer.
+    if (step_ == Step::Pages && reply.ccmScanReply &&
+        waiting_.erase(reply.ccmScanReply->page) == 1) {
         keepPage(*reply.ccmScanReply);
-        nextPage();
+        if (waiting_.empty())
+            nextPages();
+        else if (!pacing_)
+            timer_.start(kTryWait); // answers still coming in: no try again yet
     } else if (step_ == Step::Searches && reply.searchReply && !pacing_) {
         const ccm::SearchReplyContent& server = *reply.searchReply;
         const CcmKey key{server.type, server.room, server.region, server.order};
@@ -113,18 +119,16 @@ void HostScan::keepPage(const ccm::CcmScanReplyContent& page)
         if (page.total > bound)
             shortfall_ = Shortfall::Bounded;
     }
-    unansweredPages_ = 0;
     ListedCcm ccm{page.type,     page.room, page.region, page.order,
                   page.priority, page.cast, page.unit,   StandardLevel(page.level),
                   page.sr};
     if (budget_.take(ccm)) {
-        pages_.push_back(std::move(ccm));
+        pages_[static_cast<std::size_t>(page.page - 1)] = std::move(ccm);
         return;
     }
-    // The scan keeps no more: list what it has.
-    pages_.push_back(std::nullopt);
+    // The scan keeps no more: this round is the last.
     shortfall_ = Shortfall::Bounded;
-    total_ = page_;
+    total_ = nextPage_ - 1;
 }
 
 void HostScan::timedOut()
@@ -133,28 +137,46 @@ void HostScan::timedOut()
         ask();
         return;
     }
+    if (step_ == Step::Searches) {
+        shortfall_ = shortfall_ == Shortfall::None ? Shortfall::Unanswered : shortfall_;
+        nextSearch();
+        return;
+    }
+    pagesUnanswered();
+}
+
+void HostScan::pagesUnanswered()
+{
     // A node without CCMs answers no page: nothing unanswered then.
-    if (step_ == Step::Pages && !total_) {
+    if (!total_) {
         finish();
         return;
     }
     if (shortfall_ == Shortfall::None)
         shortfall_ = Shortfall::Unanswered;
-    if (step_ == Step::Pages) {
-        pages_.push_back(std::nullopt);
-        if (++unansweredPages_ == kMaxUnansweredPages)
-            total_ = page_;
-        nextPage();
-    } else {
-        nextSearch();
-    }
+    // A round wholly unanswered ends the pages: the rest of a list a host
+    // claims would take hours.
+    if (waiting_.size() == static_cast<std::size_t>(nextPage_ - roundFirst_))
+        total_ = nextPage_ - 1;
+    waiting_.clear();
+    nextPages();
 }
 
-void HostScan::nextPage()
+void HostScan::nextPages()
 {
     tries_ = 0;
-    if (page_ < *total_) {
-        ++page_;
+    pacing_ = false;
+    if (!total_ || nextPage_ <= *total_) {
+        // No more at once than the host answers at once (a second's worth).
+        const std::int32_t atOnce = std::min<std::int32_t>(
+            kPagesAtOnce, static_cast<std::int32_t>(ScanResponder::kRepliesPerSecond *
+                                                    static_cast<double>(nodeIps_.size())));
+        const std::int32_t last =
+            total_ ? std::min(*total_ - nextPage_, atOnce - 1) + nextPage_ : 1;
+        roundFirst_ = nextPage_;
+        for (; nextPage_ <= last; ++nextPage_)
+            waiting_.insert(nextPage_);
+        pages_.resize(static_cast<std::size_t>(last));
         ask();
         return;
     }

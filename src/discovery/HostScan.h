@@ -17,11 +17,11 @@
 
 namespace discovery {
 
-// Asks one host for its CCMs: CCMSCAN page by page, then, when the host
-// answered for several nodes, a SEARCH per CCM to tell whose it is. One
-// request at a time, each tried kTries times, paced so that the host's reply
-// budget (10 a second per node) is never overdrawn; a page or SEARCH that
-// stays unanswered is skipped and the result marked incomplete. A host that
+// Asks one host for its CCMs: CCMSCAN pages a round at a time, then, when the
+// host answered for several nodes, a SEARCH per CCM to tell whose it is. Each
+// round is tried kTries times, paced so that the host's reply budget (10 a
+// second per node) is never overdrawn; a page or SEARCH that stays
+// unanswered is skipped and the result marked incomplete. A host that
 // answers no page at all lists no CCMs: a node without any sends none.
 class HostScan {
 public:
@@ -31,9 +31,9 @@ public:
     // station: the rest is not asked.
     static constexpr std::int64_t kMaxPagesPerNode = 1000;
     static constexpr std::int64_t kMaxPagesPerHost = 100000;
-    // A host that leaves this many pages in a row unanswered is asked no
-    // further pages: the rest of a list it claims would take hours.
-    static constexpr int kMaxUnansweredPages = 3;
+    // Pages asked at once: their answers fit the smallest receive buffer
+    // (the system's default holds a few hundred), so none is dropped.
+    static constexpr std::int32_t kPagesAtOnce = 64;
 
     enum class Shortfall {
         None,
@@ -68,7 +68,9 @@ private:
     void send();
     void timedOut();
     void keepPage(const ccm::CcmScanReplyContent& page);
-    void nextPage();
+    void pagesUnanswered();
+    // The next round of pages, or the SEARCHes after the last.
+    void nextPages();
     void nextSearch();
     void finish();
 
@@ -80,15 +82,18 @@ private:
     Step step_ = Step::Pages;
     Shortfall shortfall_ = Shortfall::None;
     int tries_ = 0;
-    int unansweredPages_ = 0;
     bool pacing_ = false;
     // A second over 10 replies per node; the next request may go at allowedAt_.
     std::chrono::microseconds pace_;
     std::chrono::steady_clock::time_point allowedAt_;
-    std::int32_t page_ = 1;
+    // The first page of the next round, and the pages of this round still
+    // unanswered.
+    std::int32_t nextPage_ = 1;
+    std::int32_t roundFirst_ = 1;
+    std::set<std::int32_t> waiting_;
     std::optional<std::int32_t> total_;
-    // Page N at N - 1, once answered or given up; grown page by page, so
-    // what a host claims costs nothing until it is answered.
+    // Page N at N - 1; grown a round at a time, so what a host claims costs
+    // nothing until it is asked.
     std::vector<std::optional<ListedCcm>> pages_;
     struct Search {
         CcmKey key;
