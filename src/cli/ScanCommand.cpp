@@ -119,7 +119,7 @@ int ScanCommand::verdict(const discovery::ScanClient& client, bool answered,
                          std::size_t incomplete) const
 {
     for (const std::string& warning : client.warnings())
-        Complain(warning);
+        Complain(OneLine(warning));
     bool whole = answered;
     if (!answered)
         Complain("nothing answered");

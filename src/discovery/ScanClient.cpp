@@ -42,8 +42,8 @@ void ScanClient::listenOnWellKnownPort()
     } catch (const transport::EIdSocketError& error) {
         // Someone holds the port without sharing it: only the answers to
         // the asking port are heard.
-        warnings_.push_back("cannot listen on UDP " + std::to_string(port) + ": " + error.what() +
-                            "; answers sent there are not heard");
+        warnings_.push_back("cannot listen on UDP " + std::to_string(port) +
+                            " (answers sent there are not heard): " + error.what());
     }
 }
 

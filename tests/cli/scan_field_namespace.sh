@@ -5,6 +5,7 @@
 # - a node that answers only to the well-known port is listed completely, by
 #   broadcast and by --to, with the CCM it receives marked R and its level
 #   under the standard name, in JSON and in the table;
+# - a scan that cannot bind 16529 says why;
 # - a node without CCMs (no CCMSCAN page answered) is complete with none;
 # - a host of 2100 nodes that claims 2147483647 pages costs the scan little
 #   memory, is listed incomplete, and the exit status says so.
@@ -56,6 +57,11 @@ $(printf '%s  field  ACME    10100C000002  %s  02AABBCC0001' "$tx_ip" "$tx_ip")
     cnd        S   1     1       1      29        A-1S-0   0
     InAirTemp  R   1     1       1      15        A-10S-0  1     C"
 [ "$table" = "$expected_table" ] || fail "table: $table"
+# Beside the stand-in, which holds 16529 without sharing it, a broadcast
+# scan cannot listen there and says why.
+ip netns exec "$tx" "$program" scan --timeout 0.2 >/dev/null 2>"$session_work/bind.err" || true
+grep -q '^setarome-cli: scan: cannot listen on UDP 16529 (answers sent there are not heard): .*in use' \
+  "$session_work/bind.err" || fail "a failed bind on 16529: $(cat "$session_work/bind.err")"
 stop_stand_in
 
 stand_in bare requester
