@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -39,6 +40,11 @@ std::optional<ccm::SearchContent> ParseSearch(const std::string& text)
     return search;
 }
 
+void Complain(const std::string& what)
+{
+    std::fprintf(stderr, "setarome-cli: scan: %s\n", what.c_str());
+}
+
 } // namespace
 
 ScanCommand::ScanCommand(CLI::App& program)
@@ -57,7 +63,7 @@ ScanCommand::ScanCommand(CLI::App& program)
         ->description("Write the request to standard output instead of sending it");
     command_->get_option("--json")->description(
         "One JSON object per node (address, name, vendor, uecsid, ip, mac, and with --ccms "
-        "ccms and complete) or per SEARCH answer");
+        "ccms, each CCM with sr, S sent or R received, and complete) or per SEARCH answer");
     command_->add_option("--timeout", timeout_, "Seconds to wait for the answers")
         ->check(DecimalIn(0.1, 60))
         ->type_name(DecimalRange(0.1, 60))
@@ -65,21 +71,29 @@ ScanCommand::ScanCommand(CLI::App& program)
     auto* ccms =
         command_->add_flag("--ccms", options_.ccms,
                            "Then ask each node that answered for its CCMs, page by page (CCMSCAN)");
-    command_
-        ->add_option("--search", search_,
-                     "Ask who sends this CCM (SEARCH on UDP 16521); 0 matches any room, "
-                     "region or order")
-        ->type_name("TYPE[:ROOM:REGION:ORDER]")
-        ->excludes(ccms);
+    search_option_ =
+        command_
+            ->add_option("--search", search_,
+                         "Ask who sends this CCM (SEARCH on UDP 16521); 0 matches any room, "
+                         "region or order")
+            ->type_name("TYPE[:ROOM:REGION:ORDER]")
+            ->excludes(ccms);
     command_->footer(
-        "NODESCAN goes to UDP 16529 from a port of the system's choosing; the answers are "
-        "printed as a table, texts from the network escaped. Exit status 0 when something "
-        "answered, 1 when nothing did, 2 for bad usage.");
+        "NODESCAN goes to UDP 16529 from a port of the system's choosing; answers are heard "
+        "there and on 16529 (16521 for a SEARCH), but for requests to this host, and printed "
+        "as a table, texts from the network escaped. Exit status 0 when something "
+        "answered and the list is whole; 1 when nothing answered, with --ccms when a node's "
+        "CCMs are incomplete, or when the kernel dropped answers for want of buffer; 2 for "
+        "bad usage.");
 }
 
 void ScanCommand::check()
 {
-    if (!search_.empty()) {
+    // Given but empty is no request for every node: refuse it.
+    if (search_option_->count() > 0 && search_.empty())
+        throw CLI::ValidationError("--search", "the type is empty; give TYPE or "
+                                               "TYPE:ROOM:REGION:ORDER");
+    if (search_option_->count() > 0) {
         options_.search = ParseSearch(search_);
         if (!options_.search)
             throw CLI::ValidationError("--search", search_ +
@@ -89,6 +103,27 @@ void ScanCommand::check()
     options_.to = common_.to;
     options_.interfaceName = common_.interfaceName;
     options_.timeout = std::chrono::milliseconds(static_cast<std::int64_t>(timeout_ * 1000));
+}
+
+int ScanCommand::verdict(const discovery::ScanClient& client, bool answered,
+                         std::size_t incomplete) const
+{
+    for (const std::string& warning : client.warnings())
+        Complain(OneLine(warning));
+    bool whole = answered;
+    if (!answered)
+        Complain("nothing answered");
+    if (incomplete > 0) {
+        Complain(std::to_string(incomplete) + " node(s) with an incomplete list of CCMs");
+        whole = false;
+    }
+    if (const std::uint64_t drops = client.kernelDrops(); drops > 0) {
+        Complain("the kernel dropped " + std::to_string(drops) +
+                 " datagram(s) for want of buffer: answers may be missing");
+        whole = false;
+    }
+    // Stopped by a signal: what answered so far is what was asked for.
+    return whole || stopped_ ? 0 : 1;
 }
 
 int ScanCommand::run()
@@ -102,12 +137,16 @@ int ScanCommand::run()
     client.emplace(options_, [] { QCoreApplication::exit(0); });
     loop::StopSignals stopSignals;
     // What answered so far is still worth printing.
-    QObject::connect(&stopSignals, &loop::StopSignals::received, [] { QCoreApplication::exit(0); });
+    QObject::connect(&stopSignals, &loop::StopSignals::received, [this] {
+        stopped_ = true;
+        QCoreApplication::exit(0);
+    });
     client->start();
     QCoreApplication::exec();
     const bool json = common_.json;
     std::string out;
     bool answered = false;
+    std::size_t incomplete = 0;
     if (options_.search) {
         const auto& servers = client->servers();
         answered = !servers.empty();
@@ -115,15 +154,15 @@ int ScanCommand::run()
     } else {
         const std::vector<discovery::FoundNode> nodes = client->nodes();
         answered = !nodes.empty();
+        if (options_.ccms)
+            incomplete = static_cast<std::size_t>(
+                std::count_if(nodes.begin(), nodes.end(),
+                              [](const discovery::FoundNode& node) { return !node.ccmsComplete; }));
         out = json ? discovery::NodeJson(nodes, options_.ccms)
                    : discovery::NodeTable(nodes, options_.ccms);
     }
-    if (!answered) {
-        std::fprintf(stderr, "setarome-cli: scan: nothing answered\n");
-        return 1;
-    }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return 0;
+    return verdict(*client, answered, incomplete);
 }
 
 } // namespace cli

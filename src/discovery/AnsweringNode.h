@@ -22,6 +22,8 @@ struct ListedCcm {
     std::int32_t cast = 0;
     std::string unit;
     std::string level; // "A-1S-0", ...
+    // "S": the node sends it; "R": it receives it (a CCMSCAN page says which).
+    std::string sr = "S";
 };
 
 struct AnsweringNode {

@@ -1,6 +1,7 @@
 #include "discovery/CcmAttribution.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace discovery {
 
@@ -19,15 +20,30 @@ AttributeCcms(const std::vector<std::string>& nodeIps, const std::vector<ListedC
         return ccms;
     }
     std::map<CcmKey, std::size_t> seen;
+    // Received CCMs waiting for the node of the next sent one, when they
+    // come first.
+    std::vector<ListedCcm> leading;
+    std::optional<std::size_t> last;
     for (const ListedCcm& ccm : listed) {
+        if (ccm.sr == "R") {
+            if (last)
+                ccms[*last].push_back(ccm);
+            else
+                leading.push_back(ccm);
+            continue;
+        }
         const CcmKey key = KeyOf(ccm);
         const std::size_t occurrence = seen[key]++;
         const auto found = senders.find(key);
         if (found == senders.end() || occurrence >= found->second.size())
             continue;
         const auto node = std::find(nodeIps.begin(), nodeIps.end(), found->second[occurrence]);
-        if (node != nodeIps.end())
-            ccms[static_cast<std::size_t>(node - nodeIps.begin())].push_back(ccm);
+        if (node == nodeIps.end())
+            continue;
+        last = static_cast<std::size_t>(node - nodeIps.begin());
+        ccms[*last].insert(ccms[*last].end(), leading.begin(), leading.end());
+        leading.clear();
+        ccms[*last].push_back(ccm);
     }
     return ccms;
 }

@@ -1,25 +1,15 @@
 #include "discovery/ScanClient.h"
 
 #include "ccm/ScanMessages.h"
+#include "loop/NetworkInterface.h"
 #include "transport/EIdSocketError.h"
 
 #include <algorithm>
+#include <map>
 
 namespace discovery {
 
 namespace {
-
-bool SameNode(const ccm::NodeContent& a, const ccm::NodeContent& b)
-{
-    return a.name == b.name && a.vendor == b.vendor && a.uecsId == b.uecsId && a.ip == b.ip &&
-           a.mac == b.mac;
-}
-
-bool SameServer(const ccm::SearchReplyContent& a, const ccm::SearchReplyContent& b)
-{
-    return a.type == b.type && a.room == b.room && a.region == b.region && a.order == b.order &&
-           a.priority == b.priority && a.ip == b.ip;
-}
 
 // A station of thousands of nodes answers a NODESCAN in one burst; the
 // system's default buffer holds a few hundred of them.
@@ -34,25 +24,68 @@ ScanClient::ScanClient(ScanOptions options, std::function<void()> finished)
     const auto handler = [this](const loop::ReceivedDatagram& datagram) { receive(datagram); };
     asker_ = std::make_unique<loop::DatagramReceiver>(
         loop::ReceiverOptions{0, options_.interfaceName, kReceiveBuffer, true}, handler);
-    // A unicast request could land on this very socket when the node asked
-    // runs on this host: the system hands it to one socket of the port only.
-    // A broadcast reaches them all.
-    const std::uint16_t port = options_.search ? ccm::kSearchPort : ccm::kScanPort;
-    if (options_.to == kLimitedBroadcast) {
-        try {
-            wellKnown_.push_back(std::make_unique<loop::DatagramReceiver>(
-                loop::ReceiverOptions{port, options_.interfaceName, kReceiveBuffer, false},
-                handler));
-        } catch (const transport::EIdSocketError&) {
-            // Someone holds the port without sharing it: only the answers to
-            // the asking port are heard, as most peers send them.
-        }
-    }
+    if (options_.to == kLimitedBroadcast || !loop::IsLocalAddress(options_.to))
+        listenOnWellKnownPort();
     wait_.setSingleShot(true);
     QObject::connect(&wait_, &QTimer::timeout, [this] { collected(); });
 }
 
 ScanClient::~ScanClient() = default;
+
+void ScanClient::listenOnWellKnownPort()
+{
+    const std::uint16_t port = options_.search ? ccm::kSearchPort : ccm::kScanPort;
+    try {
+        wellKnown_ = std::make_unique<loop::DatagramReceiver>(
+            loop::ReceiverOptions{port, options_.interfaceName, kReceiveBuffer, false},
+            [this](const loop::ReceivedDatagram& datagram) { receive(datagram); });
+    } catch (const transport::EIdSocketError& error) {
+        // Someone holds the port without sharing it: only the answers to
+        // the asking port are heard.
+        warnings_.push_back("cannot listen on UDP " + std::to_string(port) +
+                            " (answers sent there are not heard): " + error.what());
+    }
+}
+
+void ScanClient::stopListeningOnWellKnownPort()
+{
+    if (wellKnown_)
+        closedDrops_ += wellKnown_->kernelDrops();
+    wellKnown_.reset();
+}
+
+std::uint64_t ScanClient::kernelDrops() const
+{
+    return asker_->kernelDrops() + closedDrops_ + (wellKnown_ ? wellKnown_->kernelDrops() : 0);
+}
+
+void ScanClient::addNode(const std::string& source, const ccm::NodeContent& node)
+{
+    if (heardNodes_.emplace(source, node.name, node.vendor, node.uecsId, node.ip, node.mac)
+            .second &&
+        roomForAnother(nodes_.size()))
+        nodes_.push_back({source, node, {}, false});
+}
+
+void ScanClient::addServer(const std::string& source, const ccm::SearchReplyContent& server)
+{
+    if (heardServers_
+            .emplace(source, server.type, server.room, server.region, server.order, server.priority,
+                     server.ip)
+            .second &&
+        roomForAnother(servers_.size()))
+        servers_.push_back({source, server});
+}
+
+bool ScanClient::roomForAnother(std::size_t kept)
+{
+    if (kept < kMaxAnswers)
+        return true;
+    if (!std::exchange(answersBounded_, true))
+        warnings_.push_back("more than " + std::to_string(kMaxAnswers) +
+                            " distinct answers; the rest are left out");
+    return false;
+}
 
 void ScanClient::send(const std::string& ip, std::uint16_t port, const std::string& text)
 {
@@ -76,47 +109,38 @@ void ScanClient::receive(const loop::ReceivedDatagram& datagram)
         return;
     const ccm::Decoded& reply = *result.message;
     if (wait_.isActive() && reply.node) {
-        const auto same = [&](const FoundNode& found) {
-            return found.source == datagram.sourceIp && SameNode(found.node, *reply.node);
-        };
-        if (std::none_of(nodes_.begin(), nodes_.end(), same))
-            nodes_.push_back({datagram.sourceIp, *reply.node, {}, false});
+        addNode(datagram.sourceIp, *reply.node);
     } else if (wait_.isActive() && reply.searchReply && options_.search) {
-        const auto same = [&](const FoundServer& found) {
-            return found.source == datagram.sourceIp &&
-                   SameServer(found.server, *reply.searchReply);
-        };
-        if (std::none_of(servers_.begin(), servers_.end(), same))
-            servers_.push_back({datagram.sourceIp, *reply.searchReply});
+        addServer(datagram.sourceIp, *reply.searchReply);
     } else if (!wait_.isActive()) {
-        for (const std::unique_ptr<HostScan>& host : hosts_) {
-            if (host->source() == datagram.sourceIp)
-                host->receive(reply);
-        }
+        const auto host = hostIndex_.find(datagram.sourceIp);
+        if (host != hostIndex_.end())
+            hosts_[host->second]->receive(reply);
     }
 }
 
 void ScanClient::collected()
 {
-    wellKnown_.clear();
     if (!options_.ccms || options_.search || nodes_.empty()) {
+        stopListeningOnWellKnownPort();
         finished_();
         return;
     }
     // One scan per answering address, with the nodes it answered for.
+    std::map<std::string, std::vector<std::string>> ips;
+    std::vector<std::string> sources;
     for (const FoundNode& found : nodes_) {
-        const auto host = std::find_if(hosts_.begin(), hosts_.end(), [&](const auto& scan) {
-            return scan->source() == found.source;
-        });
-        if (host != hosts_.end())
-            continue;
-        std::vector<std::string> ips;
-        for (const FoundNode& other : nodes_) {
-            if (other.source == found.source)
-                ips.push_back(other.node.ip);
-        }
+        if (ips.find(found.source) == ips.end())
+            sources.push_back(found.source);
+        ips[found.source].push_back(found.node.ip);
+    }
+    for (const std::string& source : sources) {
+        // The pages to a node of this host could land on our own socket.
+        if (loop::IsLocalAddress(source))
+            stopListeningOnWellKnownPort();
+        hostIndex_.emplace(source, hosts_.size());
         hosts_.push_back(std::make_unique<HostScan>(
-            found.source, std::move(ips),
+            source, std::move(ips[source]), budget_,
             [this](const std::string& ip, std::uint16_t port, const std::string& text) {
                 // A request the system refuses (no route any more) goes
                 // unanswered, as a lost one does.
@@ -141,15 +165,19 @@ void ScanClient::hostFinished()
 std::vector<FoundNode> ScanClient::nodes() const
 {
     std::vector<FoundNode> nodes = nodes_;
-    for (const std::unique_ptr<HostScan>& host : hosts_) {
-        const std::vector<std::vector<ListedCcm>> ccms = host->ccms();
-        std::size_t next = 0;
-        for (FoundNode& node : nodes) {
-            if (node.source != host->source())
-                continue;
-            node.ccms = ccms[next++];
-            node.ccmsComplete = host->complete();
-        }
+    // Each host's CCMs by node, in the order its nodes answered.
+    std::map<std::size_t, std::vector<std::vector<ListedCcm>>> ccms;
+    std::map<std::size_t, std::size_t> next;
+    for (FoundNode& node : nodes) {
+        const auto host = hostIndex_.find(node.source);
+        if (host == hostIndex_.end())
+            continue;
+        const HostScan& scan = *hosts_[host->second];
+        if (ccms.find(host->second) == ccms.end())
+            ccms.emplace(host->second, scan.ccms());
+        node.ccms = std::move(ccms[host->second][next[host->second]++]);
+        node.ccmsComplete = scan.complete();
+        node.shortfall = scan.shortfall();
     }
     return nodes;
 }

@@ -59,9 +59,17 @@ QJsonArray CcmsJson(const std::vector<ListedCcm>& ccms)
                                  {"order", ccm.order},
                                  {"priority", ccm.priority},
                                  {"level", Q(ccm.level)},
+                                 {"sr", Q(ccm.sr)},
                                  {"cast", ccm.cast},
                                  {"unit", Q(ccm.unit)}});
     return array;
+}
+
+std::string IncompleteLine(HostScan::Shortfall shortfall)
+{
+    if (shortfall == HostScan::Shortfall::Bounded)
+        return "    (incomplete: its host claims more pages than a scan keeps)\n";
+    return "    (incomplete: a page or a SEARCH went unanswered)\n";
 }
 
 std::string JsonLine(const QJsonObject& object)
@@ -91,15 +99,16 @@ std::string NodeTable(const std::vector<FoundNode>& nodes, bool ccms)
         const FoundNode& found = nodes[at];
         out += lines[at + 1];
         std::vector<Row> ccmRows{
-            {"TYPE", "ROOM", "REGION", "ORDER", "PRIORITY", "LEVEL", "CAST", "UNIT"}};
+            {"TYPE", "SR", "ROOM", "REGION", "ORDER", "PRIORITY", "LEVEL", "CAST", "UNIT"}};
         for (const ListedCcm& ccm : found.ccms)
-            ccmRows.push_back({monitor::Escaped(ccm.type), std::to_string(ccm.room),
-                               std::to_string(ccm.region), std::to_string(ccm.order),
-                               std::to_string(ccm.priority), monitor::Escaped(ccm.level),
-                               std::to_string(ccm.cast), monitor::Escaped(ccm.unit)});
+            ccmRows.push_back({monitor::Escaped(ccm.type), monitor::Escaped(ccm.sr),
+                               std::to_string(ccm.room), std::to_string(ccm.region),
+                               std::to_string(ccm.order), std::to_string(ccm.priority),
+                               monitor::Escaped(ccm.level), std::to_string(ccm.cast),
+                               monitor::Escaped(ccm.unit)});
         out += Joined(Align(ccmRows, "    "));
         if (!found.ccmsComplete)
-            out += "    (incomplete: a page or a SEARCH went unanswered)\n";
+            out += IncompleteLine(found.shortfall);
     }
     return out;
 }

@@ -12,4 +12,8 @@ bool InterfaceExists(const std::string& name);
 // nothing when it has none.
 std::optional<std::string> InterfaceAddress(const std::string& name);
 
+// Whether `ip` (dotted-decimal text) is an IPv4 address of an interface of
+// this host, loopback included (all of 127/8).
+bool IsLocalAddress(const std::string& ip);
+
 } // namespace loop

@@ -101,7 +101,7 @@ for _ in $(seq 50); do
 done
 
 # The expected JSON lines (keys in Qt's order), sorted.
-ccm() { printf '{"cast":%s,"level":"%s","order":%s,"priority":%s,"region":1,"room":%s,"type":"%s","unit":"%s"}' "$@"; }
+ccm() { printf '{"cast":%s,"level":"%s","order":%s,"priority":%s,"region":1,"room":%s,"sr":"S","type":"%s","unit":"%s"}' "$@"; }
 node() { printf '{"address":"%s","ccms":[%s],"complete":true,"ip":"%s","mac":"%s","name":"%s","uecsid":"%s","vendor":"%s"}\n' "$@"; }
 field_ccms="$(ccm 0 A-1S-0 1 29 1 cnd ""),$(ccm 1 A-10S-0 1 29 1 WAirTemp C),$(ccm 0 B-0 1 29 1 WRainfall "")"
 {

@@ -30,6 +30,8 @@ refused "setarome-cli: scan: --search: InAirTemp:1:1 is not TYPE or TYPE:ROOM:RE
   --search InAirTemp:1:1
 refused "setarome-cli: scan: --search: :1:1:1 is not TYPE or TYPE:ROOM:REGION:ORDER within 127:127:30000" \
   --search :1:1:1
+refused "setarome-cli: scan: --search: the type is empty; give TYPE or TYPE:ROOM:REGION:ORDER" \
+  --search '' --dry-run
 refused "setarome-cli: scan: --timeout: 0 is out of range 0.1..60" --timeout 0
 refused "setarome-cli: scan: --timeout: 1e9 is out of range 0.1..60" --timeout 1e9
 refused "setarome-cli: scan: --timeout: 2s is not a number in 0.1..60" --timeout 2s

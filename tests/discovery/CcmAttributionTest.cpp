@@ -8,9 +8,10 @@ namespace {
 
 using discovery::ListedCcm;
 
-ListedCcm Ccm(const std::string& type, std::int32_t room, const std::string& level)
+ListedCcm Ccm(const std::string& type, std::int32_t room, const std::string& level,
+              const std::string& sr = "S")
 {
-    return {type, room, 1, 1, 29, 0, "", level};
+    return {type, room, 1, 1, 29, 0, "", level, sr};
 }
 
 std::vector<std::string> Types(const std::vector<ListedCcm>& ccms)
@@ -40,6 +41,21 @@ TEST(CcmAttribution, SeveralNodesTakeTheirCcmsInTheOrderTheyAnswered)
     EXPECT_EQ(Types(ccms[0]), (std::vector<std::string>{"cnd/1/A-1S-0", "WRainfall/1/B-0"}));
     EXPECT_EQ(Types(ccms[1]), (std::vector<std::string>{"cnd/1/A-10S-0", "WAirTemp/2/A-1M-0"}));
     EXPECT_TRUE(ccms[2].empty());
+}
+
+TEST(CcmAttribution, AReceivedCcmGoesWithTheNodeListedBeforeIt)
+{
+    // No SEARCH names who receives a CCM: the listing's order does, node
+    // after node. One received before any sent one goes with the next.
+    const std::vector<ListedCcm> listed{Ccm("WAirTemp", 1, "A-1S-0", "R"), Ccm("cnd", 1, "A-1S-0"),
+                                        Ccm("InAirTemp", 1, "A-10S-0", "R"),
+                                        Ccm("cnd", 1, "A-1S-0"),
+                                        Ccm("InAirTemp", 1, "A-10S-0", "R")};
+    const auto ccms =
+        discovery::AttributeCcms({"a", "b"}, listed, {{{"cnd", 1, 1, 1}, {"a", "b"}}});
+    EXPECT_EQ(Types(ccms[0]), (std::vector<std::string>{"WAirTemp/1/A-1S-0", "cnd/1/A-1S-0",
+                                                        "InAirTemp/1/A-10S-0"}));
+    EXPECT_EQ(Types(ccms[1]), (std::vector<std::string>{"cnd/1/A-1S-0", "InAirTemp/1/A-10S-0"}));
 }
 
 TEST(CcmAttribution, UnansweredOrUnknownSendersLeaveTheCcmOut)
