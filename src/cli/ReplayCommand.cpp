@@ -273,7 +273,7 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         "that it arrived after the first (divided by --speed). A regular file is checked "
         "through first, without being held in memory: a line that is not a capture record "
         "refuses the replay, as FILE:LINE: what, with exit status 2, before anything is sent. "
-        "A pipe (- reads standard input) is checked as it is played: a damaged line ends the "
+        "Standard input (-) or a pipe is checked as it is played: a damaged line ends the "
         "replay there with exit status 2. A last line cut short (no line break, as a full disk "
         "leaves it) is passed over with a warning. A datagram that cannot be sent is reported "
         "and the replay goes on; it then ends with exit status 1. SIGINT, SIGTERM and SIGHUP "
@@ -286,7 +286,7 @@ void ReplayCommand::check()
     try {
         reader_ = std::make_unique<monitor::CaptureReader>(file_);
         limit_ = count > 0 ? count : kNoLimit;
-        if (!reader_->regular())
+        if (!reader_->rereadable())
             return;
         // Lines appended after this pass (a monitor still writing) are not
         // played: they were not checked.

@@ -21,8 +21,9 @@ InputFile::InputFile(const std::string& path) : path_(path)
     struct stat status {};
     if (::fstat(fd_, &status) != 0)
         fail(errno);
-    regular_ = S_ISREG(status.st_mode);
-    if (!regular_ && !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode)) {
+    const bool regular = S_ISREG(status.st_mode);
+    rereadable_ = regular && fd_ != STDIN_FILENO;
+    if (!regular && !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode)) {
         if (fd_ != STDIN_FILENO)
             ::close(fd_);
         throw runtime::Exception(path_ + ": is not a regular file or a pipe");

@@ -28,8 +28,9 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // A regular file can be read again from its start; a pipe cannot.
-    bool regular() const { return regular_; }
+    // A regular file named by its path can be opened and read again; a pipe
+    // or standard input cannot.
+    bool rereadable() const { return rereadable_; }
 
     // At most `size` bytes into `buffer`; 0 at the end. Throws InputStopped
     // when a stop signal is pending, runtime::Exception when reading fails.
@@ -41,7 +42,7 @@ private:
     std::string path_;
     int fd_ = -1;
     int signals_ = -1;
-    bool regular_ = false;
+    bool rereadable_ = false;
 };
 
 } // namespace loop

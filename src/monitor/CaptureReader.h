@@ -52,8 +52,9 @@ public:
 
     // What messages call the input: the path, or "-".
     const std::string& name() const { return name_; }
-    // A regular file, which a second reader can read again.
-    bool regular() const { return input_->regular(); }
+    // A regular file named by its path, which a second reader can read
+    // again.
+    bool rereadable() const { return input_->rereadable(); }
 
     // The next line; nothing at the end. Throws CaptureError when reading
     // fails, loop::InputStopped on a stop signal.
