@@ -1,8 +1,8 @@
 #include "cli/ReplayCommand.h"
 
 #include "cli/OutputText.h"
-#include "cli/SystemErrorText.h"
 #include "cli/StandardOutput.h"
+#include "cli/SystemErrorText.h"
 #include "loop/DestinationSender.h"
 #include "loop/InputFile.h"
 #include "loop/QtTimerService.h"
@@ -329,7 +329,8 @@ int ReplayCommand::run()
     QtTimerService loopTimers;
     monitor::ReplayTimer timers(loopTimers);
     replay.emplace([&stream] { return stream.next(); }, asFastAsPossible_ ? 0 : speed_, timers,
-                   send, [&](bool completed) {
+                   send,
+                   [&](bool completed) {
                        if (!completed)
                            Complain("the system gives no timer");
                        if (stream.failed())

@@ -56,8 +56,8 @@ std::optional<CaptureReader::Line> CaptureReader::nextLine()
         any = true;
         const char* start = buffer_.data() + begin_;
         const auto* stop = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
-        const std::size_t length = stop != nullptr ? static_cast<std::size_t>(stop - start)
-                                                   : end_ - begin_;
+        const std::size_t length =
+            stop != nullptr ? static_cast<std::size_t>(stop - start) : end_ - begin_;
         const std::size_t room = kMaxLineBytes - std::min(kMaxLineBytes, line.text.size());
         line.text.append(start, std::min(length, room));
         line.tooLong = line.tooLong || length > room;

@@ -49,7 +49,8 @@ void CaptureWriter::open()
     // A line left torn by an earlier writer stays a line of its own rather
     // than swallow the first new one.
     char last = '\n';
-    if (S_ISREG(status.st_mode) && size_ > 0 && ::pread(fd_, &last, 1, static_cast<off_t>(size_ - 1)) != 1)
+    if (S_ISREG(status.st_mode) && size_ > 0 &&
+        ::pread(fd_, &last, 1, static_cast<off_t>(size_ - 1)) != 1)
         fail("", errno);
     if (last != '\n') {
         buffer_ += '\n';
@@ -79,7 +80,9 @@ void CaptureWriter::flush()
             continue;
         if (written < 0) {
             const int error = errno;
-            cutToWholeLines(before, done);
+            // Readers pass over a torn last line, with a warning.
+            if (!cutToWholeLines(before, done))
+                fail(files_.path + " (its last line is torn)", error);
             fail("", error);
         }
         done += static_cast<std::size_t>(written);
@@ -87,15 +90,13 @@ void CaptureWriter::flush()
     buffer_.clear();
 }
 
-void CaptureWriter::cutToWholeLines(std::uint64_t before, std::size_t done)
+bool CaptureWriter::cutToWholeLines(std::uint64_t before, std::size_t done)
 {
     // A full disk takes part of the buffer: what follows its last line break
-    // would be a torn line that readers refuse.
+    // would be a torn line, refused by readers once more lines follow it.
     const std::size_t lastBreak = done == 0 ? std::string::npos : buffer_.rfind('\n', done - 1);
     const std::size_t whole = lastBreak == std::string::npos ? 0 : lastBreak + 1;
-    if (whole < done)
-        while (::ftruncate(fd_, static_cast<off_t>(before + whole)) != 0 && errno == EINTR) {
-        }
+    return whole == done || ::ftruncate(fd_, static_cast<off_t>(before + whole)) == 0;
 }
 
 void CaptureWriter::rotate()

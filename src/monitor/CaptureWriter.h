@@ -38,8 +38,9 @@ public:
 private:
     void open();
     void rotate();
-    // After `done` bytes of the buffer went to a file of `before` bytes.
-    void cutToWholeLines(std::uint64_t before, std::size_t done);
+    // After `done` bytes of the buffer went to a file of `before` bytes;
+    // false when the file could not be cut back.
+    bool cutToWholeLines(std::uint64_t before, std::size_t done);
     [[noreturn]] void fail(const std::string& what, int error) const;
 
     CaptureFiles files_;

@@ -100,9 +100,9 @@ TEST_F(CaptureReaderTest, AFileThatCannotBeReadIsNamed)
             monitor::CaptureReader reader(path);
             FAIL() << "opened " << path;
         } catch (const monitor::CaptureError& e) {
-            EXPECT_EQ(e.Message(), path + (path == dir() + "/missing"
-                                               ? ": No such file or directory"
-                                               : ": is not a regular file or a pipe"));
+            EXPECT_EQ(e.Message(),
+                      path + (path == dir() + "/missing" ? ": No such file or directory"
+                                                         : ": is not a regular file or a pipe"));
         }
     }
 }

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <stdlib.h>
 #include <string>
-#include <vector>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
