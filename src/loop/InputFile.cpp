@@ -11,30 +11,32 @@
 
 namespace loop {
 
-InputFile::InputFile(const std::string& path) : path_(path)
+InputFile::InputFile(const std::string& path) : path_(path), signals_(StopSignals::OpenFd())
 {
     // Not blocking on open: a FIFO without a writer would wait here, before
     // any signal could be heard.
     fd_ = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
-        fail(errno);
     struct stat status {};
-    if (::fstat(fd_, &status) != 0)
-        fail(errno);
+    const int error = fd_ < 0 || ::fstat(fd_, &status) != 0 ? errno : 0;
     const bool regular = S_ISREG(status.st_mode);
     rereadable_ = regular && fd_ != STDIN_FILENO;
-    if (!regular && !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode)) {
-        if (fd_ != STDIN_FILENO)
-            ::close(fd_);
-        throw runtime::Exception(path_ + ": is not a regular file or a pipe");
-    }
-    signals_ = StopSignals::OpenFd();
+    if (error == 0 && (regular || S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)))
+        return;
+    release();
+    if (error != 0)
+        fail(error);
+    throw runtime::Exception(path_ + ": is not a regular file or a pipe");
 }
 
 InputFile::~InputFile()
 {
+    release();
+}
+
+void InputFile::release()
+{
     ::close(signals_);
-    if (fd_ != STDIN_FILENO)
+    if (fd_ >= 0 && fd_ != STDIN_FILENO)
         ::close(fd_);
 }
 

@@ -37,6 +37,8 @@ public:
     std::size_t read(char* buffer, std::size_t size);
 
 private:
+    // Closes both descriptors: at the end, or when the constructor throws.
+    void release();
     [[noreturn]] void fail(int error) const;
 
     std::string path_;
