@@ -147,6 +147,13 @@ status=$?
   ! grep -q ':3: .*no "source"' "$work/out" "$work/err" ||
   fail "lint of a torn capture: exit status $status: $(cat "$work/out" "$work/err")"
 
+# The capture is played as it is read: the first record of an endless pipe
+# goes out at once.
+yes "$(record 04.000000 again)" | timeout 20 "$program" replay - --dry-run --count 1 >"$work/out" 2>"$work/err"
+status=${PIPESTATUS[1]}
+[ "$status" -eq 0 ] && [ "$(cat "$work/out")" = again ] ||
+  fail "replay of an endless pipe: exit status $status: $(cat "$work/out" "$work/err")"
+
 # A damaged line in a pipe is found as it is reached: what came before it was
 # sent, and the replay ends there with status 2.
 { cat "$work/capture.jsonl"; record 05.000000 '***' | sed 's/"bytes":"[^"]*"/"bytes":"***"/'; record 06.000000 after; } |
