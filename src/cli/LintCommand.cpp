@@ -3,8 +3,11 @@
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/StandardOutput.h"
+#include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
 #include "loop/QtTimerService.h"
+#include "loop/InputFile.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
 #include "monitor/ListenPorts.h"
@@ -12,10 +15,8 @@
 
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -34,6 +35,12 @@ constexpr std::size_t kMaxDatagramBytes = 65507;
 std::string InputName(const std::string& path)
 {
     return path == "-" ? "<stdin>" : path;
+}
+
+// A closed or failed standard output ends the reading (see main).
+bool OutputFailed()
+{
+    return StandardOutputError() != 0;
 }
 
 // "TYPE=N": a type and the decimals its values are written with.
@@ -100,9 +107,13 @@ LintCommand::LintCommand(CLI::App& program)
         "FILE:LINE: kind: ... for text, TIME SOURCE: kind: ... live, escaped; then a summary on "
         "standard error. A capture line that cannot be read is "
         "reported as FILE:LINE: what and lint goes on with the next. Exit status: 0 nothing "
-        "found, 1 something found (a message that does not decode counts), 2 bad usage or an "
-        "input that could not be read in full (a live run whose datagrams the kernel dropped "
-        "too). SIGINT and SIGTERM end a live run with the summary and its exit status.");
+        "found, 1 something found (a message that does not decode counts) or a system failure (a "
+        "port that cannot be opened, standard output that cannot be written), 2 bad usage or "
+        "an input that could not be read in full (a live run whose datagrams the kernel "
+        "dropped, a file stopped by a signal, too); a file is a regular file or a pipe. A last "
+        "capture line cut short (no line break, as a full disk leaves it) is passed over with "
+        "a warning. SIGINT, SIGTERM and SIGHUP end the run with the summary and its exit "
+        "status.");
 }
 
 void LintCommand::check()
@@ -134,7 +145,13 @@ int LintCommand::run()
         else if (!datagram_.empty())
             lintDatagram(session);
         else if (!lintLive(session))
-            return 2;
+            return 1;
+    } catch (const loop::InputStopped&) {
+        // What was judged is reported; the verdict lacks the rest.
+        session.unreadable(InputName(!capture_.empty() ? capture_
+                                     : !raw_.empty()   ? raw_
+                                                       : datagram_) +
+                           ": stopped by a signal before its end");
     } catch (const monitor::CaptureError& e) {
         session.unreadable(e.Message());
         // Nothing read: the error says all.
@@ -150,12 +167,19 @@ void LintCommand::lintCapture(monitor::LintSession& session)
     monitor::CaptureReader reader(capture_);
     const std::string name = InputName(capture_);
     while (std::optional<monitor::CaptureReader::Entry> entry = reader.nextEntry()) {
-        if (!entry->record) {
-            session.refused(name + ':' + std::to_string(entry->line) + ": " + entry->error);
-            continue;
-        }
-        const monitor::CaptureRecord& record = *entry->record;
-        session.message({record.sourceIp, name, entry->line, record.time}, record.bytes);
+        const std::string where = name + ':' + std::to_string(entry->line);
+        if (entry->torn)
+            std::fprintf(stderr,
+                         "setarome-cli: lint: %s: the last line is cut short (no line break); "
+                         "passed over\n",
+                         where.c_str());
+        else if (!entry->record)
+            session.refused(where + ": " + entry->error);
+        else
+            session.message({entry->record->sourceIp, name, entry->line, entry->record->time},
+                            entry->record->bytes);
+        if (OutputFailed())
+            return;
     }
 }
 
@@ -170,23 +194,26 @@ void LintCommand::lintRaw(monitor::LintSession& session)
                             std::to_string(monitor::CaptureReader::kMaxLineBytes) + " bytes");
         else if (!line->text.empty())
             session.message({{}, name, line->number, {}}, line->text);
+        if (OutputFailed())
+            return;
     }
 }
 
 void LintCommand::lintDatagram(monitor::LintSession& session)
 {
     const std::string name = InputName(datagram_);
-    std::FILE* file = datagram_ == "-" ? stdin : std::fopen(datagram_.c_str(), "rb");
-    if (file == nullptr)
-        throw monitor::CaptureError(name + ": " + std::strerror(errno));
     std::string bytes(kMaxDatagramBytes + 1, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    if (file != stdin)
-        std::fclose(file);
-    if (failed)
-        throw monitor::CaptureError(name + ": " + std::strerror(error));
+    std::size_t size = 0;
+    try {
+        loop::InputFile input(datagram_);
+        for (std::size_t got = 1; got > 0 && size < bytes.size(); size += got)
+            got = input.read(bytes.data() + size, bytes.size() - size);
+    } catch (const loop::InputStopped&) {
+        throw;
+    } catch (const runtime::Exception& e) {
+        throw monitor::CaptureError(e.Message());
+    }
+    bytes.resize(size);
     if (bytes.size() > kMaxDatagramBytes)
         throw monitor::CaptureError(name + ": longer than a UDP datagram can be (" +
                                     std::to_string(kMaxDatagramBytes) + " bytes)");
@@ -202,7 +229,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
             return;
         session.message({datagram.sourceIp, {}, 0, monitor::LocalCaptureTime(datagram.received)},
                         datagram.bytes);
-        if (++received == count_)
+        if (++received == count_ || OutputFailed())
             QCoreApplication::exit(0);
     };
     std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers;
@@ -212,7 +239,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
                 loop::ReceiverOptions{port, interfaceName_, kReceiveBuffer, false}, handle));
         } catch (const transport::EIdException& e) {
             std::fprintf(stderr, "setarome-cli: lint: port %u: %s\n", port,
-                         OneLine(e.Message()).c_str());
+                         SystemErrorText(e, port).c_str());
             return false;
         }
     }

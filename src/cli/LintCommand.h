@@ -21,8 +21,8 @@ public:
 
     // Exactly one input; the --cast announcements. Throws CLI::ValidationError.
     void check() override;
-    // 0 nothing found, 1 something found, 2 an input (or part of it) could not
-    // be read.
+    // 0 nothing found, 1 something found or a port could not be opened, 2 an
+    // input (or part of it) could not be read.
     int run() override;
 
 private:

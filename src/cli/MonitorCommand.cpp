@@ -3,6 +3,8 @@
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/StandardOutput.h"
+#include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
@@ -64,7 +66,13 @@ public:
             options, [this](const loop::ReceivedDatagram& received) { take(received); }));
     }
 
-    void refresh() { view_.refresh(monitor_.table(), counts(), monitor::Clock::now()); }
+    void refresh()
+    {
+        view_.refresh(monitor_.table(), counts(), monitor::Clock::now());
+        // A closed or failed standard output ends the run (see main).
+        if (StandardOutputError() != 0)
+            end(0);
+    }
 
     void flushCapture()
     {
@@ -221,9 +229,10 @@ MonitorCommand::MonitorCommand(CLI::App& program)
         "datagram is one line (or one JSON object with --json). Flags: stale (no update for "
         "three times its interval), conflict (two senders with the same key and priority), "
         "mismatch (the <IP> text is not the source address). Text from the network is shown "
-        "escaped. SIGINT and SIGTERM stop with the final table, the capture written, a summary "
-        "on standard error and exit status 0; a capture that cannot be written ends the run "
-        "with exit status 1.");
+        "escaped. SIGINT, SIGTERM and SIGHUP stop with the final table, the capture written, a "
+        "summary on standard error and exit status 0; so does a closed standard output. A "
+        "capture or standard output that cannot be written, or a port that cannot be opened, "
+        "ends the run with exit status 1.");
 }
 
 void MonitorCommand::check()
@@ -280,13 +289,14 @@ int MonitorCommand::run()
     }
     monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get());
     Session session(monitor, *view, capture.get(), count_);
-    try {
-        for (const std::uint16_t port : ports())
+    for (const std::uint16_t port : ports()) {
+        try {
             session.listen({port, interfaceName_, receiveBuffer_});
-    } catch (const std::exception& e) {
-        view.reset();
-        Complain(e.what());
-        return 2;
+        } catch (const std::exception& e) {
+            view.reset();
+            Complain("port " + std::to_string(port) + ": " + SystemErrorText(e, port));
+            return 1;
+        }
     }
     QTimer refresh;
     QObject::connect(&refresh, &QTimer::timeout, [&] { session.refresh(); });

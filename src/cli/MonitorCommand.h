@@ -21,8 +21,8 @@ public:
 
     void check() override;
     // 0 at the end or after a signal; 1 when the capture could not be
-    // written; 2 when a port, the interface or the capture file cannot be
-    // used.
+    // written or a port could not be opened; 2 when the capture file cannot
+    // be used.
     int run() override;
 
 private:

@@ -5,6 +5,8 @@
 #include "cli/OutputSender.h"
 #include "cli/OutputText.h"
 #include "cli/SendingSide.h"
+#include "cli/StandardOutput.h"
+#include "cli/SystemErrorText.h"
 #include "discovery/Identity.h"
 #include "discovery/ScanListener.h"
 #include "loop/DestinationSender.h"
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace cli {
 
@@ -32,13 +35,14 @@ constexpr const char* kFileEndLine = "ファイル終了";
 constexpr const char* kSendFailedLine = "送信失敗";
 
 // Ends the run when the node stops, and stops it after --count ticks. A
-// run stopped by a signal ends with 0: the operator asked for it. A run that
+// run stopped by a signal ends with 0: the operator asked for it; so does one
+// whose standard output failed, which main reports. A run that
 // ended by itself (--count, the end of the file) ends with 1 if a datagram
 // could not be sent, so a script never takes a lost run for a good one; so
 // does a stop of the node on a failure of its own.
 class RunControl {
 public:
-    enum class Reason { Signal, Count };
+    enum class Reason { Signal, Output, Count };
 
     explicit RunControl(std::int32_t count) : count_(count) {}
 
@@ -71,7 +75,7 @@ public:
 private:
     int exitStatus() const
     {
-        if (reason_ == Reason::Signal)
+        if (reason_ == Reason::Signal || reason_ == Reason::Output)
             return 0;
         // The line before the node's own stop tells a played file from a
         // failure.
@@ -108,8 +112,9 @@ NodeCommand::NodeCommand(CLI::App& program)
     AddCommonOptions(*command_, common_);
     command_->footer(
         "Log lines go to standard output as the window shows them (\"送信開始\", "
-        "\"HH:MM:SS<TAB>1\", \"送信失敗\", \"ファイル終了\", \"送信停止\"). SIGINT and SIGTERM "
-        "stop at once with the stop line and exit status 0. A run that ends by itself "
+        "\"HH:MM:SS<TAB>1\", \"送信失敗\", \"ファイル終了\", \"送信停止\"). SIGINT, SIGTERM and "
+        "SIGHUP stop at once with the stop line and exit status 0; a closed standard output "
+        "stops too, one that cannot be written exits with 1. A run that ends by itself "
         "(--count, the end of the file) exits with 1 if a datagram could not be sent; bad "
         "options exit with 2 before anything is sent.");
 }
@@ -142,15 +147,19 @@ int NodeCommand::run()
                 std::vector{ScanAnswer(options_, ipText())}, common_.interfaceName);
         } catch (const transport::EIdException& e) {
             std::fprintf(stderr, "setarome-cli: node: --answer-scans: %s\n",
-                         OneLine(e.Message()).c_str());
+                         SystemErrorText(e).c_str());
             return 2;
         }
     }
     OutputSender sender(sending.destination(), output);
     RunControl control(common_.count);
+    bool outputFailed = false;
     OptionPanel panel(options_, [&](const std::string& line) {
         output.logLine(line);
         control.logLine(line);
+        // After the tick, as the stop button would be; once.
+        if (StandardOutputError() != 0 && !std::exchange(outputFailed, true))
+            QTimer::singleShot(0, [&control] { control.stop(RunControl::Reason::Output); });
     });
     node::SystemLogClock clock;
     QtTimerService timers;

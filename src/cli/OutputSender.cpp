@@ -1,5 +1,7 @@
 #include "cli/OutputSender.h"
 
+#include "cli/SystemErrorText.h"
+
 #include <exception>
 
 namespace cli {
@@ -13,7 +15,7 @@ void OutputSender::Send(const std::string& payload, std::uint16_t port)
     try {
         sender_->Send(payload, port);
     } catch (const std::exception& e) {
-        output_.sendFailed(payload, e.what());
+        output_.sendFailed(payload, SystemErrorText(e));
         throw;
     } catch (...) {
         output_.sendFailed(payload, "unknown error");

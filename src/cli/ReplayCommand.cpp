@@ -2,7 +2,10 @@
 
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/StandardOutput.h"
+#include "cli/SystemErrorText.h"
 #include "loop/DestinationSender.h"
+#include "loop/InputFile.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
@@ -18,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <optional>
 #include <utility>
@@ -28,6 +32,20 @@ namespace {
 
 // Enough to see what fails without flooding the terminal.
 constexpr std::uint64_t kFailuresShown = 10;
+
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+
+void Complain(const std::string& what)
+{
+    std::fprintf(stderr, "setarome-cli: replay: %s\n", what.c_str());
+    std::fflush(stderr);
+}
+
+void PassOverTorn(const std::string& name, std::size_t line)
+{
+    Complain(name + ':' + std::to_string(line) +
+             ": the last line is cut short (no line break); passed over");
+}
 
 // One UDP client; one destination per port, since each datagram goes back to
 // the port it arrived on unless --port names one.
@@ -48,8 +66,7 @@ public:
             destination(common_.port).BindToInterface(common_.interfaceName);
             return true;
         } catch (const transport::EIdException& e) {
-            std::fprintf(stderr, "setarome-cli: replay: --interface: %s: %s\n",
-                         common_.interfaceName.c_str(), OneLine(e.Message()).c_str());
+            Complain("--interface: " + common_.interfaceName + ": " + SystemErrorText(e));
             return false;
         }
     }
@@ -79,6 +96,56 @@ private:
     std::map<std::uint16_t, loop::DestinationSender> destinations_;
 };
 
+// The records of the capture, read as the replay reaches them. A damaged line
+// (only a pipe holds one by then: a regular file was checked first), a read
+// that fails or a stop signal ends the stream.
+class CaptureStream {
+public:
+    CaptureStream(monitor::CaptureReader& reader, std::size_t limit)
+        : reader_(reader), limit_(limit)
+    {
+    }
+
+    std::optional<monitor::CaptureRecord> next()
+    {
+        if (ended_ || taken_ == limit_)
+            return std::nullopt;
+        try {
+            std::optional<monitor::CaptureReader::Entry> entry = reader_.nextEntry();
+            if (entry && entry->record) {
+                ++taken_;
+                return std::move(entry->record);
+            }
+            if (entry && entry->torn)
+                PassOverTorn(reader_.name(), entry->line);
+            else if (entry)
+                fail(reader_.name() + ':' + std::to_string(entry->line) + ": " + entry->error);
+        } catch (const loop::InputStopped&) {
+            // The signal is still pending: StopSignals ends the run.
+        } catch (const monitor::CaptureError& e) {
+            fail(e.Message());
+        }
+        ended_ = true;
+        return std::nullopt;
+    }
+
+    // The input could not be read in full.
+    bool failed() const { return failed_; }
+
+private:
+    void fail(const std::string& what)
+    {
+        Complain(what);
+        failed_ = true;
+    }
+
+    monitor::CaptureReader& reader_;
+    std::size_t limit_;
+    std::size_t taken_ = 0;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
 class ReplayOutput {
 public:
     ReplayOutput(const CommonOptions& common, const ReplaySending& sending)
@@ -106,9 +173,8 @@ public:
         if (common_.json) {
             writeJson(record, OneLine(error));
         } else if (failures_ <= kFailuresShown) {
-            std::fprintf(stderr, "setarome-cli: replay: %s:%u: %s\n", common_.to.c_str(),
-                         sending_.portOf(record), OneLine(error).c_str());
-            std::fflush(stderr);
+            Complain(common_.to + ':' + std::to_string(sending_.portOf(record)) + ": " +
+                     OneLine(error));
         }
     }
 
@@ -138,6 +204,17 @@ private:
     const ReplaySending& sending_;
     std::uint64_t failures_ = 0;
 };
+
+void SendOne(ReplaySending& sending, ReplayOutput& output, const monitor::CaptureRecord& record)
+{
+    try {
+        sending.send(record);
+    } catch (const std::exception& e) {
+        output.sendFailed(record, SystemErrorText(e));
+        return;
+    }
+    output.sent(record);
+}
 
 } // namespace
 
@@ -177,22 +254,33 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         ->excludes(speed);
     command_->footer(
         "Each datagram is sent unchanged, in the capture's order, at the time after the start "
-        "that it arrived after the first (divided by --speed). The whole capture is read "
-        "first: a line that is not a capture record refuses the replay, as FILE:LINE: what, "
-        "with exit status 2, before anything is sent. A datagram that cannot be sent is "
-        "reported and the replay goes on; it then ends with exit status 1. SIGINT and SIGTERM "
+        "that it arrived after the first (divided by --speed). A regular file is checked "
+        "through first, without being held in memory: a line that is not a capture record "
+        "refuses the replay, as FILE:LINE: what, with exit status 2, before anything is sent. "
+        "Standard input (-) or a pipe is checked as it is played: a damaged line ends the "
+        "replay there with exit status 2. A last line cut short (no line break, as a full disk "
+        "leaves it) is passed over with a warning. A datagram that cannot be sent is reported "
+        "and the replay goes on; it then ends with exit status 1. SIGINT, SIGTERM and SIGHUP "
         "stop at once with exit status 0.");
 }
 
 void ReplayCommand::check()
 {
+    const std::size_t count = common_.count > 0 ? static_cast<std::size_t>(common_.count) : 0;
     try {
-        records_ = monitor::ReadCapture(file_);
+        reader_ = std::make_unique<monitor::CaptureReader>(file_);
+        limit_ = count > 0 ? count : kNoLimit;
+        if (!reader_->rereadable())
+            return;
+        // Lines appended after this pass (a monitor still writing) are not
+        // played: they were not checked.
+        const monitor::CaptureCheck checked = monitor::CheckCapture(file_, count);
+        limit_ = checked.records;
+        if (checked.tornLine)
+            PassOverTorn(file_, *checked.tornLine);
     } catch (const monitor::CaptureError& e) {
         throw CLI::ValidationError(e.Message());
     }
-    if (common_.count > 0 && records_.size() > static_cast<std::size_t>(common_.count))
-        records_.resize(static_cast<std::size_t>(common_.count));
 }
 
 int ReplayCommand::run()
@@ -201,19 +289,8 @@ int ReplayCommand::run()
     if (!common_.dryRun && !sending.open())
         return 2;
     ReplayOutput output(common_, sending);
-    const auto send = [&](const monitor::CaptureRecord& record) {
-        if (common_.dryRun) {
-            output.notSent(record);
-            return;
-        }
-        try {
-            sending.send(record);
-        } catch (const std::exception& e) {
-            output.sendFailed(record, e.what());
-            return;
-        }
-        output.sent(record);
-    };
+    CaptureStream stream(*reader_, limit_);
+    std::optional<monitor::Replay> replay;
     bool ended = false;
     const auto end = [&](int status) {
         // A signal may arrive in the wake-up that ends the replay.
@@ -222,22 +299,36 @@ int ReplayCommand::run()
         output.finish();
         QCoreApplication::exit(status);
     };
+    const auto send = [&](const monitor::CaptureRecord& record) {
+        if (common_.dryRun)
+            output.notSent(record);
+        else
+            SendOne(sending, output, record);
+        // A closed or failed standard output ends the replay (see main).
+        if (StandardOutputError() != 0) {
+            replay->stop();
+            end(0);
+        }
+    };
     QtTimerService loopTimers;
     monitor::ReplayTimer timers(loopTimers);
-    monitor::Replay replay(records_, asFastAsPossible_ ? 0 : speed_, timers, send,
-                           [&](bool completed) {
-                               if (!completed)
-                                   std::fprintf(stderr, "setarome-cli: replay: the system gives no "
-                                                        "timer\n");
-                               end(completed && output.failures() == 0 ? 0 : 1);
-                           });
+    replay.emplace([&stream] { return stream.next(); }, asFastAsPossible_ ? 0 : speed_, timers,
+                   send,
+                   [&](bool completed) {
+                       if (!completed)
+                           Complain("the system gives no timer");
+                       if (stream.failed())
+                           end(2);
+                       else
+                           end(completed && output.failures() == 0 ? 0 : 1);
+                   });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
-        replay.stop();
+        replay->stop();
         end(0);
     });
     // Inside the loop, so that a capture sent at once can end it.
-    QTimer::singleShot(0, [&replay] { replay.start(); });
+    QTimer::singleShot(0, [&replay] { replay->start(); });
     return QCoreApplication::exec();
 }
 

@@ -2,12 +2,13 @@
 
 #include "cli/CommonOptions.h"
 #include "cli/Subcommand.h"
-#include "monitor/CaptureRecord.h"
+#include "monitor/CaptureReader.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cstddef>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace cli {
 
@@ -18,11 +19,13 @@ class ReplayCommand : public Subcommand {
 public:
     explicit ReplayCommand(CLI::App& program);
 
-    // Reads the whole capture, so a damaged line refuses the replay before
-    // anything is sent. Throws CLI::ValidationError.
+    // Parses a regular file through once, keeping nothing, so a damaged line
+    // refuses the replay before anything is sent; a pipe is checked as it is
+    // played. Throws CLI::ValidationError.
     void check() override;
     // The exit status: 0 after the last datagram or a signal, 1 when one
-    // could not be sent, 2 when the interface cannot be used.
+    // could not be sent, 2 when the interface cannot be used or a piped
+    // capture has a damaged line.
     int run() override;
 
 private:
@@ -30,7 +33,10 @@ private:
     std::string file_;
     double speed_ = 1;
     bool asFastAsPossible_ = false;
-    std::vector<monitor::CaptureRecord> records_;
+    // Read from while the replay plays.
+    std::unique_ptr<monitor::CaptureReader> reader_;
+    // The records to send; 0: as many as a pipe gives.
+    std::size_t limit_ = 0;
 };
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "cli/SendingSide.h"
 
+#include "cli/SystemErrorText.h"
 #include "loop/NetworkInterface.h"
 #include "node/GetLocalAddress.h"
 #include "node/LocalAddressPlatformPosix.h"
@@ -31,7 +32,7 @@ bool SendingSide::open(const CommonOptions& common, const char* command)
         return true;
     } catch (const transport::EIdException& e) {
         std::fprintf(stderr, "setarome-cli: %s: --interface: %s: %s\n", command,
-                     common.interfaceName.c_str(), e.Message().c_str());
+                     common.interfaceName.c_str(), SystemErrorText(e).c_str());
         return false;
     }
 }

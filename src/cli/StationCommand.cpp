@@ -5,7 +5,9 @@
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "cli/SendingSide.h"
+#include "cli/StandardOutput.h"
 #include "cli/StationOutput.h"
+#include "cli/SystemErrorText.h"
 #include "discovery/ScanListener.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
@@ -75,7 +77,8 @@ StationCommand::StationCommand(CLI::App& program)
         "directly connected network only; the ports shared with this user's programs only). "
         "With --dry-run each "
         "datagram is written to standard output and nothing is answered; --json writes one "
-        "object per datagram. SIGINT and SIGTERM stop at once with exit status 0. A scenario "
+        "object per datagram. SIGINT, SIGTERM and SIGHUP stop at once with exit status 0, a "
+        "closed standard output too; one that cannot be written exits with 1. A scenario "
         "with an error is refused before anything is sent, as FILE:LINE:COLUMN: what, with exit "
         "status 2; a run that ends by itself exits with 1 if a datagram could not be sent.");
 }
@@ -105,9 +108,26 @@ StationCommand::listen(const station::Station& station) const
             std::move(nodes), common_.interfaceName, static_cast<std::size_t>(scanReplyBytes_));
     } catch (const transport::EIdException& e) {
         std::fprintf(stderr, "setarome-cli: station: scans go unanswered: %s\n",
-                     OneLine(e.Message()).c_str());
+                     SystemErrorText(e).c_str());
         return nullptr;
     }
+}
+
+void StationCommand::sendOne(SendingSide& sending, StationOutput& output,
+                             const station::Outgoing& outgoing, const std::string& wire) const
+{
+    loop::DestinationSender* destination = sending.destination();
+    if (destination == nullptr) {
+        output.notSent(outgoing, wire);
+        return;
+    }
+    try {
+        destination->SendToDestination(wire);
+    } catch (const std::exception& e) {
+        output.sendFailed(outgoing, SystemErrorText(e));
+        return;
+    }
+    output.sent(outgoing);
 }
 
 std::string StationCommand::autoAddress() const
@@ -135,21 +155,8 @@ int StationCommand::run()
     StationOutput output(common_.json);
     ccm::Cp932Encoder encoder;
     std::string wire;
-    const auto send = [&](const station::Outgoing& outgoing) {
-        encoder.encode(outgoing.message, wire);
-        loop::DestinationSender* destination = sending.destination();
-        if (destination == nullptr) {
-            output.notSent(outgoing, wire);
-            return;
-        }
-        try {
-            destination->SendToDestination(wire);
-        } catch (const std::exception& e) {
-            output.sendFailed(outgoing, e.what());
-            return;
-        }
-        output.sent(outgoing);
-    };
+    std::optional<station::Runner> runner;
+    bool outputFailed = false;
     bool ended = false;
     const auto end = [&](int status) {
         // A signal may arrive in the wake-up that ends the run.
@@ -159,8 +166,23 @@ int StationCommand::run()
         sd_notify(0, "STOPPING=1");
         QCoreApplication::exit(status);
     };
+    const auto send = [&](const station::Outgoing& outgoing) {
+        if (outputFailed)
+            return;
+        encoder.encode(outgoing.message, wire);
+        sendOne(sending, output, outgoing, wire);
+        // A closed or failed standard output ends the run (see main), once
+        // the tick has ended.
+        if (StandardOutputError() != 0) {
+            outputFailed = true;
+            QTimer::singleShot(0, [&] {
+                runner->stop();
+                end(0);
+            });
+        }
+    };
     QtTimerService timers;
-    station::Runner runner(
+    runner.emplace(
         *station, timers, send, seconds_,
         [&](bool completed) {
             if (!completed)
@@ -172,12 +194,12 @@ int StationCommand::run()
         });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
-        runner.stop();
+        runner->stop();
         end(0);
     });
     sd_notify(0, "READY=1");
     // Inside the loop, so that a run of one second can end it.
-    QTimer::singleShot(0, [&runner] { runner.start(); });
+    QTimer::singleShot(0, [&runner] { runner->start(); });
     return QCoreApplication::exec();
 }
 

@@ -6,7 +6,9 @@
 #include "cli/NodeCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/ScanCommand.h"
+#include "cli/StandardOutput.h"
 #include "cli/StationCommand.h"
+#include "loop/InputFile.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
 
@@ -14,14 +16,16 @@
 #include <QCoreApplication>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(int argc, char** argv)
 {
-    loop::StopSignals::Block();
     CLI::App program("セタロメ without a window: a simulated UECS weather node for benches, CI "
                      "and services.",
                      "setarome-cli");
@@ -43,6 +47,9 @@ int main(int argc, char** argv)
             if (command->chosen())
                 chosen = command;
         chosen->check();
+    } catch (const loop::InputStopped&) {
+        // A stop while an input was checked: nothing was sent.
+        return 0;
     } catch (const CLI::ParseError& e) {
         // --help and --version
         if (e.get_exit_code() == 0)
@@ -67,4 +74,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "setarome-cli: %s: %s\n", chosen->name().c_str(), e.what());
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    loop::StopSignals::Block();
+    // A closed reader of standard output shows as EPIPE from the write, so
+    // the run ends through its own path: last lines, capture flushed.
+    std::signal(SIGPIPE, SIG_IGN);
+    return cli::FinishStandardOutput(Run(argc, argv));
 }

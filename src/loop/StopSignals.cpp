@@ -18,6 +18,7 @@ sigset_t StopSet()
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     return set;
 }
 } // namespace
@@ -30,12 +31,17 @@ void StopSignals::Block()
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-StopSignals::StopSignals(QObject* parent) : QObject(parent)
+int StopSignals::OpenFd()
 {
     const sigset_t set = StopSet();
-    fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (fd_ < 0)
+    const int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (fd < 0)
         throw runtime::Exception(std::string("signalfd: ") + std::strerror(errno));
+    return fd;
+}
+
+StopSignals::StopSignals(QObject* parent) : QObject(parent), fd_(OpenFd())
+{
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &StopSignals::readPending);
 }

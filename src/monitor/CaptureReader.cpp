@@ -1,11 +1,15 @@
 #include "monitor/CaptureReader.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 namespace monitor {
 
 namespace {
+
+// Large enough that reading costs little next to parsing; a stop signal is
+// heard at least once per block.
+constexpr std::size_t kBlockBytes = 64 * 1024;
 
 std::string Located(const std::string& name, std::size_t line, const std::string& what)
 {
@@ -14,41 +18,53 @@ std::string Located(const std::string& name, std::size_t line, const std::string
 
 } // namespace
 
-CaptureReader::CaptureReader(const std::string& path) : name_(path)
+CaptureReader::CaptureReader(const std::string& path) : name_(path), buffer_(kBlockBytes)
 {
-    if (path == "-") {
-        file_ = stdin;
-        return;
+    try {
+        input_.emplace(path);
+    } catch (const loop::InputStopped&) {
+        throw;
+    } catch (const runtime::Exception& e) {
+        throw CaptureError(e.Message());
     }
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr)
-        throw CaptureError(path + ": " + std::strerror(errno));
 }
 
-CaptureReader::~CaptureReader()
+bool CaptureReader::fill()
 {
-    if (file_ != nullptr && file_ != stdin)
-        std::fclose(file_);
+    begin_ = 0;
+    try {
+        end_ = input_->read(buffer_.data(), buffer_.size());
+    } catch (const loop::InputStopped&) {
+        throw;
+    } catch (const runtime::Exception& e) {
+        throw CaptureError(e.Message());
+    }
+    return end_ > 0;
 }
 
 std::optional<CaptureReader::Line> CaptureReader::nextLine()
 {
     Line line;
     bool any = false;
-    for (int c; (c = getc_unlocked(file_)) != EOF;) {
-        any = true;
-        if (c == '\n')
+    for (;;) {
+        if (begin_ == end_ && !fill()) {
+            if (!any)
+                return std::nullopt;
+            line.unterminated = true;
             break;
-        if (line.text.size() < kMaxLineBytes)
-            line.text += static_cast<char>(c);
-        else
-            line.tooLong = true;
+        }
+        any = true;
+        const char* start = buffer_.data() + begin_;
+        const auto* stop = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+        const std::size_t length =
+            stop != nullptr ? static_cast<std::size_t>(stop - start) : end_ - begin_;
+        const std::size_t room = kMaxLineBytes - std::min(kMaxLineBytes, line.text.size());
+        line.text.append(start, std::min(length, room));
+        line.tooLong = line.tooLong || length > room;
+        begin_ += length + (stop != nullptr ? 1 : 0);
+        if (stop != nullptr)
+            break;
     }
-    // A directory opens, and fails only here (EISDIR).
-    if (std::ferror(file_))
-        throw CaptureError(name_ + ": " + std::strerror(errno));
-    if (!any)
-        return std::nullopt;
     if (!line.tooLong && !line.text.empty() && line.text.back() == '\r')
         line.text.pop_back();
     line.number = ++lineNumber_;
@@ -60,29 +76,36 @@ std::optional<CaptureReader::Entry> CaptureReader::nextEntry()
     for (std::optional<Line> line; (line = nextLine());) {
         if (line->text.find_first_not_of(" \t") == std::string::npos && !line->tooLong)
             continue;
-        Entry entry{line->number, std::nullopt, {}};
+        Entry entry{line->number, std::nullopt, {}, false};
         if (line->tooLong) {
             entry.error = "line longer than " + std::to_string(kMaxLineBytes) + " bytes";
-            return entry;
+        } else {
+            ParsedCaptureLine parsed = ParseCaptureLine(line->text);
+            entry.record = std::move(parsed.record);
+            entry.error = std::move(parsed.error);
         }
-        ParsedCaptureLine parsed = ParseCaptureLine(line->text);
-        entry.record = std::move(parsed.record);
-        entry.error = std::move(parsed.error);
+        entry.torn = !entry.record && line->unterminated;
         return entry;
     }
     return std::nullopt;
 }
 
-std::vector<CaptureRecord> ReadCapture(const std::string& path)
+CaptureCheck CheckCapture(const std::string& path, std::size_t limit)
 {
     CaptureReader reader(path);
-    std::vector<CaptureRecord> records;
-    while (std::optional<CaptureReader::Entry> entry = reader.nextEntry()) {
-        if (!entry->record)
+    CaptureCheck check;
+    while (limit == 0 || check.records < limit) {
+        const std::optional<CaptureReader::Entry> entry = reader.nextEntry();
+        if (!entry)
+            break;
+        if (entry->torn)
+            check.tornLine = entry->line;
+        else if (!entry->record)
             throw CaptureError(Located(reader.name(), entry->line, entry->error));
-        records.push_back(std::move(*entry->record));
+        else
+            ++check.records;
     }
-    return records;
+    return check;
 }
 
 } // namespace monitor

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "loop/InputFile.h"
 #include "monitor/CaptureRecord.h"
 #include "runtime/Exception.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +19,8 @@ public:
 };
 
 // A text input read line by line with a bound on the line's length, so a file
-// without line breaks (or not a capture at all) cannot exhaust memory.
+// without line breaks (or not a capture at all) cannot exhaust memory. Reads
+// give way to a stop signal (loop::InputStopped), however long the line.
 class CaptureReader {
 public:
     // A capture line holds at most a 64 KiB datagram in base64 and its fields.
@@ -31,6 +32,8 @@ public:
         std::string text;
         // The line was longer than kMaxLineBytes; `text` holds its start.
         bool tooLong = false;
+        // The input ended inside it: a last line without its line break.
+        bool unterminated = false;
     };
 
     struct Entry {
@@ -38,31 +41,50 @@ public:
         std::optional<CaptureRecord> record;
         // Otherwise why the line is refused.
         std::string error;
+        // Refused, and the last line without its line break: a write cut
+        // short (a full disk), to pass over rather than refuse the file for.
+        bool torn = false;
     };
 
-    // "-" reads standard input. Throws CaptureError when the file cannot be
-    // opened.
+    // "-" reads standard input. Throws CaptureError when the input cannot be
+    // opened or is neither a regular file nor a pipe.
     explicit CaptureReader(const std::string& path);
-    ~CaptureReader();
-    CaptureReader(const CaptureReader&) = delete;
-    CaptureReader& operator=(const CaptureReader&) = delete;
 
     // What messages call the input: the path, or "-".
     const std::string& name() const { return name_; }
+    // A regular file named by its path, which a second reader can read
+    // again.
+    bool rereadable() const { return input_->rereadable(); }
 
-    // The next line; nothing at the end. Throws CaptureError when reading fails.
+    // The next line; nothing at the end. Throws CaptureError when reading
+    // fails, loop::InputStopped on a stop signal.
     std::optional<Line> nextLine();
     // The next capture line that is not blank, parsed.
     std::optional<Entry> nextEntry();
 
 private:
+    // False at the end of the input.
+    bool fill();
+
     std::string name_;
-    std::FILE* file_ = nullptr;
+    std::optional<loop::InputFile> input_;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
     std::size_t lineNumber_ = 0;
 };
 
-// Every record of a capture, or CaptureError naming the first line refused
-// (FILE:LINE: what), so a replay sends nothing from a damaged file.
-std::vector<CaptureRecord> ReadCapture(const std::string& path);
+// What a first pass over a capture found.
+struct CaptureCheck {
+    std::size_t records = 0;
+    // A torn last line passed over (see CaptureReader::Entry::torn).
+    std::optional<std::size_t> tornLine;
+};
+
+// Parses a capture's lines up to `limit` records (0: all) and keeps none, so
+// a replay can refuse a damaged file before it sends anything without holding
+// the file in memory. Throws CaptureError naming the first refused line
+// (FILE:LINE: what), loop::InputStopped on a stop signal.
+CaptureCheck CheckCapture(const std::string& path, std::size_t limit);
 
 } // namespace monitor

@@ -19,7 +19,9 @@ struct CaptureFiles {
 // Rotation renames FILE to FILE.1 (and FILE.1 to FILE.2 ...), so a line is
 // never split between two files. Every failure throws runtime::Exception
 // naming the file and the system's reason; the writer is then of no further
-// use.
+// use. The file holds whole lines only: a write cut short (a full disk) is
+// cut back to its last line break, and a file that ends inside a line is
+// appended to from a fresh line.
 class CaptureWriter {
 public:
     // Opens (creates, or appends to) the file.
@@ -36,6 +38,9 @@ public:
 private:
     void open();
     void rotate();
+    // After `done` bytes of the buffer went to a file of `before` bytes;
+    // false when the file could not be cut back.
+    bool cutToWholeLines(std::uint64_t before, std::size_t done);
     [[noreturn]] void fail(const std::string& what, int error) const;
 
     CaptureFiles files_;

@@ -6,24 +6,22 @@
 
 namespace monitor {
 
-ReplaySchedule::ReplaySchedule(const std::vector<CaptureRecord>& records, double speed)
-    : records_(records), speed_(speed)
-{
-}
+ReplaySchedule::ReplaySchedule(double speed) : speed_(speed) {}
 
-std::chrono::steady_clock::duration ReplaySchedule::offset(std::size_t index) const
+std::chrono::steady_clock::duration ReplaySchedule::offset(const CaptureTime& time)
 {
-    if (speed_ == 0 || index == 0)
+    if (!first_)
+        first_ = time;
+    if (speed_ == 0)
         return {};
-    const auto gap = records_[index].time.instant - records_.front().time.instant;
+    const auto gap = time.instant - first_->instant;
     if (gap.count() <= 0)
         return {};
     return ScaledGap(gap, speed_);
 }
 
-Replay::Replay(const std::vector<CaptureRecord>& records, double speed, node::TimerService& timers,
-               Send send, Finished finished)
-    : records_(records), schedule_(records, speed), timers_(timers), send_(std::move(send)),
+Replay::Replay(Next next, double speed, node::TimerService& timers, Send send, Finished finished)
+    : next_(std::move(next)), schedule_(speed), timers_(timers), send_(std::move(send)),
       finished_(std::move(finished))
 {
 }
@@ -31,29 +29,41 @@ Replay::Replay(const std::vector<CaptureRecord>& records, double speed, node::Ti
 void Replay::start()
 {
     start_ = timers_.now();
+    pending_ = next_();
     fire();
 }
 
 void Replay::stop()
 {
+    stopped_ = true;
     timers_.disarm();
+}
+
+std::chrono::steady_clock::time_point Replay::due()
+{
+    return start_ + schedule_.offset(pending_->time);
 }
 
 void Replay::fire()
 {
     const auto now = timers_.now();
-    for (std::size_t batch = 0; next_ < records_.size() && batch < kBatch; ++batch) {
-        if (start_ + schedule_.offset(next_) > now)
+    for (std::size_t batch = 0; pending_ && !stopped_ && batch < kBatch; ++batch) {
+        if (due() > now)
             break;
-        send_(records_[next_++]);
+        send_(*pending_);
+        ++sent_;
+        if (!stopped_)
+            pending_ = next_();
     }
-    if (next_ == records_.size()) {
+    if (stopped_)
+        return;
+    if (!pending_) {
         finished_(true);
         return;
     }
     // After a full batch the deadline is already past: the wake-up comes as
     // soon as the loop has looked at its other events.
-    if (!timers_.arm(start_ + schedule_.offset(next_), [this] { fire(); }))
+    if (!timers_.arm(due(), [this] { fire(); }))
         finished_(false);
 }
 

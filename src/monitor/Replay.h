@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
-#include <vector>
+#include <optional>
 
 namespace monitor {
 
@@ -20,20 +20,25 @@ public:
     static constexpr double kMaxSpeed = 1000;
 
     // `speed` 0: as fast as possible, every datagram due at the start.
-    ReplaySchedule(const std::vector<CaptureRecord>& records, double speed);
+    explicit ReplaySchedule(double speed);
 
-    // A record received before the first (a clock stepped back) is due at once.
-    std::chrono::steady_clock::duration offset(std::size_t index) const;
+    // The offset of a record received at `time`, the first one asked about
+    // being the origin. A record received before the first (a clock stepped
+    // back) is due at once.
+    std::chrono::steady_clock::duration offset(const CaptureTime& time);
 
 private:
-    const std::vector<CaptureRecord>& records_;
     double speed_;
+    std::optional<CaptureTime> first_;
 };
 
 // Plays a capture on a timer service: each datagram handed to `send` at its
-// time, in the capture's order.
+// time, in the capture's order. The records are pulled one at a time as they
+// fall due, so a capture of any size is played from a stream.
 class Replay {
 public:
+    // The next record of the capture; nothing after the last.
+    using Next = std::function<std::optional<CaptureRecord>()>;
     using Send = std::function<void(const CaptureRecord& record)>;
     // `completed` after the last datagram; false when the system gave no timer.
     using Finished = std::function<void(bool completed)>;
@@ -42,23 +47,27 @@ public:
     // during a replay as fast as possible.
     static constexpr std::size_t kBatch = 256;
 
-    Replay(const std::vector<CaptureRecord>& records, double speed, node::TimerService& timers,
-           Send send, Finished finished);
+    Replay(Next next, double speed, node::TimerService& timers, Send send, Finished finished);
 
     void start();
+    // Also from inside `send`: nothing more is sent.
     void stop();
-    std::size_t sent() const { return next_; }
+    std::size_t sent() const { return sent_; }
 
 private:
     void fire();
+    std::chrono::steady_clock::time_point due();
 
-    const std::vector<CaptureRecord>& records_;
+    Next next_;
     ReplaySchedule schedule_;
     node::TimerService& timers_;
     Send send_;
     Finished finished_;
     std::chrono::steady_clock::time_point start_;
-    std::size_t next_ = 0;
+    // The record that falls due next, read ahead of its time.
+    std::optional<CaptureRecord> pending_;
+    std::size_t sent_ = 0;
+    bool stopped_ = false;
 };
 
 } // namespace monitor

@@ -94,7 +94,7 @@ status=0; wait "$unreachable_pid" || status=$?
 [ "$status" -eq 1 ] || fail "unreachable: exit status $status, expected 1"
 tick=$(sed -n 2p "$session_work/unreachable.out" | sed -E 's/"time":"[^"]+"/"time":"T"/')
 message=$(printf '<?xml version=\\"1.0\\"?><UECS ver=\\"1.00-E10\\"><DATA type=\\"WRainfall\\" room=\\"1\\" region=\\"1\\" order=\\"1\\" priority=\\"29\\">0</DATA><IP>192.0.2.1</IP></UECS>')
-[ "$tick" = "{\"error\":\"Socket Error # 10051: Network is unreachable.\",\"message\":\"$message\",\"sent\":false,\"time\":\"T\",\"value\":0}" ] ||
+[ "$tick" = "{\"error\":\"Network is unreachable\",\"message\":\"$message\",\"sent\":false,\"time\":\"T\",\"value\":0}" ] ||
   fail "unreachable: tick $tick"
 
 # Each receiver ends once its count is in (30 s at most).

@@ -1,5 +1,6 @@
 // Reading a capture file: every record in order, or the first refused line
-// named as FILE:LINE, and lines bounded in length.
+// named as FILE:LINE, lines bounded in length, and a torn last line told
+// apart from a damaged one.
 
 #include "monitor/CaptureReader.h"
 
@@ -29,19 +30,47 @@ protected:
 
 TEST_F(CaptureReaderTest, EveryRecordInOrderPassingOverBlankLinesAndCarriageReturns)
 {
-    const auto records =
-        monitor::ReadCapture(write(kLine1 + "\r\n\n   \n" + kLine2 /* no final break */));
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].bytes, "A");
-    EXPECT_EQ(records[1].bytes, "B");
-    EXPECT_EQ(records[1].port, 16529);
+    monitor::CaptureReader reader(write(kLine1 + "\r\n\n   \n" + kLine2 /* no final break */));
+    const auto first = reader.nextEntry();
+    const auto second = reader.nextEntry();
+    ASSERT_TRUE(first && first->record && second && second->record);
+    EXPECT_EQ(first->record->bytes, "A");
+    EXPECT_EQ(second->record->bytes, "B");
+    EXPECT_EQ(second->record->port, 16529);
+    EXPECT_EQ(second->line, 4u);
+    EXPECT_FALSE(second->torn);
+    EXPECT_FALSE(reader.nextEntry());
+    EXPECT_EQ(monitor::CheckCapture(reader.name(), 0).records, 2u);
+}
+
+TEST_F(CaptureReaderTest, ATornLastLineIsPassedOverAndADamagedOneIsNot)
+{
+    // A full disk cuts the last line short: no line break after it.
+    const std::string torn = kLine1 + "\n" + kLine2 + "\n" + kLine1.substr(0, 30);
+    const monitor::CaptureCheck checked = monitor::CheckCapture(write(torn), 0);
+    EXPECT_EQ(checked.records, 2u);
+    EXPECT_EQ(checked.tornLine, 3u);
+    monitor::CaptureReader reader(write(kLine1.substr(0, 30) + "\n" + kLine1 + "\n"));
+    const auto damaged = reader.nextEntry();
+    ASSERT_TRUE(damaged);
+    EXPECT_FALSE(damaged->record);
+    EXPECT_FALSE(damaged->torn);
+    EXPECT_THROW(monitor::CheckCapture(reader.name(), 0), monitor::CaptureError);
+}
+
+TEST_F(CaptureReaderTest, TheCheckStopsAtTheLimit)
+{
+    // The damaged third line lies beyond the two records asked for.
+    const std::string path = write(kLine1 + "\n" + kLine2 + "\n{\"time\":1}\n");
+    EXPECT_EQ(monitor::CheckCapture(path, 2).records, 2u);
+    EXPECT_THROW(monitor::CheckCapture(path, 3), monitor::CaptureError);
 }
 
 TEST_F(CaptureReaderTest, TheFirstRefusedLineIsNamedWithItsNumber)
 {
     const std::string path = write(kLine1 + "\n\n" + kLine2 + "\n{\"time\":1}\n" + kLine1 + "\n");
     try {
-        monitor::ReadCapture(path);
+        monitor::CheckCapture(path, 0);
         FAIL() << "read a damaged capture";
     } catch (const monitor::CaptureError& e) {
         EXPECT_EQ(e.Message(), path + ":4: no \"source\"");
@@ -65,12 +94,16 @@ TEST_F(CaptureReaderTest, ALineBeyondTheBoundIsRefusedAndReadingGoesOn)
 
 TEST_F(CaptureReaderTest, AFileThatCannotBeReadIsNamed)
 {
-    EXPECT_THROW(monitor::ReadCapture(dir() + "/missing"), monitor::CaptureError);
-    try {
-        monitor::ReadCapture(dir());
-        FAIL() << "read a directory";
-    } catch (const monitor::CaptureError& e) {
-        EXPECT_EQ(e.Message(), dir() + ": Is a directory");
+    // Neither a regular file nor a pipe: a device never ends.
+    for (const std::string& path : {dir() + "/missing", dir(), std::string("/dev/zero")}) {
+        try {
+            monitor::CaptureReader reader(path);
+            FAIL() << "opened " << path;
+        } catch (const monitor::CaptureError& e) {
+            EXPECT_EQ(e.Message(),
+                      path + (path == dir() + "/missing" ? ": No such file or directory"
+                                                         : ": is not a regular file or a pipe"));
+        }
     }
 }
 

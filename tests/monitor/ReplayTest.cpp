@@ -32,6 +32,16 @@ std::vector<monitor::CaptureRecord> Capture(const std::vector<std::int64_t>& mic
     return records;
 }
 
+// The records one at a time, as a reader gives them.
+monitor::Replay::Next From(const std::vector<monitor::CaptureRecord>& records)
+{
+    return [&records, next = std::size_t{0}]() mutable -> std::optional<monitor::CaptureRecord> {
+        if (next == records.size())
+            return std::nullopt;
+        return records[next++];
+    };
+}
+
 struct Playback {
     ManualTimerService timers;
     std::vector<std::pair<ManualTimerService::Clock::duration, std::string>> sends;
@@ -41,7 +51,7 @@ struct Playback {
     void play(const std::vector<monitor::CaptureRecord>& records, double speed, Ms span)
     {
         monitor::Replay replay(
-            records, speed, timers,
+            From(records), speed, timers,
             [this](const monitor::CaptureRecord& record) {
                 sends.emplace_back(timers.now() - start, record.bytes);
             },
@@ -97,7 +107,7 @@ TEST(Replay, AStalledThreadSendsWhatFellDueAtOnceInOrder)
     Playback run;
     const auto records = Capture({0, 100000, 200000, 300000});
     monitor::Replay replay(
-        records, 1, run.timers,
+        From(records), 1, run.timers,
         [&run](const monitor::CaptureRecord& record) {
             run.sends.emplace_back(run.timers.now() - run.start, record.bytes);
         },
@@ -136,6 +146,43 @@ TEST(Replay, ARecordBeforeTheFirstGoesAtOnceAndOrderIsKept)
     EXPECT_EQ(run.sends[1],
               std::make_pair(ManualTimerService::Clock::duration(0), std::string("1")));
     EXPECT_EQ(run.sends[2].first, Ms(100));
+}
+
+TEST(Replay, ReadsOneRecordAheadOfItsSends)
+{
+    ManualTimerService timers;
+    const auto records = Capture({0, 100000, 200000, 300000});
+    std::size_t pulled = 0;
+    std::size_t sent = 0;
+    monitor::Replay replay(
+        [&, next = From(records)]() mutable {
+            ++pulled;
+            return next();
+        },
+        1, timers, [&](const monitor::CaptureRecord&) { ++sent; }, [](bool) {});
+    replay.start();
+    timers.advance(Ms(150));
+    EXPECT_EQ(sent, 2u);
+    EXPECT_EQ(pulled, 3u);
+}
+
+TEST(Replay, AStopFromASendEndsTheBatch)
+{
+    Playback run;
+    const auto records = Capture({0, 0, 0, 0});
+    std::optional<monitor::Replay> replay;
+    replay.emplace(
+        From(records), 0, run.timers,
+        [&](const monitor::CaptureRecord& record) {
+            run.sends.emplace_back(run.timers.now() - run.start, record.bytes);
+            if (record.bytes == "1")
+                replay->stop();
+        },
+        [&run](bool completed) { run.finished = completed; });
+    replay->start();
+    run.timers.advance(Ms(10));
+    EXPECT_EQ(run.sends.size(), 2u);
+    EXPECT_FALSE(run.finished);
 }
 
 TEST(Replay, NoTimerEndsTheRunAsNotCompleted)
