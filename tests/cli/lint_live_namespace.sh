@@ -78,7 +78,7 @@ session_listening "$rx" 16521 16529
 replayed "$work/scans.jsonl"
 finished "$once_pid"
 [ "$status" -eq 1 ] || fail "--port 16529: exit status $status, expected 1: $(cat "$work/once.err")"
-[ "$(cat "$work/once.out")" = "$tx_ip: ccmscan: trailing-line-break: a line break after the message" ] ||
+[ "$(cut -d' ' -f2- "$work/once.out")" = "$tx_ip: ccmscan: trailing-line-break: a line break after the message" ] ||
   fail "--port 16529: wrote '$(cat "$work/once.out")'"
 [ "$(cat "$work/once.err")" = "setarome-cli: lint: 2 messages, 1 with findings (1 finding)" ] ||
   fail "--port 16529: said '$(cat "$work/once.err")'"
