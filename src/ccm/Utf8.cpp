@@ -45,4 +45,14 @@ std::size_t Utf8CharLength(std::string_view text, std::size_t at)
     return length;
 }
 
+char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length)
+{
+    // The lead byte keeps 7, 5, 4 or 3 bits; each continuation byte 6.
+    static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t value = static_cast<unsigned char>(text[at]) & kLeadBits[length];
+    for (std::size_t i = 1; i < length; ++i)
+        value = value << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    return value;
+}
+
 } // namespace ccm

@@ -1,5 +1,7 @@
 #include "monitor/TerminalText.h"
 
+#include "ccm/Utf8.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -18,32 +20,10 @@ struct Decoded {
 // U+10FFFF included).
 std::optional<Decoded> DecodeOne(std::string_view bytes)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
-    const std::uint8_t lead = byte(0);
-    if (lead < 0x80)
-        return Decoded{lead, 1};
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
+    const std::size_t length = ccm::Utf8CharLength(bytes, 0);
+    if (length == 0)
         return std::nullopt;
-    }
-    if (bytes.size() < length)
-        return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return std::nullopt;
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return std::nullopt;
-    return Decoded{value, length};
+    return Decoded{ccm::Utf8CodePoint(bytes, 0, length), length};
 }
 
 bool MustEscape(char32_t c)
