@@ -18,6 +18,8 @@ packages=(
   # the end-to-end test: a display, clicks as an operator makes them, a close
   # as a window manager sends it, and network namespaces joined by veth pairs
   xvfb xdotool libx11-dev iproute2
+  # the peak memory of a scan against a host claiming billions of pages
+  time
   # installing: the icon rendered from its drawing, the .deb with its
   # dependencies and lintian's review, and the checks of the installed tree
   librsvg2-bin dpkg-dev file lintian desktop-file-utils man-db bash-completion
