@@ -20,6 +20,8 @@ packages=(
   xvfb xdotool libx11-dev iproute2
   # the peak memory of a scan against a host claiming billions of pages
   time
+  # the character maps localedef needs for the tests' decimal-comma locale
+  locales
   # installing: the icon rendered from its drawing, the .deb with its
   # dependencies and lintian's review, and the checks of the installed tree
   librsvg2-bin dpkg-dev file lintian desktop-file-utils man-db bash-completion
