@@ -187,8 +187,11 @@ expected=$(node "$tx_ip" "$(ccm 0 A-10S-0 1 29 4 WRainfall "")" "$tx_ip" "$mac" 
 
 # Only the same user shares the ports: a socket of uid 65534 that sets both
 # reuse options is refused; one of ours (as a scan listening there) is not.
+# LeakSanitizer cannot inspect a process that changed its user (it fails at
+# exit on some systems), so a sanitized claim runs without the leak check.
+claim_env=(ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0")
 for port in 16529 16521; do
-  [ "$(ip netns exec "$tx" "$claim" "$port" 65534)" = "in use" ] ||
+  [ "$(env "${claim_env[@]}" ip netns exec "$tx" "$claim" "$port" 65534)" = "in use" ] ||
     fail "another user's socket bound $port beside the responder"
   [ "$(ip netns exec "$tx" "$claim" "$port" "$(id -u)")" = bound ] ||
     fail "the same user's socket could not share $port"
