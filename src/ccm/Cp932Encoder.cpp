@@ -85,8 +85,11 @@ bool Cp932Encoder::encodeNonAscii(std::string_view& rest, std::string& out)
     char* to = converted;
     std::size_t toLeft = sizeof converted;
     ::iconv(toIconv(handle_), nullptr, nullptr, nullptr, nullptr); // fresh shift state
+    // glibc takes the language tags (U+E0000..E007F) and writes nothing for
+    // them: a character that would vanish from the wire counts as having no code.
     const bool done =
-        ::iconv(toIconv(handle_), &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1);
+        ::iconv(toIconv(handle_), &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
+        to != converted;
     if (done)
         out.append(converted, to);
     else

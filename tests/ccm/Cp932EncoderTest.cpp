@@ -32,6 +32,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Cp932EncoderRows,
                                          // Characters outside code page 932 become one "?" each.
                                          EncodeCase{"Euro", "a€b", "a?b"},
                                          EncodeCase{"Emoji", "😀雨", "?\x89\x4A"},
+                                         // A language tag the converter would drop silently.
+                                         EncodeCase{"LanguageTag", "a\xF3\xA0\x80\xAF" "b", "a?b"},
                                          // Ill-formed UTF-8: every offending byte becomes one "?".
                                          EncodeCase{"StrayByte",
                                                     "a\xFF"
@@ -43,6 +45,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, Cp932EncoderRows,
                          [](const testing::TestParamInfo<EncodeCase>& info) {
                              return std::string(info.param.name);
                          });
+
+TEST(Cp932Encoder, ACharacterThatWouldVanishIsNotEncodable)
+{
+    ccm::Cp932Encoder encoder;
+    EXPECT_FALSE(encoder.encodable("\xF3\xA0\x80\xAF"));
+    EXPECT_TRUE(encoder.encodable("降雨"));
+}
 
 TEST(Cp932Encoder, ARefusedCharacterLeavesTheConverterUsable)
 {
