@@ -33,7 +33,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, Cp932EncoderRows,
                                          EncodeCase{"Euro", "a€b", "a?b"},
                                          EncodeCase{"Emoji", "😀雨", "?\x89\x4A"},
                                          // A language tag the converter would drop silently.
-                                         EncodeCase{"LanguageTag", "a\xF3\xA0\x80\xAF" "b", "a?b"},
+                                         EncodeCase{"LanguageTag",
+                                                    "a\xF3\xA0\x80\xAF"
+                                                    "b",
+                                                    "a?b"},
                                          // Ill-formed UTF-8: every offending byte becomes one "?".
                                          EncodeCase{"StrayByte",
                                                     "a\xFF"
