@@ -69,13 +69,19 @@ std::optional<std::int64_t> TomlFields::integer(std::string_view key, std::int64
     return value;
 }
 
-std::optional<std::string> TomlFields::text(std::string_view key, std::size_t maxChars)
+const toml::node* TomlFields::textNode(std::string_view key)
 {
     const toml::node* node = find(key);
+    if (node && !node->is_string())
+        fail(*node, std::string(key) + " must be a text");
+    return node;
+}
+
+std::optional<std::string> TomlFields::text(std::string_view key, std::size_t maxChars)
+{
+    const toml::node* node = textNode(key);
     if (!node)
         return std::nullopt;
-    if (!node->is_string())
-        fail(*node, std::string(key) + " must be a text");
     const std::string& value = node->as_string()->get();
     if (const std::string fault = ccm::FieldTextFault(value, maxChars, true); !fault.empty())
         fail(*node, std::string(key) + ' ' + fault);
@@ -84,11 +90,9 @@ std::optional<std::string> TomlFields::text(std::string_view key, std::size_t ma
 
 std::optional<std::string> TomlFields::path(std::string_view key)
 {
-    const toml::node* node = find(key);
+    const toml::node* node = textNode(key);
     if (!node)
         return std::nullopt;
-    if (!node->is_string())
-        fail(*node, std::string(key) + " must be a text");
     const std::string& value = node->as_string()->get();
     // A path never reaches the wire; only the log shows it.
     if (value.empty() || value.size() > kMaxPathBytes ||

@@ -47,6 +47,8 @@ public:
 
 private:
     const toml::node* find(std::string_view key);
+    // The key's node, refused unless it is a text; nothing when it is absent.
+    const toml::node* textNode(std::string_view key);
 
     const toml::table& table_;
     const std::string& file_;
