@@ -27,6 +27,9 @@ packages=(
   librsvg2-bin dpkg-dev file lintian desktop-file-utils man-db bash-completion
   # the fuzz targets: clang with its sanitizer and libFuzzer runtimes
   clang libclang-rt-14-dev
+  # captures as the field makes them (pcap, pcapng, link-layer capture), the
+  # Wireshark dissector's check, and the monitor window's charts
+  libpcap-dev tshark qt6-charts-dev
 )
 
 sudo_cmd=()
