@@ -1,15 +1,15 @@
 #include "cli/LintCommand.h"
 
+#include "capture/CaptureReader.h"
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "cli/StandardOutput.h"
 #include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
-#include "loop/QtTimerService.h"
 #include "loop/InputFile.h"
+#include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
-#include "monitor/CaptureReader.h"
 #include "monitor/ListenPorts.h"
 #include "transport/EIdException.h"
 
@@ -152,7 +152,7 @@ int LintCommand::run()
                                      : !raw_.empty()   ? raw_
                                                        : datagram_) +
                            ": stopped by a signal before its end");
-    } catch (const monitor::CaptureError& e) {
+    } catch (const capture::CaptureError& e) {
         session.unreadable(e.Message());
         // Nothing read: the error says all.
         if (session.tally().messages == 0)
@@ -164,9 +164,9 @@ int LintCommand::run()
 
 void LintCommand::lintCapture(monitor::LintSession& session)
 {
-    monitor::CaptureReader reader(capture_);
+    capture::CaptureReader reader(capture_);
     const std::string name = InputName(capture_);
-    while (std::optional<monitor::CaptureReader::Entry> entry = reader.nextEntry()) {
+    while (std::optional<capture::CaptureReader::Entry> entry = reader.nextEntry()) {
         const std::string where = name + ':' + std::to_string(entry->line);
         if (entry->torn)
             std::fprintf(stderr,
@@ -185,13 +185,13 @@ void LintCommand::lintCapture(monitor::LintSession& session)
 
 void LintCommand::lintRaw(monitor::LintSession& session)
 {
-    monitor::CaptureReader reader(raw_);
+    capture::CaptureReader reader(raw_);
     const std::string name = InputName(raw_);
-    while (std::optional<monitor::CaptureReader::Line> line = reader.nextLine()) {
+    while (std::optional<capture::CaptureReader::Line> line = reader.nextLine()) {
         const std::string where = name + ':' + std::to_string(line->number);
         if (line->tooLong)
             session.refused(where + ": line longer than " +
-                            std::to_string(monitor::CaptureReader::kMaxLineBytes) + " bytes");
+                            std::to_string(capture::CaptureReader::kMaxLineBytes) + " bytes");
         else if (!line->text.empty())
             session.message({{}, name, line->number, {}}, line->text);
         if (OutputFailed())
@@ -211,11 +211,11 @@ void LintCommand::lintDatagram(monitor::LintSession& session)
     } catch (const loop::InputStopped&) {
         throw;
     } catch (const runtime::Exception& e) {
-        throw monitor::CaptureError(e.Message());
+        throw capture::CaptureError(e.Message());
     }
     bytes.resize(size);
     if (bytes.size() > kMaxDatagramBytes)
-        throw monitor::CaptureError(name + ": longer than a UDP datagram can be (" +
+        throw capture::CaptureError(name + ": longer than a UDP datagram can be (" +
                                     std::to_string(kMaxDatagramBytes) + " bytes)");
     session.message({{}, name, 1, {}}, bytes);
 }
@@ -227,7 +227,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
     const auto handle = [&](const loop::ReceivedDatagram& datagram) {
         if (count_ > 0 && received >= count_)
             return;
-        session.message({datagram.sourceIp, {}, 0, monitor::LocalCaptureTime(datagram.received)},
+        session.message({datagram.sourceIp, {}, 0, capture::LocalCaptureTime(datagram.received)},
                         datagram.bytes);
         if (++received == count_ || OutputFailed())
             QCoreApplication::exit(0);

@@ -53,7 +53,7 @@ void Complain(const std::string& what)
 // be written is reported once and ends the run.
 class Session {
 public:
-    Session(monitor::Monitor& monitor, monitor::MonitorView& view, monitor::CaptureWriter* capture,
+    Session(monitor::Monitor& monitor, monitor::MonitorView& view, capture::CaptureWriter* capture,
             std::int64_t count)
         : monitor_(monitor), view_(view), capture_(capture), count_(count)
     {
@@ -142,7 +142,7 @@ private:
 
     monitor::Monitor& monitor_;
     monitor::MonitorView& view_;
-    monitor::CaptureWriter* capture_;
+    capture::CaptureWriter* capture_;
     std::int64_t count_;
     std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers_;
     bool ended_ = false;
@@ -269,10 +269,10 @@ std::string MonitorCommand::header() const
 
 int MonitorCommand::run()
 {
-    std::unique_ptr<monitor::CaptureWriter> capture;
+    std::unique_ptr<capture::CaptureWriter> capture;
     try {
         if (!capture_.path.empty())
-            capture = std::make_unique<monitor::CaptureWriter>(capture_);
+            capture = std::make_unique<capture::CaptureWriter>(capture_);
     } catch (const runtime::Exception& e) {
         Complain(e.what());
         return 2;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "capture/CaptureWriter.h"
 #include "cli/Subcommand.h"
-#include "monitor/CaptureWriter.h"
 #include "monitor/KeyFilter.h"
 
 #include <CLI/CLI.hpp>
@@ -41,7 +41,7 @@ private:
     std::int64_t count_ = 0;
     std::int64_t seconds_ = 0;
     std::int64_t maxKeys_ = 10000;
-    monitor::CaptureFiles capture_;
+    capture::CaptureFiles capture_;
     monitor::KeyFilter filter_;
 };
 

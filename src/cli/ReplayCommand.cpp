@@ -1,5 +1,6 @@
 #include "cli/ReplayCommand.h"
 
+#include "capture/CaptureReader.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "cli/StandardOutput.h"
@@ -8,7 +9,6 @@
 #include "loop/InputFile.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
-#include "monitor/CaptureReader.h"
 #include "monitor/Replay.h"
 #include "monitor/ReplayTimer.h"
 #include "monitor/TerminalText.h"
@@ -71,12 +71,12 @@ public:
         }
     }
 
-    std::uint16_t portOf(const monitor::CaptureRecord& record) const
+    std::uint16_t portOf(const capture::CaptureRecord& record) const
     {
         return portGiven_ ? common_.port : record.port;
     }
 
-    void send(const monitor::CaptureRecord& record)
+    void send(const capture::CaptureRecord& record)
     {
         destination(portOf(record)).SendToDestination(record.bytes);
     }
@@ -101,17 +101,17 @@ private:
 // that fails or a stop signal ends the stream.
 class CaptureStream {
 public:
-    CaptureStream(monitor::CaptureReader& reader, std::size_t limit)
+    CaptureStream(capture::CaptureReader& reader, std::size_t limit)
         : reader_(reader), limit_(limit)
     {
     }
 
-    std::optional<monitor::CaptureRecord> next()
+    std::optional<capture::CaptureRecord> next()
     {
         if (ended_ || taken_ == limit_)
             return std::nullopt;
         try {
-            std::optional<monitor::CaptureReader::Entry> entry = reader_.nextEntry();
+            std::optional<capture::CaptureReader::Entry> entry = reader_.nextEntry();
             if (entry && entry->record) {
                 ++taken_;
                 return std::move(entry->record);
@@ -122,7 +122,7 @@ public:
                 fail(reader_.name() + ':' + std::to_string(entry->line) + ": " + entry->error);
         } catch (const loop::InputStopped&) {
             // The signal is still pending: StopSignals ends the run.
-        } catch (const monitor::CaptureError& e) {
+        } catch (const capture::CaptureError& e) {
             fail(e.Message());
         }
         ended_ = true;
@@ -139,7 +139,7 @@ private:
         failed_ = true;
     }
 
-    monitor::CaptureReader& reader_;
+    capture::CaptureReader& reader_;
     std::size_t limit_;
     std::size_t taken_ = 0;
     bool ended_ = false;
@@ -153,7 +153,7 @@ public:
     {
     }
 
-    void notSent(const monitor::CaptureRecord& record)
+    void notSent(const capture::CaptureRecord& record)
     {
         if (common_.json)
             writeJson(record, std::nullopt);
@@ -161,13 +161,13 @@ public:
             WriteLine(stdout, monitor::Escaped(record.bytes));
     }
 
-    void sent(const monitor::CaptureRecord& record)
+    void sent(const capture::CaptureRecord& record)
     {
         if (common_.json)
             writeJson(record, std::nullopt);
     }
 
-    void sendFailed(const monitor::CaptureRecord& record, const std::string& error)
+    void sendFailed(const capture::CaptureRecord& record, const std::string& error)
     {
         ++failures_;
         if (common_.json) {
@@ -188,7 +188,7 @@ public:
     std::uint64_t failures() const { return failures_; }
 
 private:
-    void writeJson(const monitor::CaptureRecord& record, const std::optional<std::string>& error)
+    void writeJson(const capture::CaptureRecord& record, const std::optional<std::string>& error)
     {
         const QByteArray bytes(record.bytes.data(), static_cast<qsizetype>(record.bytes.size()));
         QJsonObject object{{"time", NowText()},
@@ -205,7 +205,7 @@ private:
     std::uint64_t failures_ = 0;
 };
 
-void SendOne(ReplaySending& sending, ReplayOutput& output, const monitor::CaptureRecord& record)
+void SendOne(ReplaySending& sending, ReplayOutput& output, const capture::CaptureRecord& record)
 {
     try {
         sending.send(record);
@@ -268,17 +268,17 @@ void ReplayCommand::check()
 {
     const std::size_t count = common_.count > 0 ? static_cast<std::size_t>(common_.count) : 0;
     try {
-        reader_ = std::make_unique<monitor::CaptureReader>(file_);
+        reader_ = std::make_unique<capture::CaptureReader>(file_);
         limit_ = count > 0 ? count : kNoLimit;
         if (!reader_->rereadable())
             return;
         // Lines appended after this pass (a monitor still writing) are not
         // played: they were not checked.
-        const monitor::CaptureCheck checked = monitor::CheckCapture(file_, count);
+        const capture::CaptureCheck checked = capture::CheckCapture(file_, count);
         limit_ = checked.records;
         if (checked.tornLine)
             PassOverTorn(file_, *checked.tornLine);
-    } catch (const monitor::CaptureError& e) {
+    } catch (const capture::CaptureError& e) {
         throw CLI::ValidationError(e.Message());
     }
 }
@@ -299,7 +299,7 @@ int ReplayCommand::run()
         output.finish();
         QCoreApplication::exit(status);
     };
-    const auto send = [&](const monitor::CaptureRecord& record) {
+    const auto send = [&](const capture::CaptureRecord& record) {
         if (common_.dryRun)
             output.notSent(record);
         else

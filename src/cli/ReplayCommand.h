@@ -1,8 +1,8 @@
 #pragma once
 
+#include "capture/CaptureReader.h"
 #include "cli/CommonOptions.h"
 #include "cli/Subcommand.h"
-#include "monitor/CaptureReader.h"
 
 #include <CLI/CLI.hpp>
 
@@ -34,7 +34,7 @@ private:
     double speed_ = 1;
     bool asFastAsPossible_ = false;
     // Read from while the replay plays.
-    std::unique_ptr<monitor::CaptureReader> reader_;
+    std::unique_ptr<capture::CaptureReader> reader_;
     // The records to send; 0: as many as a pipe gives.
     std::size_t limit_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "monitor/LineView.h"
 
-#include "monitor/CaptureRecordFields.h"
+#include "capture/CaptureRecordFields.h"
 #include "monitor/JsonObject.h"
 #include "monitor/RowText.h"
 #include "monitor/TerminalText.h"
@@ -16,12 +16,12 @@ namespace {
 constexpr std::size_t kMessageColumns = 160;
 
 // "23:10:04.123" of "2026-12-08T23:10:04.123456+09:00".
-std::string ClockText(const CaptureTime& time)
+std::string ClockText(const capture::CaptureTime& time)
 {
-    return FormatCaptureTime(time).substr(11, 12);
+    return capture::FormatCaptureTime(time).substr(11, 12);
 }
 
-std::string SourceText(const CaptureRecord& record)
+std::string SourceText(const capture::CaptureRecord& record)
 {
     return Escaped(record.sourceIp) + ":" + std::to_string(record.sourcePort);
 }
@@ -68,7 +68,7 @@ void AppendFlags(std::string& out, const RowFlags& flags)
 
 LineView::LineView(std::FILE* out, bool json) : out_(out), json_(json) {}
 
-void LineView::datagram(const CaptureRecord& record, const Row* row, const RowFlags& flags)
+void LineView::datagram(const capture::CaptureRecord& record, const Row* row, const RowFlags& flags)
 {
     if (!json_ && !headerWritten_) {
         headerWritten_ = true;
@@ -80,7 +80,7 @@ void LineView::datagram(const CaptureRecord& record, const Row* row, const RowFl
     std::fputc('\n', out_);
 }
 
-std::string LineView::textLine(const CaptureRecord& record, const Row* row,
+std::string LineView::textLine(const capture::CaptureRecord& record, const Row* row,
                                const RowFlags& flags) const
 {
     const std::string time = ClockText(record.time);
@@ -92,17 +92,17 @@ std::string LineView::textLine(const CaptureRecord& record, const Row* row,
                std::to_string(record.bytes.size()) + " bytes): " + Escaped(record.decoded.error) +
                " at byte " + std::to_string(record.decoded.offset);
     const std::string text = Escaped(std::string_view(record.bytes).substr(0, kMessageColumns * 4));
-    return TrimmedEnd(Padded(time, 12) + " " + KindName(message->kind) + " from " +
+    return TrimmedEnd(Padded(time, 12) + " " + capture::KindName(message->kind) + " from " +
                       SourceText(record) + ": " + Fitted(text, kMessageColumns));
 }
 
-std::string LineView::jsonLine(const CaptureRecord& record, const Row* row,
+std::string LineView::jsonLine(const capture::CaptureRecord& record, const Row* row,
                                const RowFlags& flags) const
 {
     std::string line;
     {
         JsonObject object(line);
-        WriteRecord(object, record);
+        capture::WriteRecord(object, record);
         if (row != nullptr && record.decoded.message) {
             if (row->interval)
                 object.decimal("interval", std::chrono::duration<double>(*row->interval).count());

@@ -13,13 +13,16 @@ class LineView : public MonitorView {
 public:
     LineView(std::FILE* out, bool json);
 
-    void datagram(const CaptureRecord& record, const Row* row, const RowFlags& flags) override;
+    void datagram(const capture::CaptureRecord& record, const Row* row,
+                  const RowFlags& flags) override;
     void refresh(const KeyTable& table, const Counts& counts, Clock::time_point now) override;
     void finish(const KeyTable& table, const Counts& counts, Clock::time_point now) override;
 
 private:
-    std::string textLine(const CaptureRecord& record, const Row* row, const RowFlags& flags) const;
-    std::string jsonLine(const CaptureRecord& record, const Row* row, const RowFlags& flags) const;
+    std::string textLine(const capture::CaptureRecord& record, const Row* row,
+                         const RowFlags& flags) const;
+    std::string jsonLine(const capture::CaptureRecord& record, const Row* row,
+                         const RowFlags& flags) const;
 
     std::FILE* out_;
     bool json_;

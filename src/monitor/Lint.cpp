@@ -1,6 +1,6 @@
 #include "monitor/Lint.h"
 
-#include "monitor/CaptureRecordFields.h"
+#include "capture/CaptureRecordFields.h"
 
 #include <utility>
 
@@ -17,7 +17,7 @@ LintResult Linter::check(const std::string& source, const ccm::DecodeResult& dec
         return result;
     }
     const ccm::Decoded& message = *decoded.message;
-    result.kind = KindName(message.kind);
+    result.kind = capture::KindName(message.kind);
     for (const ccm::Finding& finding : message.findings)
         result.findings.push_back({ccm::DepartureName(finding.departure), finding.detail});
     if (const auto& reply = message.ccmScanReply)
@@ -30,11 +30,10 @@ LintResult Linter::check(const std::string& source, const ccm::DecodeResult& dec
         // A value that is no number at all is the decoder's finding already.
         if (cast && decimals >= 0 && decimals != *cast)
             result.findings.push_back(
-                {"value-decimals", "value \"" + data->value + "\" has " +
-                                       std::to_string(decimals) +
-                                       (decimals == 1 ? " decimal; " : " decimals; ") +
-                                       data->type + " is announced with cast=\"" +
-                                       std::to_string(*cast) + "\""});
+                {"value-decimals", "value \"" + data->value + "\" has " + std::to_string(decimals) +
+                                       (decimals == 1 ? " decimal; " : " decimals; ") + data->type +
+                                       " is announced with cast=\"" + std::to_string(*cast) +
+                                       "\""});
     }
     return result;
 }

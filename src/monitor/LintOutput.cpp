@@ -13,7 +13,7 @@ std::string Where(const LintOrigin& origin)
     if (!origin.file.empty())
         where = origin.file + ':' + std::to_string(origin.line);
     else if (origin.time)
-        where = FormatCaptureTime(*origin.time);
+        where = capture::FormatCaptureTime(*origin.time);
     if (!origin.source.empty() && !where.empty())
         where += origin.file.empty() ? " " : ": ";
     return where + origin.source;
@@ -40,7 +40,7 @@ std::string LintJsonLine(const LintOrigin& origin, const LintResult& result,
     {
         JsonObject object(line);
         if (origin.time)
-            object.string("time", FormatCaptureTime(*origin.time));
+            object.string("time", capture::FormatCaptureTime(*origin.time));
         if (!origin.file.empty()) {
             object.string("file", origin.file);
             object.integer("line", static_cast<std::int64_t>(origin.line));

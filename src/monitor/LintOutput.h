@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 #include "monitor/Lint.h"
 
 #include <cstddef>
@@ -16,7 +16,7 @@ struct LintOrigin {
     std::string source;
     std::string file;
     std::size_t line = 0;
-    std::optional<CaptureTime> time;
+    std::optional<capture::CaptureTime> time;
 };
 
 // "FILE:LINE: SOURCE: kind: code: detail" for a capture's record,

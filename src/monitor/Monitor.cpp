@@ -4,7 +4,8 @@
 
 namespace monitor {
 
-Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture)
+Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
+                 capture::CaptureWriter* capture)
     : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture)
 {
 }
@@ -12,14 +13,14 @@ Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, Captu
 void Monitor::take(const Datagram& datagram)
 {
     ++counts_.received;
-    CaptureRecord record{LocalCaptureTime(datagram.received),
-                         datagram.source,
-                         datagram.sourcePort,
-                         datagram.port,
-                         std::string(datagram.bytes),
-                         encodings_.decode(datagram.source, datagram.bytes)};
+    capture::CaptureRecord record{capture::LocalCaptureTime(datagram.received),
+                                  datagram.source,
+                                  datagram.sourcePort,
+                                  datagram.port,
+                                  std::string(datagram.bytes),
+                                  encodings_.decode(datagram.source, datagram.bytes)};
     if (capture_ != nullptr)
-        capture_->write(ToJsonLine(record));
+        capture_->write(capture::ToJsonLine(record));
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message)
         ++counts_.notDecoded;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/CaptureWriter.h"
+#include "capture/CaptureWriter.h"
 #include "monitor/KeyFilter.h"
 #include "monitor/KeyTable.h"
 #include "monitor/MonitorView.h"
@@ -31,7 +31,8 @@ struct Datagram {
 class Monitor {
 public:
     // `capture` may be null.
-    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture);
+    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
+            capture::CaptureWriter* capture);
 
     // Throws runtime::Exception when the capture cannot be written.
     void take(const Datagram& datagram);
@@ -43,7 +44,7 @@ private:
     KeyTable table_;
     KeyFilter filter_;
     MonitorView& view_;
-    CaptureWriter* capture_;
+    capture::CaptureWriter* capture_;
     SenderEncodings encodings_;
     Counts counts_;
 };

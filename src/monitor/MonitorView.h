@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 #include "monitor/KeyTable.h"
 
 #include <cstdint>
@@ -23,7 +23,8 @@ public:
 
     // A datagram that passed the filter; `row` is its CCM's row when it is a
     // data message, else null.
-    virtual void datagram(const CaptureRecord& record, const Row* row, const RowFlags& flags) = 0;
+    virtual void datagram(const capture::CaptureRecord& record, const Row* row,
+                          const RowFlags& flags) = 0;
     // A few times a second.
     virtual void refresh(const KeyTable& table, const Counts& counts, Clock::time_point now) = 0;
     // Once, as the monitor ends.

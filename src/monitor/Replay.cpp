@@ -8,7 +8,7 @@ namespace monitor {
 
 ReplaySchedule::ReplaySchedule(double speed) : speed_(speed) {}
 
-std::chrono::steady_clock::duration ReplaySchedule::offset(const CaptureTime& time)
+std::chrono::steady_clock::duration ReplaySchedule::offset(const capture::CaptureTime& time)
 {
     if (!first_)
         first_ = time;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 #include "node/TimerService.h"
 
 #include <chrono>
@@ -25,11 +25,11 @@ public:
     // The offset of a record received at `time`, the first one asked about
     // being the origin. A record received before the first (a clock stepped
     // back) is due at once.
-    std::chrono::steady_clock::duration offset(const CaptureTime& time);
+    std::chrono::steady_clock::duration offset(const capture::CaptureTime& time);
 
 private:
     double speed_;
-    std::optional<CaptureTime> first_;
+    std::optional<capture::CaptureTime> first_;
 };
 
 // Plays a capture on a timer service: each datagram handed to `send` at its
@@ -38,8 +38,8 @@ private:
 class Replay {
 public:
     // The next record of the capture; nothing after the last.
-    using Next = std::function<std::optional<CaptureRecord>()>;
-    using Send = std::function<void(const CaptureRecord& record)>;
+    using Next = std::function<std::optional<capture::CaptureRecord>()>;
+    using Send = std::function<void(const capture::CaptureRecord& record)>;
     // `completed` after the last datagram; false when the system gave no timer.
     using Finished = std::function<void(bool completed)>;
 
@@ -65,7 +65,7 @@ private:
     Finished finished_;
     std::chrono::steady_clock::time_point start_;
     // The record that falls due next, read ahead of its time.
-    std::optional<CaptureRecord> pending_;
+    std::optional<capture::CaptureRecord> pending_;
     std::size_t sent_ = 0;
     bool stopped_ = false;
 };

@@ -72,7 +72,7 @@ void ScreenView::leaveScreen()
     std::fflush(out_);
 }
 
-void ScreenView::datagram(const CaptureRecord&, const Row*, const RowFlags&) {}
+void ScreenView::datagram(const capture::CaptureRecord&, const Row*, const RowFlags&) {}
 
 void ScreenView::refresh(const KeyTable& table, const Counts& counts, Clock::time_point now)
 {

@@ -17,7 +17,8 @@ public:
     ScreenView(std::FILE* out, bool colour, std::string header);
     ~ScreenView() override;
 
-    void datagram(const CaptureRecord& record, const Row* row, const RowFlags& flags) override;
+    void datagram(const capture::CaptureRecord& record, const Row* row,
+                  const RowFlags& flags) override;
     void refresh(const KeyTable& table, const Counts& counts, Clock::time_point now) override;
     void finish(const KeyTable& table, const Counts& counts, Clock::time_point now) override;
 

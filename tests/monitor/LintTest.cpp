@@ -164,7 +164,7 @@ TEST(LintOutput, EachLineSaysWhereAndWhen)
 {
     const monitor::LintResult data{"data", {}};
     const monitor::LintFinding finding{"ip-not-ipv4", "<IP> \"x\" is not IPv4"};
-    const monitor::CaptureTime time{std::chrono::sys_days(std::chrono::year(2026) / 12 / 8) +
+    const capture::CaptureTime time{std::chrono::sys_days(std::chrono::year(2026) / 12 / 8) +
                                         std::chrono::hours(14) + std::chrono::microseconds(5),
                                     std::chrono::hours(9)};
     EXPECT_EQ(monitor::LintTextLine({"10.0.0.1", "cap.jsonl", 3, time}, data, finding),

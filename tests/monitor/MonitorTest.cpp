@@ -1,6 +1,6 @@
 #include "monitor/Monitor.h"
 
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ struct Shown {
 
 class RecordingView : public monitor::MonitorView {
 public:
-    void datagram(const monitor::CaptureRecord& record, const monitor::Row* row,
+    void datagram(const capture::CaptureRecord& record, const monitor::Row* row,
                   const monitor::RowFlags&) override
     {
         shown.push_back({record.sourceIp, record.decoded.message.has_value(), row != nullptr});
@@ -65,7 +65,7 @@ TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
     filter.types = {"WAirTemp"};
     filter.sources = {"10.0.0.1"};
     {
-        monitor::CaptureWriter capture({path, 0, 5});
+        capture::CaptureWriter capture({path, 0, 5});
         monitor::Monitor monitor(100, filter, view, &capture);
         const std::string wanted = DataMessage("WAirTemp", 1, "10.0.0.1");
         const std::string otherType = DataMessage("WRainfall", 1, "10.0.0.1");
@@ -87,9 +87,9 @@ TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
     ASSERT_EQ(view.shown.size(), 1u);
     EXPECT_TRUE(view.shown[0].hasRow);
     std::ifstream in(path);
-    std::vector<monitor::ParsedCaptureLine> lines;
+    std::vector<capture::ParsedCaptureLine> lines;
     for (std::string line; std::getline(in, line);)
-        lines.push_back(monitor::ParseCaptureLine(line));
+        lines.push_back(capture::ParseCaptureLine(line));
     std::remove(path);
     ASSERT_EQ(lines.size(), 5u);
     for (const auto& line : lines)

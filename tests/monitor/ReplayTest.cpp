@@ -19,12 +19,12 @@ using namespace std::chrono;
 using Ms = milliseconds;
 
 // Records received at these microseconds after a fixed instant.
-std::vector<monitor::CaptureRecord> Capture(const std::vector<std::int64_t>& micros)
+std::vector<capture::CaptureRecord> Capture(const std::vector<std::int64_t>& micros)
 {
-    std::vector<monitor::CaptureRecord> records;
-    const auto base = *monitor::ParseCaptureTime("2026-12-08T23:10:04.000000+09:00");
+    std::vector<capture::CaptureRecord> records;
+    const auto base = *capture::ParseCaptureTime("2026-12-08T23:10:04.000000+09:00");
     for (std::size_t index = 0; index < micros.size(); ++index) {
-        monitor::CaptureRecord record;
+        capture::CaptureRecord record;
         record.time = {base.instant + microseconds(micros[index]), base.utcOffset};
         record.bytes = std::to_string(index);
         records.push_back(record);
@@ -33,9 +33,9 @@ std::vector<monitor::CaptureRecord> Capture(const std::vector<std::int64_t>& mic
 }
 
 // The records one at a time, as a reader gives them.
-monitor::Replay::Next From(const std::vector<monitor::CaptureRecord>& records)
+monitor::Replay::Next From(const std::vector<capture::CaptureRecord>& records)
 {
-    return [&records, next = std::size_t{0}]() mutable -> std::optional<monitor::CaptureRecord> {
+    return [&records, next = std::size_t{0}]() mutable -> std::optional<capture::CaptureRecord> {
         if (next == records.size())
             return std::nullopt;
         return records[next++];
@@ -48,11 +48,11 @@ struct Playback {
     std::optional<bool> finished;
     ManualTimerService::Clock::time_point start = timers.current;
 
-    void play(const std::vector<monitor::CaptureRecord>& records, double speed, Ms span)
+    void play(const std::vector<capture::CaptureRecord>& records, double speed, Ms span)
     {
         monitor::Replay replay(
             From(records), speed, timers,
-            [this](const monitor::CaptureRecord& record) {
+            [this](const capture::CaptureRecord& record) {
                 sends.emplace_back(timers.now() - start, record.bytes);
             },
             [this](bool completed) { finished = completed; });
@@ -108,7 +108,7 @@ TEST(Replay, AStalledThreadSendsWhatFellDueAtOnceInOrder)
     const auto records = Capture({0, 100000, 200000, 300000});
     monitor::Replay replay(
         From(records), 1, run.timers,
-        [&run](const monitor::CaptureRecord& record) {
+        [&run](const capture::CaptureRecord& record) {
             run.sends.emplace_back(run.timers.now() - run.start, record.bytes);
         },
         [&run](bool completed) { run.finished = completed; });
@@ -159,7 +159,7 @@ TEST(Replay, ReadsOneRecordAheadOfItsSends)
             ++pulled;
             return next();
         },
-        1, timers, [&](const monitor::CaptureRecord&) { ++sent; }, [](bool) {});
+        1, timers, [&](const capture::CaptureRecord&) { ++sent; }, [](bool) {});
     replay.start();
     timers.advance(Ms(150));
     EXPECT_EQ(sent, 2u);
@@ -173,7 +173,7 @@ TEST(Replay, AStopFromASendEndsTheBatch)
     std::optional<monitor::Replay> replay;
     replay.emplace(
         From(records), 0, run.timers,
-        [&](const monitor::CaptureRecord& record) {
+        [&](const capture::CaptureRecord& record) {
             run.sends.emplace_back(run.timers.now() - run.start, record.bytes);
             if (record.bytes == "1")
                 replay->stop();

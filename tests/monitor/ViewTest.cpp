@@ -107,11 +107,11 @@ private:
     std::string directory_;
 };
 
-monitor::CaptureRecord Record(const monitor::Update& update)
+capture::CaptureRecord Record(const monitor::Update& update)
 {
-    monitor::CaptureRecord record;
+    capture::CaptureRecord record;
     // The table's times are monotonic; the capture's wall time is any.
-    record.time = monitor::LocalCaptureTime(std::chrono::system_clock::time_point(
+    record.time = capture::LocalCaptureTime(std::chrono::system_clock::time_point(
         std::chrono::duration_cast<std::chrono::system_clock::duration>(
             update.received.time_since_epoch())));
     record.sourceIp = update.source;
@@ -182,7 +182,7 @@ TEST(LineView, JsonLinesStayValidAndCarryNoRawControls)
     Written out;
     monitor::LineView view(out.file(), true);
     view.datagram(Record(update), &row, table.flags(row, kStart));
-    monitor::CaptureRecord broken = Record(update);
+    capture::CaptureRecord broken = Record(update);
     broken.decoded = {std::nullopt, "a control character", 58};
     view.datagram(broken, nullptr, {});
     const std::string text = out.text();
@@ -223,7 +223,7 @@ TEST(LineView, JsonLineIsTheCaptureLineWithIntervalAndFlags)
     table.update(Data("WAirTemp", "1", kStart));
     const monitor::Update update = Data("WAirTemp", "1", kStart + 250ms);
     const monitor::Row& row = table.update(update);
-    monitor::CaptureRecord record = Record(update);
+    capture::CaptureRecord record = Record(update);
     record.decoded.message->findings.push_back({ccm::Departure::TrailingNul, "NUL"});
     Written out;
     monitor::LineView view(out.file(), true);
@@ -231,12 +231,12 @@ TEST(LineView, JsonLineIsTheCaptureLineWithIntervalAndFlags)
     std::string line = out.text();
     ASSERT_FALSE(line.empty());
     line.pop_back();
-    const std::string capture = monitor::ToJsonLine(record);
+    const std::string capture = capture::ToJsonLine(record);
     ASSERT_EQ(line.substr(0, capture.size() - 1), capture.substr(0, capture.size() - 1));
     EXPECT_EQ(line.substr(capture.size() - 1), R"(,"interval":0.25,"flags":[]})");
     EXPECT_NE(line.find(R"("findings":[{"code":"trailing-nul","detail":"NUL"}])"),
               std::string::npos);
-    EXPECT_TRUE(monitor::ParseCaptureLine(line).record);
+    EXPECT_TRUE(capture::ParseCaptureLine(line).record);
 }
 
 // Numbers machines read, and the table's, are the same in every locale.

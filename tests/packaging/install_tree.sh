@@ -80,9 +80,9 @@ if have man; then
   # shellcheck disable=SC2086
   missing=$(page_lacks setarome-scenario $scenario_keys)
   [ -z "$missing" ] || fail "setarome-scenario(5) lacks" $missing
-  capture_keys=$( (grep -ohE '(object|finding)\.[a-z]+\("[a-z_]+"' "$src"/monitor/CaptureRecord.cpp \
-    "$src"/monitor/CaptureRecordFields.cpp
-    grep -ohE 'return "[a-z-]+";' "$src"/monitor/CaptureRecordFields.cpp) |
+  capture_keys=$( (grep -ohE '(object|finding)\.[a-z]+\("[a-z_]+"' "$src"/capture/CaptureRecord.cpp \
+    "$src"/capture/CaptureRecordFields.cpp
+    grep -ohE 'return "[a-z-]+";' "$src"/capture/CaptureRecordFields.cpp) |
     grep -oE '"[a-z_-]+' | tr -d '"' | grep -vx unknown | sort -u)
   [ "$(wc -w <<<"$capture_keys")" -gt 30 ] || fail "found only $(wc -w <<<"$capture_keys") capture keys"
   # shellcheck disable=SC2086

@@ -1,4 +1,4 @@
-#include "monitor/CaptureWriter.h"
+#include "capture/CaptureWriter.h"
 
 #include "runtime/Exception.h"
 
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace monitor {
+namespace capture {
 
 namespace {
 
@@ -124,4 +124,4 @@ void CaptureWriter::fail(const std::string& what, int error) const
     throw runtime::Exception((what.empty() ? files_.path : what) + ": " + std::strerror(error));
 }
 
-} // namespace monitor
+} // namespace capture

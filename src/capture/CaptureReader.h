@@ -1,7 +1,7 @@
 #pragma once
 
+#include "capture/CaptureRecord.h"
 #include "loop/InputFile.h"
-#include "monitor/CaptureRecord.h"
 #include "runtime/Exception.h"
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace monitor {
+namespace capture {
 
 // An input that cannot be read, or a refused line: "FILE: what" or
 // "FILE:LINE: what", in the form editors jump to.
@@ -87,4 +87,4 @@ struct CaptureCheck {
 // (FILE:LINE: what), loop::InputStopped on a stop signal.
 CaptureCheck CheckCapture(const std::string& path, std::size_t limit);
 
-} // namespace monitor
+} // namespace capture

@@ -1,6 +1,6 @@
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 
-#include "monitor/CaptureRecordFields.h"
+#include "capture/CaptureRecordFields.h"
 #include "monitor/JsonObject.h"
 
 #include <QByteArray>
@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <ctime>
 
-namespace monitor {
+namespace capture {
+
+using monitor::JsonObject;
 
 namespace {
 
@@ -243,4 +245,4 @@ ParsedCaptureLine ParseCaptureLine(std::string_view line)
     return {std::move(record), {}};
 }
 
-} // namespace monitor
+} // namespace capture

@@ -1,8 +1,10 @@
-#include "monitor/CaptureRecordFields.h"
+#include "capture/CaptureRecordFields.h"
 
 #include "monitor/JsonObject.h"
 
-namespace monitor {
+namespace capture {
+
+using monitor::JsonObject;
 
 namespace {
 
@@ -107,4 +109,4 @@ void AppendFields(std::string& out, const ccm::Decoded& decoded)
     WriteIfSet(object, decoded.searchReply);
 }
 
-} // namespace monitor
+} // namespace capture

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace monitor {
+namespace capture {
 
 // The capture's name of a message kind: "data", "nodescan", "node", "ccmscan",
 // "ccmscan-reply", "search", "search-reply".
@@ -15,4 +15,4 @@ const char* KindName(ccm::MessageKind kind);
 // snake_case, in the decoder's order.
 void AppendFields(std::string& out, const ccm::Decoded& decoded);
 
-} // namespace monitor
+} // namespace capture

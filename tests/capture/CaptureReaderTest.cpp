@@ -2,7 +2,7 @@
 // named as FILE:LINE, lines bounded in length, and a torn last line told
 // apart from a damaged one.
 
-#include "monitor/CaptureReader.h"
+#include "capture/CaptureReader.h"
 
 #include "node/ScratchDir.h"
 
@@ -30,7 +30,7 @@ protected:
 
 TEST_F(CaptureReaderTest, EveryRecordInOrderPassingOverBlankLinesAndCarriageReturns)
 {
-    monitor::CaptureReader reader(write(kLine1 + "\r\n\n   \n" + kLine2 /* no final break */));
+    capture::CaptureReader reader(write(kLine1 + "\r\n\n   \n" + kLine2 /* no final break */));
     const auto first = reader.nextEntry();
     const auto second = reader.nextEntry();
     ASSERT_TRUE(first && first->record && second && second->record);
@@ -40,47 +40,47 @@ TEST_F(CaptureReaderTest, EveryRecordInOrderPassingOverBlankLinesAndCarriageRetu
     EXPECT_EQ(second->line, 4u);
     EXPECT_FALSE(second->torn);
     EXPECT_FALSE(reader.nextEntry());
-    EXPECT_EQ(monitor::CheckCapture(reader.name(), 0).records, 2u);
+    EXPECT_EQ(capture::CheckCapture(reader.name(), 0).records, 2u);
 }
 
 TEST_F(CaptureReaderTest, ATornLastLineIsPassedOverAndADamagedOneIsNot)
 {
     // A full disk cuts the last line short: no line break after it.
     const std::string torn = kLine1 + "\n" + kLine2 + "\n" + kLine1.substr(0, 30);
-    const monitor::CaptureCheck checked = monitor::CheckCapture(write(torn), 0);
+    const capture::CaptureCheck checked = capture::CheckCapture(write(torn), 0);
     EXPECT_EQ(checked.records, 2u);
     EXPECT_EQ(checked.tornLine, 3u);
-    monitor::CaptureReader reader(write(kLine1.substr(0, 30) + "\n" + kLine1 + "\n"));
+    capture::CaptureReader reader(write(kLine1.substr(0, 30) + "\n" + kLine1 + "\n"));
     const auto damaged = reader.nextEntry();
     ASSERT_TRUE(damaged);
     EXPECT_FALSE(damaged->record);
     EXPECT_FALSE(damaged->torn);
-    EXPECT_THROW(monitor::CheckCapture(reader.name(), 0), monitor::CaptureError);
+    EXPECT_THROW(capture::CheckCapture(reader.name(), 0), capture::CaptureError);
 }
 
 TEST_F(CaptureReaderTest, TheCheckStopsAtTheLimit)
 {
     // The damaged third line lies beyond the two records asked for.
     const std::string path = write(kLine1 + "\n" + kLine2 + "\n{\"time\":1}\n");
-    EXPECT_EQ(monitor::CheckCapture(path, 2).records, 2u);
-    EXPECT_THROW(monitor::CheckCapture(path, 3), monitor::CaptureError);
+    EXPECT_EQ(capture::CheckCapture(path, 2).records, 2u);
+    EXPECT_THROW(capture::CheckCapture(path, 3), capture::CaptureError);
 }
 
 TEST_F(CaptureReaderTest, TheFirstRefusedLineIsNamedWithItsNumber)
 {
     const std::string path = write(kLine1 + "\n\n" + kLine2 + "\n{\"time\":1}\n" + kLine1 + "\n");
     try {
-        monitor::CheckCapture(path, 0);
+        capture::CheckCapture(path, 0);
         FAIL() << "read a damaged capture";
-    } catch (const monitor::CaptureError& e) {
+    } catch (const capture::CaptureError& e) {
         EXPECT_EQ(e.Message(), path + ":4: no \"source\"");
     }
 }
 
 TEST_F(CaptureReaderTest, ALineBeyondTheBoundIsRefusedAndReadingGoesOn)
 {
-    const std::string huge(monitor::CaptureReader::kMaxLineBytes + 10, 'x');
-    monitor::CaptureReader reader(write(huge + "\n" + kLine2 + "\n"));
+    const std::string huge(capture::CaptureReader::kMaxLineBytes + 10, 'x');
+    capture::CaptureReader reader(write(huge + "\n" + kLine2 + "\n"));
     const auto first = reader.nextEntry();
     ASSERT_TRUE(first);
     EXPECT_FALSE(first->record);
@@ -97,9 +97,9 @@ TEST_F(CaptureReaderTest, AFileThatCannotBeReadIsNamed)
     // Neither a regular file nor a pipe: a device never ends.
     for (const std::string& path : {dir() + "/missing", dir(), std::string("/dev/zero")}) {
         try {
-            monitor::CaptureReader reader(path);
+            capture::CaptureReader reader(path);
             FAIL() << "opened " << path;
-        } catch (const monitor::CaptureError& e) {
+        } catch (const capture::CaptureError& e) {
             EXPECT_EQ(e.Message(),
                       path + (path == dir() + "/missing" ? ": No such file or directory"
                                                          : ": is not a regular file or a pipe"));

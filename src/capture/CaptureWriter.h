@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace monitor {
+namespace capture {
 
 struct CaptureFiles {
     std::string path;
@@ -50,4 +50,4 @@ private:
     std::string buffer_;
 };
 
-} // namespace monitor
+} // namespace capture

@@ -1,7 +1,7 @@
 // The capture line: written in its fixed key order, read back to the same
 // record, and refused with a reason when a required part is missing or wrong.
 
-#include "monitor/CaptureRecord.h"
+#include "capture/CaptureRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 namespace {
 
 using namespace std::chrono;
-using monitor::CaptureRecord;
-using monitor::CaptureTime;
+using capture::CaptureRecord;
+using capture::CaptureTime;
 
 CaptureTime At(const char* text)
 {
-    return *monitor::ParseCaptureTime(text);
+    return *capture::ParseCaptureTime(text);
 }
 
 CaptureRecord Record(std::string bytes)
@@ -37,13 +37,13 @@ const std::string kData = "<?xml version=\"1.0\"?><UECS ver=\"1.00-E10\"><DATA t
 TEST(CaptureTime, WrittenAsLocalTimeWithItsOffset)
 {
     const CaptureTime tokyo = At("2026-12-08T23:10:04.000007+09:00");
-    EXPECT_EQ(monitor::FormatCaptureTime(tokyo), "2026-12-08T23:10:04.000007+09:00");
+    EXPECT_EQ(capture::FormatCaptureTime(tokyo), "2026-12-08T23:10:04.000007+09:00");
     const CaptureTime newfoundland{tokyo.instant, minutes(-210)};
-    EXPECT_EQ(monitor::FormatCaptureTime(newfoundland), "2026-12-08T10:40:04.000007-03:30");
+    EXPECT_EQ(capture::FormatCaptureTime(newfoundland), "2026-12-08T10:40:04.000007-03:30");
     // The instant is that of UTC 14:10:04.
     EXPECT_EQ(tokyo.instant, At("2026-12-08T14:10:04.000007Z").instant);
     // A day boundary crossed by the offset.
-    EXPECT_EQ(monitor::FormatCaptureTime({At("2026-12-31T23:30:00Z").instant, minutes(60)}),
+    EXPECT_EQ(capture::FormatCaptureTime({At("2026-12-31T23:30:00Z").instant, minutes(60)}),
               "2027-01-01T00:30:00.000000+01:00");
 }
 
@@ -57,13 +57,13 @@ TEST(CaptureTime, ReadsFewerOrMoreDecimalsAndRefusesOtherTexts)
          {"", "2026-12-08", "2026-12-08T14:10:04", "2026-12-08 14:10:04Z", "2026-02-30T00:00:00Z",
           "2026-12-08T24:00:00Z", "2026-12-08T14:10:04.Z", "2026-12-08T14:10:04+0900",
           "2026-12-08T14:10:04Zjunk", "2026-12-08T14:10:04.1234567890Z"})
-        EXPECT_FALSE(monitor::ParseCaptureTime(bad)) << bad;
+        EXPECT_FALSE(capture::ParseCaptureTime(bad)) << bad;
 }
 
 TEST(CaptureTime, LocalTimeKeepsMicrosecondsAndTheZonesOffset)
 {
     const auto when = sys_days(2026y / 12 / 8) + 14h + 10min + 4s + 123456789ns;
-    const CaptureTime local = monitor::LocalCaptureTime(when);
+    const CaptureTime local = capture::LocalCaptureTime(when);
     EXPECT_EQ(local.instant.time_since_epoch() % 1s, 123456us);
     const std::time_t seconds = system_clock::to_time_t(when);
     std::tm tm{};
@@ -73,7 +73,7 @@ TEST(CaptureTime, LocalTimeKeepsMicrosecondsAndTheZonesOffset)
 
 TEST(CaptureLine, DataMessageInTheFixedKeyOrder)
 {
-    const std::string line = monitor::ToJsonLine(Record(kData));
+    const std::string line = capture::ToJsonLine(Record(kData));
     const std::string head =
         "{\"time\":\"2026-12-08T23:10:04.123456+09:00\",\"source\":\"10.0.0.1\","
         "\"source_port\":16520,\"port\":16520,\"size\":" +
@@ -89,7 +89,7 @@ TEST(CaptureLine, DataMessageInTheFixedKeyOrder)
 
 TEST(CaptureLine, UndecodableDatagramHasErrorAndOffsetForFields)
 {
-    const std::string line = monitor::ToJsonLine(Record("\xff\xfe\x01garbage\n"));
+    const std::string line = capture::ToJsonLine(Record("\xff\xfe\x01garbage\n"));
     EXPECT_NE(line.find("\"kind\":null,\"error\":\""), std::string::npos) << line;
     EXPECT_NE(line.find("\",\"offset\":"), std::string::npos) << line;
     EXPECT_EQ(line.find("\"fields\""), std::string::npos) << line;
@@ -109,15 +109,15 @@ TEST(CaptureLine, ReadsBackWhatWasWritten)
         record.time = {record.time.instant + 999999us, minutes(-210)};
         record.sourcePort = 50123;
         record.port = 16529;
-        const std::string line = monitor::ToJsonLine(record);
-        const monitor::ParsedCaptureLine parsed = monitor::ParseCaptureLine(line);
+        const std::string line = capture::ToJsonLine(record);
+        const capture::ParsedCaptureLine parsed = capture::ParseCaptureLine(line);
         ASSERT_TRUE(parsed.record) << parsed.error << '\n' << line;
         EXPECT_EQ(parsed.record->time, record.time);
         EXPECT_EQ(parsed.record->sourceIp, "10.0.0.1");
         EXPECT_EQ(parsed.record->sourcePort, 50123);
         EXPECT_EQ(parsed.record->port, 16529);
         EXPECT_EQ(parsed.record->bytes, bytes);
-        EXPECT_EQ(monitor::ToJsonLine(*parsed.record), line);
+        EXPECT_EQ(capture::ToJsonLine(*parsed.record), line);
     }
 }
 
@@ -125,15 +125,15 @@ TEST(CaptureLine, TextsThatAreNotUtf8StayValidJson)
 {
     CaptureRecord record = Record(kData);
     record.decoded.message->data->value = "\x82\xa0\"\\\x01";
-    const std::string line = monitor::ToJsonLine(record);
+    const std::string line = capture::ToJsonLine(record);
     EXPECT_NE(line.find("\"value\":\"\xef\xbf\xbd\xef\xbf\xbd\\\"\\\\\\u0001\""), std::string::npos)
         << line;
-    EXPECT_TRUE(monitor::ParseCaptureLine(line).record);
+    EXPECT_TRUE(capture::ParseCaptureLine(line).record);
 }
 
 TEST(CaptureLine, LaterVersionsKeysArePassedOver)
 {
-    const auto parsed = monitor::ParseCaptureLine(
+    const auto parsed = capture::ParseCaptureLine(
         "{\"interface\":\"eth0\",\"time\":\"2026-12-08T23:10:04.1+09:00\",\"source\":\"10.0.0.9\","
         "\"port\":16521,\"bytes\":\"PFNFQVJDSC8+\",\"ttl\":64}");
     ASSERT_TRUE(parsed.record) << parsed.error;
@@ -148,7 +148,7 @@ TEST(CaptureLine, RefusedWithTheReason)
     const std::string port = "\"port\":16520";
     const std::string bytes = "\"bytes\":\"QUJD\"";
     const auto error = [](const std::string& line) {
-        const auto parsed = monitor::ParseCaptureLine(line);
+        const auto parsed = capture::ParseCaptureLine(line);
         EXPECT_FALSE(parsed.record) << line;
         return parsed.error;
     };

@@ -1,4 +1,4 @@
-#include "monitor/CaptureWriter.h"
+#include "capture/CaptureWriter.h"
 
 #include "runtime/Exception.h"
 
@@ -45,13 +45,13 @@ protected:
 TEST_F(CaptureWriterTest, LinesReachTheFileOnFlushAndAreAppendedToAnEarlierCapture)
 {
     {
-        monitor::CaptureWriter writer({path_, 0, 5});
+        capture::CaptureWriter writer({path_, 0, 5});
         writer.write("{\"a\":1}");
         EXPECT_EQ(Read(path_), "");
         writer.flush();
         EXPECT_EQ(Read(path_), "{\"a\":1}\n");
     }
-    monitor::CaptureWriter again({path_, 0, 5});
+    capture::CaptureWriter again({path_, 0, 5});
     again.write("{\"b\":2}");
     again.flush();
     EXPECT_EQ(Read(path_), "{\"a\":1}\n{\"b\":2}\n");
@@ -60,7 +60,7 @@ TEST_F(CaptureWriterTest, LinesReachTheFileOnFlushAndAreAppendedToAnEarlierCaptu
 TEST_F(CaptureWriterTest, RotationKeepsWholeLinesAndTheNewestFiles)
 {
     // Two 9-byte lines fit in 20 bytes, a third starts a new file.
-    monitor::CaptureWriter writer({path_, 20, 2});
+    capture::CaptureWriter writer({path_, 20, 2});
     for (int i = 0; i < 9; ++i)
         writer.write("line " + std::to_string(i) + "..");
     writer.flush();
@@ -78,7 +78,7 @@ TEST_F(CaptureWriterTest, RotationKeepsWholeLinesAndTheNewestFiles)
 
 TEST_F(CaptureWriterTest, WithoutKeptFilesRotationStartsOver)
 {
-    monitor::CaptureWriter writer({path_, 20, 0});
+    capture::CaptureWriter writer({path_, 20, 0});
     for (int i = 0; i < 5; ++i)
         writer.write("line " + std::to_string(i) + "..");
     writer.flush();
@@ -89,7 +89,7 @@ TEST_F(CaptureWriterTest, WithoutKeptFilesRotationStartsOver)
 TEST_F(CaptureWriterTest, FailuresAreReportedWithTheFileAndReason)
 {
     // A full disk: the write fails, not the open.
-    monitor::CaptureWriter full({"/dev/full", 0, 5});
+    capture::CaptureWriter full({"/dev/full", 0, 5});
     full.write("lost");
     try {
         full.flush();
@@ -97,7 +97,7 @@ TEST_F(CaptureWriterTest, FailuresAreReportedWithTheFileAndReason)
     } catch (const runtime::Exception& e) {
         EXPECT_STREQ(e.what(), "/dev/full: No space left on device");
     }
-    EXPECT_THROW(monitor::CaptureWriter({(dir_ / "missing" / "cap").string(), 0, 5}),
+    EXPECT_THROW(capture::CaptureWriter({(dir_ / "missing" / "cap").string(), 0, 5}),
                  runtime::Exception);
 }
 
@@ -121,7 +121,7 @@ std::string AfterFullDisk(const std::string& dir, int bytes, const std::vector<s
         const std::string path = dir + "/cap.jsonl";
         for (const std::string& line : lines) {
             try {
-                monitor::CaptureWriter writer({path, 0, 5});
+                capture::CaptureWriter writer({path, 0, 5});
                 for (int i = 0; i < 100000; ++i) {
                     writer.write(line);
                     writer.flush();
@@ -170,7 +170,7 @@ TEST_F(CaptureWriterTest, AFileEndingInsideALineIsAppendedToOnAFreshLine)
     {
         std::ofstream(path_, std::ios::binary) << "{\"a\":1}\n{\"torn";
     }
-    monitor::CaptureWriter writer({path_, 0, 5});
+    capture::CaptureWriter writer({path_, 0, 5});
     writer.write("{\"b\":2}");
     writer.flush();
     EXPECT_EQ(Read(path_), "{\"a\":1}\n{\"torn\n{\"b\":2}\n");
@@ -178,7 +178,7 @@ TEST_F(CaptureWriterTest, AFileEndingInsideALineIsAppendedToOnAFreshLine)
 
 TEST_F(CaptureWriterTest, LargeVolumesAreFlushedWithoutBeingAsked)
 {
-    monitor::CaptureWriter writer({path_, 0, 5});
+    capture::CaptureWriter writer({path_, 0, 5});
     const std::string line(200, 'y');
     for (int i = 0; i < 5000; ++i)
         writer.write(line);

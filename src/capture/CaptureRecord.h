@@ -9,6 +9,10 @@
 #include <string_view>
 
 namespace monitor {
+class JsonObject;
+}
+
+namespace capture {
 
 // When a datagram arrived, and the offset of the local time it is written
 // in, so that a capture reads as the clock on the wall read, and still sorts
@@ -38,13 +42,11 @@ struct CaptureRecord {
     ccm::DecodeResult decoded;
 };
 
-class JsonObject;
-
 // The record's members in a fixed order: time, source, source_port, port,
 // size, bytes (base64), kind, then fields and findings (code and detail), or
 // error and offset for a datagram that does not decode. Every JSON line about
 // a datagram starts with them, so each one can be read as a capture.
-void WriteRecord(JsonObject& object, const CaptureRecord& record);
+void WriteRecord(monitor::JsonObject& object, const CaptureRecord& record);
 
 // The record alone as one JSON object on one line, without the line break.
 // Reading uses Qt's parser.
@@ -62,4 +64,4 @@ struct ParsedCaptureLine {
 // line, so a capture written by an older decoder is judged as today's would.
 ParsedCaptureLine ParseCaptureLine(std::string_view line);
 
-} // namespace monitor
+} // namespace capture

@@ -1,9 +1,9 @@
-#include "monitor/CaptureReader.h"
+#include "capture/CaptureReader.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace monitor {
+namespace capture {
 
 namespace {
 
@@ -108,4 +108,4 @@ CaptureCheck CheckCapture(const std::string& path, std::size_t limit)
     return check;
 }
 
-} // namespace monitor
+} // namespace capture
