@@ -11,22 +11,25 @@ namespace {
 // heard at least once per block.
 constexpr std::size_t kBlockBytes = 64 * 1024;
 
-std::string Located(const std::string& name, std::size_t line, const std::string& what)
-{
-    return name + ':' + std::to_string(line) + ": " + what;
-}
-
 } // namespace
 
 CaptureReader::CaptureReader(const std::string& path) : name_(path), buffer_(kBlockBytes)
 {
     try {
-        input_.emplace(path);
+        input_ = std::make_unique<loop::InputFile>(path);
     } catch (const loop::InputStopped&) {
         throw;
     } catch (const runtime::Exception& e) {
         throw CaptureError(e.Message());
     }
+}
+
+CaptureReader::CaptureReader(std::string name, std::unique_ptr<loop::InputFile> input,
+                             const std::string& head)
+    : name_(std::move(name)), input_(std::move(input)), buffer_(std::max(kBlockBytes, head.size()))
+{
+    std::copy(head.begin(), head.end(), buffer_.begin());
+    end_ = head.size();
 }
 
 bool CaptureReader::fill()
@@ -71,7 +74,7 @@ std::optional<CaptureReader::Line> CaptureReader::nextLine()
     return line;
 }
 
-std::optional<CaptureReader::Entry> CaptureReader::nextEntry()
+std::optional<CaptureReader::Entry> CaptureReader::next()
 {
     for (std::optional<Line> line; (line = nextLine());) {
         if (line->text.find_first_not_of(" \t") == std::string::npos && !line->tooLong)
@@ -88,24 +91,6 @@ std::optional<CaptureReader::Entry> CaptureReader::nextEntry()
         return entry;
     }
     return std::nullopt;
-}
-
-CaptureCheck CheckCapture(const std::string& path, std::size_t limit)
-{
-    CaptureReader reader(path);
-    CaptureCheck check;
-    while (limit == 0 || check.records < limit) {
-        const std::optional<CaptureReader::Entry> entry = reader.nextEntry();
-        if (!entry)
-            break;
-        if (entry->torn)
-            check.tornLine = entry->line;
-        else if (!entry->record)
-            throw CaptureError(Located(reader.name(), entry->line, entry->error));
-        else
-            ++check.records;
-    }
-    return check;
 }
 
 } // namespace capture

@@ -1,6 +1,7 @@
 #include "capture/CaptureRecord.h"
 
 #include "capture/CaptureRecordFields.h"
+#include "ccm/Ipv4Text.h"
 #include "monitor/JsonObject.h"
 
 #include <QByteArray>
@@ -165,6 +166,8 @@ void WriteRecord(JsonObject& object, const CaptureRecord& record)
     object.string("time", FormatCaptureTime(record.time));
     object.string("source", record.sourceIp);
     object.integer("source_port", record.sourcePort);
+    if (!record.destinationIp.empty())
+        object.string("destination", record.destinationIp);
     object.integer("port", record.port);
     object.integer("size", static_cast<std::int64_t>(record.bytes.size()));
     object.string("bytes", Base64(record.bytes));
@@ -231,6 +234,12 @@ ParsedCaptureLine ParseCaptureLine(std::string_view line)
         if (!sourcePort)
             return {std::nullopt, "\"source_port\" is not a port 0..65535"};
         record.sourcePort = *sourcePort;
+    }
+    if (object.contains(QLatin1StringView("destination"))) {
+        const std::string destination = object["destination"].toString().toStdString();
+        if (!ccm::ParseIpv4(destination))
+            return {std::nullopt, "\"destination\" is not an IPv4 address text"};
+        record.destinationIp = destination;
     }
     const auto bytes =
         object["bytes"].isString() ? FromBase64(object["bytes"].toString()) : std::nullopt;

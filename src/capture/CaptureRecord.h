@@ -36,13 +36,17 @@ struct CaptureRecord {
     CaptureTime time;
     std::string sourceIp;
     std::uint16_t sourcePort = 0;
+    // The address it was sent to (a broadcast, or this host's); empty when
+    // not known (captures written before it was kept).
+    std::string destinationIp;
     // The local port it arrived on; a replay sends there by default.
     std::uint16_t port = 0;
     std::string bytes;
     ccm::DecodeResult decoded;
 };
 
-// The record's members in a fixed order: time, source, source_port, port,
+// The record's members in a fixed order: time, source, source_port,
+// destination (when known), port,
 // size, bytes (base64), kind, then fields and findings (code and detail), or
 // error and offset for a datagram that does not decode. Every JSON line about
 // a datagram starts with them, so each one can be read as a capture.

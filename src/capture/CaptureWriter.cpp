@@ -17,11 +17,6 @@ namespace {
 // Large enough that 50 000 lines a second take a few hundred writes.
 constexpr std::size_t kBufferBytes = 256 * 1024;
 
-std::string Numbered(const std::string& path, int number)
-{
-    return path + "." + std::to_string(number);
-}
-
 } // namespace
 
 CaptureWriter::CaptureWriter(CaptureFiles files) : files_(std::move(files))
@@ -56,6 +51,11 @@ void CaptureWriter::open()
         buffer_ += '\n';
         ++size_;
     }
+}
+
+void CaptureWriter::write(const CaptureRecord& record)
+{
+    write(ToJsonLine(record));
 }
 
 void CaptureWriter::write(std::string_view line)
@@ -103,19 +103,7 @@ void CaptureWriter::rotate()
 {
     flush();
     ::close(std::exchange(fd_, -1));
-    if (files_.keep <= 0) {
-        if (::unlink(files_.path.c_str()) != 0 && errno != ENOENT)
-            fail("", errno);
-    } else {
-        // FILE.keep is overwritten, so the oldest goes.
-        for (int number = files_.keep - 1; number >= 1; --number)
-            if (::rename(Numbered(files_.path, number).c_str(),
-                         Numbered(files_.path, number + 1).c_str()) != 0 &&
-                errno != ENOENT)
-                fail(Numbered(files_.path, number), errno);
-        if (::rename(files_.path.c_str(), Numbered(files_.path, 1).c_str()) != 0)
-            fail("", errno);
-    }
+    RotateFiles(files_);
     open();
 }
 

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "capture/CaptureFiles.h"
+#include "capture/RecordSink.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace capture {
-
-struct CaptureFiles {
-    std::string path;
-    // Rotate before a line would take the file past this size; 0: never.
-    std::uint64_t maxBytes = 0;
-    // Rotated files kept: FILE.1 (the newest) to FILE.keep.
-    int keep = 5;
-};
 
 // Lines appended to a capture file, buffered so that tens of thousands a
 // second cost a few writes; the owner calls flush() at least every second.
@@ -22,18 +17,21 @@ struct CaptureFiles {
 // use. The file holds whole lines only: a write cut short (a full disk) is
 // cut back to its last line break, and a file that ends inside a line is
 // appended to from a fresh line.
-class CaptureWriter {
+class CaptureWriter : public RecordSink {
 public:
     // Opens (creates, or appends to) the file.
     explicit CaptureWriter(CaptureFiles files);
     CaptureWriter(const CaptureWriter&) = delete;
     CaptureWriter& operator=(const CaptureWriter&) = delete;
     // Closes without writing: a flush that could fail belongs to the owner.
-    ~CaptureWriter();
+    ~CaptureWriter() override;
+
+    // The record as its JSON line.
+    void write(const CaptureRecord& record) override;
 
     // `line` without its line break.
     void write(std::string_view line);
-    void flush();
+    void flush() override;
 
 private:
     void open();

@@ -1,6 +1,7 @@
 #include "cli/LintCommand.h"
 
 #include "capture/CaptureReader.h"
+#include "capture/OpenCapture.h"
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <set>
 #include <utility>
 
 namespace cli {
@@ -62,8 +64,8 @@ LintCommand::LintCommand(CLI::App& program)
 {
     auto* capture = command_
                         ->add_option("FILE", capture_,
-                                     "A capture (JSON lines, as monitor --capture writes); - reads "
-                                     "standard input")
+                                     "A capture (JSON lines, as monitor --capture writes, or pcap "
+                                     "or pcapng); - reads standard input")
                         ->type_name("FILE");
     auto* raw = command_
                     ->add_option("--raw", raw_,
@@ -81,7 +83,10 @@ LintCommand::LintCommand(CLI::App& program)
     raw->excludes(datagram, live);
     datagram->excludes(live);
     command_->add_flag("--scans", scans_, "With --live: also the discovery ports 16521 and 16529");
-    command_->add_option("--port", port_, "With --live: the data port")
+    command_
+        ->add_option("--port", port_,
+                     "With --live: the data port; with a packet capture: datagrams to it "
+                     "too, besides the UECS ports")
         ->check(IntegerIn(1, 65535))
         ->type_name("1..65535")
         ->capture_default_str();
@@ -120,11 +125,11 @@ void LintCommand::check()
 {
     if (capture_.empty() && raw_.empty() && datagram_.empty() && !live_)
         throw CLI::ValidationError("a capture FILE, --raw, --datagram or --live is needed");
-    const bool liveOnly = scans_ || command_->get_option("--port")->count() > 0 ||
-                          !interfaceName_.empty() || count_ > 0 || seconds_ > 0;
+    const bool liveOnly = scans_ || !interfaceName_.empty() || count_ > 0 || seconds_ > 0;
     if (liveOnly && !live_)
-        throw CLI::ValidationError(
-            "--scans, --port, --interface, --count and --duration need --live");
+        throw CLI::ValidationError("--scans, --interface, --count and --duration need --live");
+    if (command_->get_option("--port")->count() > 0 && !live_ && capture_.empty())
+        throw CLI::ValidationError("--port needs --live or a capture FILE");
     for (const std::string& text : casts_) {
         std::string type;
         std::int32_t cast = 0;
@@ -164,10 +169,12 @@ int LintCommand::run()
 
 void LintCommand::lintCapture(monitor::LintSession& session)
 {
-    capture::CaptureReader reader(capture_);
+    std::set<std::uint16_t> ports = capture::UecsPorts();
+    ports.insert(port_);
+    const std::unique_ptr<capture::RecordSource> source = capture::OpenCapture(capture_, ports);
     const std::string name = InputName(capture_);
-    while (std::optional<capture::CaptureReader::Entry> entry = reader.nextEntry()) {
-        const std::string where = name + ':' + std::to_string(entry->line);
+    while (std::optional<capture::RecordSource::Entry> entry = source->next()) {
+        const std::string where = name + ':' + std::to_string(entry->number);
         if (entry->torn)
             std::fprintf(stderr,
                          "setarome-cli: lint: %s: the last line is cut short (no line break); "
@@ -176,11 +183,14 @@ void LintCommand::lintCapture(monitor::LintSession& session)
         else if (!entry->record)
             session.refused(where + ": " + entry->error);
         else
-            session.message({entry->record->sourceIp, name, entry->line, entry->record->time},
+            session.message({entry->record->sourceIp, name, entry->number, entry->record->time},
                             entry->record->bytes);
         if (OutputFailed())
             return;
     }
+    const std::string skipped = capture::SkippedText(source->skipped());
+    if (!skipped.empty())
+        std::fprintf(stderr, "setarome-cli: lint: %s: %s\n", name.c_str(), skipped.c_str());
 }
 
 void LintCommand::lintRaw(monitor::LintSession& session)

@@ -1,5 +1,7 @@
 #include "cli/MonitorCommand.h"
 
+#include "capture/OpenCapture.h"
+#include "ccm/Ipv4Text.h"
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
@@ -53,7 +55,7 @@ void Complain(const std::string& what)
 // be written is reported once and ends the run.
 class Session {
 public:
-    Session(monitor::Monitor& monitor, monitor::MonitorView& view, capture::CaptureWriter* capture,
+    Session(monitor::Monitor& monitor, monitor::MonitorView& view, capture::RecordSink* capture,
             std::int64_t count)
         : monitor_(monitor), view_(view), capture_(capture), count_(count)
     {
@@ -112,7 +114,10 @@ private:
             return;
         try {
             monitor_.take({received.bytes, received.sourceIp, received.sourcePort,
-                           received.localPort, received.received, received.arrived});
+                           received.localPort, received.received, received.arrived,
+                           received.destinationAddress != 0
+                               ? ccm::Ipv4Text(received.destinationAddress)
+                               : std::string()});
         } catch (const runtime::Exception& e) {
             captureFailed(e);
             return;
@@ -142,7 +147,7 @@ private:
 
     monitor::Monitor& monitor_;
     monitor::MonitorView& view_;
-    capture::CaptureWriter* capture_;
+    capture::RecordSink* capture_;
     std::int64_t count_;
     std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers_;
     bool ended_ = false;
@@ -210,9 +215,15 @@ MonitorCommand::MonitorCommand(CLI::App& program)
     command_
         ->add_option("--capture", capture_.path,
                      "Append every datagram heard, whatever the filters, to FILE as one JSON "
-                     "line (time, source, source_port, port, size, bytes, kind, fields, "
-                     "findings)")
+                     "line (time, source, source_port, destination, port, size, bytes, kind, "
+                     "fields, findings), or as a packet in a pcap file when FILE ends in .pcap")
         ->type_name("FILE");
+    command_
+        ->add_option("--capture-format", captureFormat_,
+                     "The capture's format whatever its name: jsonl or pcap (raw IPv4, with "
+                     "each datagram's receive time, addresses and ports; Wireshark opens it)")
+        ->check(CLI::IsMember({"jsonl", "pcap"}))
+        ->type_name("jsonl|pcap");
     command_
         ->add_option("--capture-size", capture_.maxBytes,
                      "Start a new capture file when it would grow past this size: FILE "
@@ -238,7 +249,7 @@ MonitorCommand::MonitorCommand(CLI::App& program)
 void MonitorCommand::check()
 {
     if (capture_.path.empty()) {
-        for (const char* option : {"--capture-size", "--capture-keep"})
+        for (const char* option : {"--capture-size", "--capture-keep", "--capture-format"})
             if (command_->count(option) > 0)
                 throw CLI::ValidationError(option, "needs --capture FILE");
     }
@@ -269,10 +280,14 @@ std::string MonitorCommand::header() const
 
 int MonitorCommand::run()
 {
-    std::unique_ptr<capture::CaptureWriter> capture;
+    std::unique_ptr<capture::RecordSink> capture;
     try {
+        const capture::CaptureFormat format =
+            captureFormat_.empty()     ? capture::FormatByName(capture_.path)
+            : captureFormat_ == "pcap" ? capture::CaptureFormat::pcap
+                                       : capture::CaptureFormat::jsonLines;
         if (!capture_.path.empty())
-            capture = std::make_unique<capture::CaptureWriter>(capture_);
+            capture = capture::CreateCapture(capture_, format);
     } catch (const runtime::Exception& e) {
         Complain(e.what());
         return 2;

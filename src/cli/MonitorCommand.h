@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureWriter.h"
+#include "capture/CaptureFiles.h"
 #include "cli/Subcommand.h"
 #include "monitor/KeyFilter.h"
 
@@ -14,7 +14,7 @@ namespace cli {
 
 // `setarome-cli monitor`: listens beside any other receiver on the machine
 // and shows every CCM heard, one row per key, until --count datagrams,
-// --duration or a signal; --capture keeps every datagram as a JSON line.
+// --duration or a signal; --capture keeps every datagram (JSON lines or pcap).
 class MonitorCommand : public Subcommand {
 public:
     explicit MonitorCommand(CLI::App& program);
@@ -42,6 +42,8 @@ private:
     std::int64_t seconds_ = 0;
     std::int64_t maxKeys_ = 10000;
     capture::CaptureFiles capture_;
+    // "pcap" or "jsonl"; empty: by the file's extension.
+    std::string captureFormat_;
     monitor::KeyFilter filter_;
 };
 

@@ -1,6 +1,6 @@
 #include "cli/ReplayCommand.h"
 
-#include "capture/CaptureReader.h"
+#include "capture/OpenCapture.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
 #include "cli/StandardOutput.h"
@@ -101,8 +101,7 @@ private:
 // that fails or a stop signal ends the stream.
 class CaptureStream {
 public:
-    CaptureStream(capture::CaptureReader& reader, std::size_t limit)
-        : reader_(reader), limit_(limit)
+    CaptureStream(capture::RecordSource& reader, std::size_t limit) : reader_(reader), limit_(limit)
     {
     }
 
@@ -111,15 +110,17 @@ public:
         if (ended_ || taken_ == limit_)
             return std::nullopt;
         try {
-            std::optional<capture::CaptureReader::Entry> entry = reader_.nextEntry();
+            std::optional<capture::RecordSource::Entry> entry = reader_.next();
             if (entry && entry->record) {
                 ++taken_;
                 return std::move(entry->record);
             }
             if (entry && entry->torn)
-                PassOverTorn(reader_.name(), entry->line);
+                PassOverTorn(reader_.name(), entry->number);
             else if (entry)
-                fail(reader_.name() + ':' + std::to_string(entry->line) + ": " + entry->error);
+                fail(capture::Located(reader_.name(), entry->number, entry->error));
+            else
+                ReportSkipped();
         } catch (const loop::InputStopped&) {
             // The signal is still pending: StopSignals ends the run.
         } catch (const capture::CaptureError& e) {
@@ -139,7 +140,14 @@ private:
         failed_ = true;
     }
 
-    capture::CaptureReader& reader_;
+    void ReportSkipped() const
+    {
+        const std::string skipped = capture::SkippedText(reader_.skipped());
+        if (!skipped.empty())
+            Complain(reader_.name() + ": " + skipped);
+    }
+
+    capture::RecordSource& reader_;
     std::size_t limit_;
     std::size_t taken_ = 0;
     bool ended_ = false;
@@ -221,7 +229,11 @@ void SendOne(ReplaySending& sending, ReplayOutput& output, const capture::Captur
 ReplayCommand::ReplayCommand(CLI::App& program)
     : Subcommand(program, "replay", "Send the datagrams of a capture again, with their timing")
 {
-    command_->add_option("FILE", file_, "The capture (JSON lines, as monitor --capture writes)")
+    command_
+        ->add_option(
+            "FILE", file_,
+            "The capture: JSON lines, as monitor --capture writes, or pcap or pcapng (told by "
+            "their first bytes); - reads standard input")
         ->required()
         ->type_name("FILE");
     AddCommonOptions(*command_, common_);
@@ -261,26 +273,37 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         "replay there with exit status 2. A last line cut short (no line break, as a full disk "
         "leaves it) is passed over with a warning. A datagram that cannot be sent is reported "
         "and the replay goes on; it then ends with exit status 1. SIGINT, SIGTERM and SIGHUP "
-        "stop at once with exit status 0.");
+        "stop at once with exit status 0. From a pcap or pcapng file (Ethernet, VLAN, Linux "
+        "cooked capture v1 and v2, raw IPv4) the UDP datagrams to the UECS ports 16520, 16521 "
+        "and 16529 (and to --port where given) are sent, IPv4 fragments joined; what else it "
+        "holds is counted on standard error; a damaged record is refused as FILE:RECORD: what.");
 }
 
 void ReplayCommand::check()
 {
     const std::size_t count = common_.count > 0 ? static_cast<std::size_t>(common_.count) : 0;
     try {
-        reader_ = std::make_unique<capture::CaptureReader>(file_);
+        reader_ = capture::OpenCapture(file_, ports());
         limit_ = count > 0 ? count : kNoLimit;
         if (!reader_->rereadable())
             return;
         // Lines appended after this pass (a monitor still writing) are not
         // played: they were not checked.
-        const capture::CaptureCheck checked = capture::CheckCapture(file_, count);
+        const capture::CaptureCheck checked = capture::CheckCapture(file_, ports(), count);
         limit_ = checked.records;
         if (checked.tornLine)
             PassOverTorn(file_, *checked.tornLine);
     } catch (const capture::CaptureError& e) {
         throw CLI::ValidationError(e.Message());
     }
+}
+
+std::set<std::uint16_t> ReplayCommand::ports() const
+{
+    std::set<std::uint16_t> ports = capture::UecsPorts();
+    if (command_->get_option("--port")->count() > 0)
+        ports.insert(common_.port);
+    return ports;
 }
 
 int ReplayCommand::run()

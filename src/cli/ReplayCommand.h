@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureReader.h"
+#include "capture/RecordSource.h"
 #include "cli/CommonOptions.h"
 #include "cli/Subcommand.h"
 
@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace cli {
@@ -29,12 +30,15 @@ public:
     int run() override;
 
 private:
+    // The UECS ports, and --port where given.
+    std::set<std::uint16_t> ports() const;
+
     CommonOptions common_;
     std::string file_;
     double speed_ = 1;
     bool asFastAsPossible_ = false;
     // Read from while the replay plays.
-    std::unique_ptr<capture::CaptureReader> reader_;
+    std::unique_ptr<capture::RecordSource> reader_;
     // The records to send; 0: as many as a pipe gives.
     std::size_t limit_ = 0;
 };

@@ -1,6 +1,7 @@
 // setarome-cli: the simulated UECS weather node without a window, and a
 // whole weather station from a scenario file.
 
+#include "cli/ConvertCommand.h"
 #include "cli/LintCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/NodeCommand.h"
@@ -37,8 +38,9 @@ int Run(int argc, char** argv)
     cli::ReplayCommand replay(program);
     cli::LintCommand lint(program);
     cli::ScanCommand scan(program);
-    const std::array<cli::Subcommand*, 6> commands{&node,   &station, &monitor,
-                                                   &replay, &lint,    &scan};
+    cli::ConvertCommand convert(program);
+    const std::array<cli::Subcommand*, 7> commands{&node, &station, &monitor, &replay,
+                                                   &lint, &scan,    &convert};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

@@ -48,6 +48,7 @@ void ReadControl(msghdr& message, ReceivedDatagram& datagram, std::uint64_t& dro
             in_pktinfo info{};
             std::memcpy(&info, CMSG_DATA(header), sizeof info);
             datagram.interfaceIndex = info.ipi_ifindex;
+            datagram.destinationAddress = ntohl(info.ipi_addr.s_addr);
         } else if (header->cmsg_level != SOL_SOCKET) {
             continue;
         } else if (header->cmsg_type == SCM_TIMESTAMPNS) {

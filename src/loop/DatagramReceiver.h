@@ -33,6 +33,9 @@ struct ReceivedDatagram {
     // The interface it came in on (IP_PKTINFO): for a request to one of
     // this host's own addresses, that address's interface. 0 when unknown.
     int interfaceIndex = 0;
+    // The address it was sent to (IP_PKTINFO's ipi_addr: a broadcast or one
+    // of this host's), in host order; 0 when unknown.
+    std::uint32_t destinationAddress = 0;
 };
 
 // A kernel receive time on the monotonic clock: `steadyNow` less the

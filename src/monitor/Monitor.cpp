@@ -5,7 +5,7 @@
 namespace monitor {
 
 Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
-                 capture::CaptureWriter* capture)
+                 capture::RecordSink* capture)
     : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture)
 {
 }
@@ -13,14 +13,16 @@ Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
 void Monitor::take(const Datagram& datagram)
 {
     ++counts_.received;
-    capture::CaptureRecord record{capture::LocalCaptureTime(datagram.received),
-                                  datagram.source,
-                                  datagram.sourcePort,
-                                  datagram.port,
-                                  std::string(datagram.bytes),
-                                  encodings_.decode(datagram.source, datagram.bytes)};
+    capture::CaptureRecord record;
+    record.time = capture::LocalCaptureTime(datagram.received);
+    record.sourceIp = datagram.source;
+    record.sourcePort = datagram.sourcePort;
+    record.destinationIp = datagram.destination;
+    record.port = datagram.port;
+    record.bytes = std::string(datagram.bytes);
+    record.decoded = encodings_.decode(datagram.source, datagram.bytes);
     if (capture_ != nullptr)
-        capture_->write(capture::ToJsonLine(record));
+        capture_->write(record);
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message)
         ++counts_.notDecoded;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureWriter.h"
+#include "capture/RecordSink.h"
 #include "monitor/KeyFilter.h"
 #include "monitor/KeyTable.h"
 #include "monitor/MonitorView.h"
@@ -23,6 +23,8 @@ struct Datagram {
     // the monotonic clock for the key table.
     std::chrono::system_clock::time_point received;
     Clock::time_point arrived;
+    // The address it was sent to; empty when not known.
+    std::string destination;
 };
 
 // What the monitor does with each datagram: decode it, capture it (every
@@ -31,8 +33,7 @@ struct Datagram {
 class Monitor {
 public:
     // `capture` may be null.
-    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
-            capture::CaptureWriter* capture);
+    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, capture::RecordSink* capture);
 
     // Throws runtime::Exception when the capture cannot be written.
     void take(const Datagram& datagram);
@@ -44,7 +45,7 @@ private:
     KeyTable table_;
     KeyFilter filter_;
     MonitorView& view_;
-    capture::CaptureWriter* capture_;
+    capture::RecordSink* capture_;
     SenderEncodings encodings_;
     Counts counts_;
 };

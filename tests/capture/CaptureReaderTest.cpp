@@ -3,6 +3,7 @@
 // apart from a damaged one.
 
 #include "capture/CaptureReader.h"
+#include "capture/OpenCapture.h"
 
 #include "node/ScratchDir.h"
 
@@ -31,46 +32,48 @@ protected:
 TEST_F(CaptureReaderTest, EveryRecordInOrderPassingOverBlankLinesAndCarriageReturns)
 {
     capture::CaptureReader reader(write(kLine1 + "\r\n\n   \n" + kLine2 /* no final break */));
-    const auto first = reader.nextEntry();
-    const auto second = reader.nextEntry();
+    const auto first = reader.next();
+    const auto second = reader.next();
     ASSERT_TRUE(first && first->record && second && second->record);
     EXPECT_EQ(first->record->bytes, "A");
     EXPECT_EQ(second->record->bytes, "B");
     EXPECT_EQ(second->record->port, 16529);
-    EXPECT_EQ(second->line, 4u);
+    EXPECT_EQ(second->number, 4u);
     EXPECT_FALSE(second->torn);
-    EXPECT_FALSE(reader.nextEntry());
-    EXPECT_EQ(capture::CheckCapture(reader.name(), 0).records, 2u);
+    EXPECT_FALSE(reader.next());
+    EXPECT_EQ(capture::CheckCapture(reader.name(), capture::UecsPorts(), 0).records, 2u);
 }
 
 TEST_F(CaptureReaderTest, ATornLastLineIsPassedOverAndADamagedOneIsNot)
 {
     // A full disk cuts the last line short: no line break after it.
     const std::string torn = kLine1 + "\n" + kLine2 + "\n" + kLine1.substr(0, 30);
-    const capture::CaptureCheck checked = capture::CheckCapture(write(torn), 0);
+    const capture::CaptureCheck checked =
+        capture::CheckCapture(write(torn), capture::UecsPorts(), 0);
     EXPECT_EQ(checked.records, 2u);
     EXPECT_EQ(checked.tornLine, 3u);
     capture::CaptureReader reader(write(kLine1.substr(0, 30) + "\n" + kLine1 + "\n"));
-    const auto damaged = reader.nextEntry();
+    const auto damaged = reader.next();
     ASSERT_TRUE(damaged);
     EXPECT_FALSE(damaged->record);
     EXPECT_FALSE(damaged->torn);
-    EXPECT_THROW(capture::CheckCapture(reader.name(), 0), capture::CaptureError);
+    EXPECT_THROW(capture::CheckCapture(reader.name(), capture::UecsPorts(), 0),
+                 capture::CaptureError);
 }
 
 TEST_F(CaptureReaderTest, TheCheckStopsAtTheLimit)
 {
     // The damaged third line lies beyond the two records asked for.
     const std::string path = write(kLine1 + "\n" + kLine2 + "\n{\"time\":1}\n");
-    EXPECT_EQ(capture::CheckCapture(path, 2).records, 2u);
-    EXPECT_THROW(capture::CheckCapture(path, 3), capture::CaptureError);
+    EXPECT_EQ(capture::CheckCapture(path, capture::UecsPorts(), 2).records, 2u);
+    EXPECT_THROW(capture::CheckCapture(path, capture::UecsPorts(), 3), capture::CaptureError);
 }
 
 TEST_F(CaptureReaderTest, TheFirstRefusedLineIsNamedWithItsNumber)
 {
     const std::string path = write(kLine1 + "\n\n" + kLine2 + "\n{\"time\":1}\n" + kLine1 + "\n");
     try {
-        capture::CheckCapture(path, 0);
+        capture::CheckCapture(path, capture::UecsPorts(), 0);
         FAIL() << "read a damaged capture";
     } catch (const capture::CaptureError& e) {
         EXPECT_EQ(e.Message(), path + ":4: no \"source\"");
@@ -81,15 +84,15 @@ TEST_F(CaptureReaderTest, ALineBeyondTheBoundIsRefusedAndReadingGoesOn)
 {
     const std::string huge(capture::CaptureReader::kMaxLineBytes + 10, 'x');
     capture::CaptureReader reader(write(huge + "\n" + kLine2 + "\n"));
-    const auto first = reader.nextEntry();
+    const auto first = reader.next();
     ASSERT_TRUE(first);
     EXPECT_FALSE(first->record);
-    EXPECT_EQ(first->line, 1u);
+    EXPECT_EQ(first->number, 1u);
     EXPECT_EQ(first->error, "line longer than 262144 bytes");
-    const auto second = reader.nextEntry();
+    const auto second = reader.next();
     ASSERT_TRUE(second && second->record);
-    EXPECT_EQ(second->line, 2u);
-    EXPECT_FALSE(reader.nextEntry());
+    EXPECT_EQ(second->number, 2u);
+    EXPECT_FALSE(reader.next());
 }
 
 TEST_F(CaptureReaderTest, AFileThatCannotBeReadIsNamed)

@@ -67,6 +67,20 @@ $work/capture.jsonl:1: 10.0.0.7: data: ip-not-ipv4: <IP> \"\\u202e1.0.0.01\" is 
 grep -qx "setarome-cli: lint: $work/capture.jsonl:2: no \"bytes\"" "$work/err" ||
   fail "capture: the refused line: $(cat "$work/err")"
 
+# The same datagram as a pcap file, from standard input: its record number
+# names it; a pcap file cut inside its record is refused there.
+head -n1 "$work/capture.jsonl" >"$work/one.jsonl"
+"$program" convert "$work/one.jsonl" "$work/one.pcap" || fail "convert to pcap"
+cp "$work/one.pcap" "$work/stdin"
+expect pcap 1 "<stdin>:1: 10.0.0.7: data: ambiguous-encoding: text from byte 124 reads as UTF-8 and as Shift-JIS alike; read as UTF-8, by default
+<stdin>:1: 10.0.0.7: data: ip-not-ipv4: <IP> \"\\u202e1.0.0.01\" is not an IPv4 address" \
+  "setarome-cli: lint: 1 message, 1 with findings (2 findings)" -- -
+head -c 60 "$work/one.pcap" >"$work/cut.pcap"
+: >"$work/stdin"
+expect cut_pcap 2 "" "setarome-cli: lint: 0 messages, 0 with findings (0 findings), 1 line not read" -- "$work/cut.pcap"
+grep -q "^setarome-cli: lint: $work/cut.pcap:1: truncated dump file" "$work/err" ||
+  fail "cut pcap: $(cat "$work/err")"
+
 # Terminal controls from the wire (CSI and OSC in a capture's source, U+202E
 # in a value) reach neither output raw; JSON keeps them as escapes.
 controls=$(printf '%s' "${data/23.5/$'\xc2\x9d'0;x$'\xe2\x80\xae'}" | base64 -w0)
@@ -83,7 +97,8 @@ expect missing 2 "" "setarome-cli: lint: $work/missing: No such file or director
 expect no_input 2 "" "setarome-cli: lint: a capture FILE, --raw, --datagram or --live is needed" --
 expect two_inputs 2 "" "setarome-cli: lint: FILE excludes --raw" -- "$work/capture.jsonl" --raw -
 expect bad_cast 2 "" "setarome-cli: lint: --cast: InAirTemp is not TYPE=N with N 0..9" -- --raw - --cast InAirTemp
-expect live_only 2 "" "setarome-cli: lint: --scans, --port, --interface, --count and --duration need --live" -- --raw - --count 3
+expect live_only 2 "" "setarome-cli: lint: --scans, --interface, --count and --duration need --live" -- --raw - --count 3
+expect port_without_file 2 "" "setarome-cli: lint: --port needs --live or a capture FILE" -- --raw - --port 16600
 
 if [ "$failures" -ne 0 ]; then exit 1; fi
 echo "lint: exit status 0, 1 and 2 as documented; findings named by line and source"

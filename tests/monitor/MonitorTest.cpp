@@ -1,6 +1,7 @@
 #include "monitor/Monitor.h"
 
 #include "capture/CaptureRecord.h"
+#include "capture/CaptureWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ monitor::Datagram From(const std::string& source, std::string_view bytes, Clock:
 {
     const auto sameTime = std::chrono::system_clock::time_point(
         std::chrono::duration_cast<std::chrono::system_clock::duration>(at.time_since_epoch()));
-    return {bytes, source, 16520, 16520, wall.value_or(sameTime), at};
+    return {bytes, source, 16520, 16520, wall.value_or(sameTime), at, "255.255.255.255"};
 }
 
 TEST(Monitor, FiltersChooseWhatIsShownWhileTheCaptureKeepsEverything)
