@@ -13,7 +13,6 @@
 
 namespace capture {
 
-
 // A text input read line by line with a bound on the line's length, so a file
 // without line breaks (or not a capture at all) cannot exhaust memory. Reads
 // give way to a stop signal (loop::InputStopped), however long the line. As

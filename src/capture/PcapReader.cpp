@@ -2,7 +2,6 @@
 
 #include "capture/CaptureReader.h"
 #include "capture/LinkLayer.h"
-#include "ccm/Ipv4Text.h"
 
 #include <pcap/pcap.h>
 
@@ -12,21 +11,9 @@
 
 namespace capture {
 
-namespace {
-
-constexpr std::uint8_t kUdp = 17;
-
-std::uint16_t Be16(const std::uint8_t* at)
-{
-    return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
-}
-
-} // namespace
-
 PcapReader::PcapReader(std::string name, std::unique_ptr<loop::InputFile> input, std::string head,
                        std::set<std::uint16_t> ports)
-    : name_(std::move(name)), input_(std::move(input)), head_(std::move(head)),
-      ports_(std::move(ports))
+    : name_(std::move(name)), input_(std::move(input)), head_(std::move(head))
 {
     const cookie_io_functions_t functions{&PcapReader::readCookie, nullptr, nullptr, nullptr};
     stream_ = fopencookie(this, "r", functions);
@@ -41,13 +28,14 @@ PcapReader::PcapReader(std::string name, std::unique_ptr<loop::InputFile> input,
             throw loop::InputStopped();
         throw CaptureError(name_ + ": " + (readError_.empty() ? error : readError_));
     }
-    linkType_ = pcap_datalink(pcap_);
-    if (!SupportedLinkType(linkType_)) {
+    const int linkType = pcap_datalink(pcap_);
+    if (!SupportedLinkType(linkType)) {
         closeAll();
-        throw CaptureError(name_ + ": " + LinkTypeName(linkType_) +
+        throw CaptureError(name_ + ": " + LinkTypeName(linkType) +
                            " is not a link type read here (Ethernet, Linux cooked capture "
                            "v1 and v2, raw IPv4)");
     }
+    decoder_.emplace(linkType, std::move(ports));
 }
 
 PcapReader::~PcapReader()
@@ -99,7 +87,7 @@ std::optional<RecordSource::Entry> PcapReader::next()
         if (result != 1) {
             // libpcap reads no further after a damaged record.
             ended_ = true;
-            fragments_.finish();
+            decoder_->finish();
             if (result == PCAP_ERROR_BREAK)
                 break;
             return Entry{number_ + 1, std::nullopt, pcap_geterr(pcap_), false};
@@ -107,62 +95,16 @@ std::optional<RecordSource::Entry> PcapReader::next()
         ++number_;
         const std::chrono::microseconds time =
             std::chrono::seconds(header->ts.tv_sec) + std::chrono::microseconds(header->ts.tv_usec);
-        std::optional<CaptureRecord> record = take({data, header->caplen}, time);
+        std::optional<CaptureRecord> record = decoder_->take({data, header->caplen}, time);
         if (record)
             return Entry{number_, std::move(record), {}, false};
     }
     return std::nullopt;
 }
 
-std::optional<CaptureRecord> PcapReader::take(std::span<const std::uint8_t> frame,
-                                              std::chrono::microseconds time)
-{
-    const std::optional<std::span<const std::uint8_t>> ip = Ipv4InFrame(linkType_, frame);
-    Ipv4Packet packet;
-    const Ipv4Parse parsed = ip ? ParseIpv4Packet(*ip, packet) : Ipv4Parse::notIpv4;
-    if (parsed != Ipv4Parse::ok || packet.protocol != kUdp) {
-        ++(parsed == Ipv4Parse::damaged ? skipped_.damaged : skipped_.other);
-        return std::nullopt;
-    }
-    if (!packet.fragment())
-        return udp(packet, packet.payload, time);
-    // A later fragment says nothing of the ports: it waits with the rest.
-    const std::optional<std::vector<std::uint8_t>> whole = fragments_.add(packet, time);
-    if (!whole)
-        return std::nullopt;
-    return udp(packet, *whole, time);
-}
-
-std::optional<CaptureRecord> PcapReader::udp(const Ipv4Packet& packet,
-                                             std::span<const std::uint8_t> payload,
-                                             std::chrono::microseconds time)
-{
-    if (payload.size() < 8 || Be16(&payload[4]) < 8 || Be16(&payload[4]) > payload.size()) {
-        ++skipped_.damaged;
-        return std::nullopt;
-    }
-    const std::uint16_t destinationPort = Be16(&payload[2]);
-    if (!ports_.contains(destinationPort)) {
-        ++skipped_.other;
-        return std::nullopt;
-    }
-    const auto bytes = payload.subspan(8, Be16(&payload[4]) - 8u);
-    CaptureRecord record;
-    record.time = LocalCaptureTime(std::chrono::system_clock::time_point(time));
-    record.sourceIp = ccm::Ipv4Text(packet.source);
-    record.destinationIp = ccm::Ipv4Text(packet.destination);
-    record.sourcePort = Be16(&payload[0]);
-    record.port = destinationPort;
-    record.bytes.assign(bytes.begin(), bytes.end());
-    record.decoded = ccm::Decode(record.bytes);
-    return record;
-}
-
 RecordSource::Skipped PcapReader::skipped() const
 {
-    Skipped skipped = skipped_;
-    skipped.fragments = fragments_.lost();
-    return skipped;
+    return decoder_->skipped();
 }
 
 } // namespace capture

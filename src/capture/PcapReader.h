@@ -1,12 +1,13 @@
 #pragma once
 
-#include "capture/Ipv4Reassembly.h"
+#include "capture/PacketDecoder.h"
 #include "capture/RecordSource.h"
 #include "loop/InputFile.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -38,28 +39,19 @@ public:
 private:
     // The C stream libpcap reads, over `input_`.
     static ssize_t readCookie(void* cookie, char* into, std::size_t size);
-    // A record for the packet, or nothing when it is passed over.
-    std::optional<CaptureRecord> take(std::span<const std::uint8_t> frame,
-                                      std::chrono::microseconds time);
-    std::optional<CaptureRecord> udp(const Ipv4Packet& packet,
-                                     std::span<const std::uint8_t> payload,
-                                     std::chrono::microseconds time);
     void closeAll();
 
     std::string name_;
     std::unique_ptr<loop::InputFile> input_;
     std::string head_;
-    std::set<std::uint16_t> ports_;
     // Set by readCookie: the read that libpcap saw fail.
     bool stopped_ = false;
     std::string readError_;
     std::FILE* stream_ = nullptr;
     pcap* pcap_ = nullptr;
-    int linkType_ = 0;
     std::size_t number_ = 0;
     bool ended_ = false;
-    Ipv4Reassembly fragments_;
-    Skipped skipped_;
+    std::optional<PacketDecoder> decoder_;
 };
 
 } // namespace capture

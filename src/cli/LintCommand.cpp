@@ -1,6 +1,7 @@
 #include "cli/LintCommand.h"
 
 #include "capture/CaptureReader.h"
+#include "capture/LinkReceiver.h"
 #include "capture/OpenCapture.h"
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
@@ -82,6 +83,10 @@ LintCommand::LintCommand(CLI::App& program)
     capture->excludes(raw, datagram, live);
     raw->excludes(datagram, live);
     datagram->excludes(live);
+    command_->add_flag("--link", link_,
+                       "With --live: capture every datagram to the ports on the link through "
+                       "libpcap instead of a socket, unicast held by another program's socket "
+                       "too. Needs CAP_NET_RAW");
     command_->add_flag("--scans", scans_, "With --live: also the discovery ports 16521 and 16529");
     command_
         ->add_option("--port", port_,
@@ -125,9 +130,10 @@ void LintCommand::check()
 {
     if (capture_.empty() && raw_.empty() && datagram_.empty() && !live_)
         throw CLI::ValidationError("a capture FILE, --raw, --datagram or --live is needed");
-    const bool liveOnly = scans_ || !interfaceName_.empty() || count_ > 0 || seconds_ > 0;
+    const bool liveOnly = scans_ || link_ || !interfaceName_.empty() || count_ > 0 || seconds_ > 0;
     if (liveOnly && !live_)
-        throw CLI::ValidationError("--scans, --interface, --count and --duration need --live");
+        throw CLI::ValidationError(
+            "--scans, --link, --interface, --count and --duration need --live");
     if (command_->get_option("--port")->count() > 0 && !live_ && capture_.empty())
         throw CLI::ValidationError("--port needs --live or a capture FILE");
     for (const std::string& text : casts_) {
@@ -242,8 +248,17 @@ bool LintCommand::lintLive(monitor::LintSession& session)
         if (++received == count_ || OutputFailed())
             QCoreApplication::exit(0);
     };
+    std::unique_ptr<capture::LinkReceiver> link;
+    try {
+        if (link_)
+            link = std::make_unique<capture::LinkReceiver>(
+                interfaceName_, std::set<std::uint16_t>(ports.begin(), ports.end()), handle);
+    } catch (const runtime::Exception& e) {
+        std::fprintf(stderr, "setarome-cli: lint: --link: %s\n", e.what());
+        return false;
+    }
     std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers;
-    for (const std::uint16_t port : ports) {
+    for (const std::uint16_t port : link ? std::vector<std::uint16_t>() : ports) {
         try {
             receivers.push_back(std::make_unique<loop::DatagramReceiver>(
                 loop::ReceiverOptions{port, interfaceName_, kReceiveBuffer, false}, handle));
@@ -263,7 +278,7 @@ bool LintCommand::lintLive(monitor::LintSession& session)
         return false;
     }
     QCoreApplication::exec();
-    std::uint64_t drops = 0;
+    std::uint64_t drops = link ? link->kernelDrops() : 0;
     for (const auto& receiver : receivers)
         drops += receiver->kernelDrops();
     // Messages never judged: the verdict is incomplete.

@@ -37,6 +37,7 @@ private:
     std::string datagram_;
     bool live_ = false;
     bool scans_ = false;
+    bool link_ = false;
     std::uint16_t port_ = 16520;
     std::string interfaceName_;
     std::int32_t count_ = 0;

@@ -1,5 +1,6 @@
 #include "cli/MonitorCommand.h"
 
+#include "capture/LinkReceiver.h"
 #include "capture/OpenCapture.h"
 #include "ccm/Ipv4Text.h"
 #include "cli/Duration.h"
@@ -25,6 +26,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unistd.h>
 #include <utility>
 
@@ -66,6 +68,15 @@ public:
     {
         receivers_.push_back(std::make_unique<loop::DatagramReceiver>(
             options, [this](const loop::ReceivedDatagram& received) { take(received); }));
+    }
+
+    // Every datagram to the ports on the link instead. Throws
+    // runtime::Exception when the link cannot be captured on.
+    void listenLink(const std::string& interfaceName, const std::vector<std::uint16_t>& ports)
+    {
+        links_.push_back(std::make_unique<capture::LinkReceiver>(
+            interfaceName, std::set<std::uint16_t>(ports.begin(), ports.end()),
+            [this](const loop::ReceivedDatagram& received) { take(received); }));
     }
 
     void refresh()
@@ -142,6 +153,8 @@ private:
         monitor::Counts counts = monitor_.counts();
         for (const auto& receiver : receivers_)
             counts.kernelDrops += receiver->kernelDrops();
+        for (const auto& link : links_)
+            counts.kernelDrops += link->kernelDrops();
         return counts;
     }
 
@@ -150,6 +163,7 @@ private:
     capture::RecordSink* capture_;
     std::int64_t count_;
     std::vector<std::unique_ptr<loop::DatagramReceiver>> receivers_;
+    std::vector<std::unique_ptr<capture::LinkReceiver>> links_;
     bool ended_ = false;
     int status_ = 0;
 };
@@ -218,6 +232,10 @@ MonitorCommand::MonitorCommand(CLI::App& program)
                      "line (time, source, source_port, destination, port, size, bytes, kind, "
                      "fields, findings), or as a packet in a pcap file when FILE ends in .pcap")
         ->type_name("FILE");
+    command_->add_flag("--link", link_,
+                       "Capture every datagram to the ports on the link (--interface, else "
+                       "every interface) through libpcap instead of a socket: unicast held by "
+                       "another program's socket too, incoming and outgoing. Needs CAP_NET_RAW");
     command_
         ->add_option("--capture-format", captureFormat_,
                      "The capture's format whatever its name: jsonl or pcap (raw IPv4, with "
@@ -304,7 +322,15 @@ int MonitorCommand::run()
     }
     monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get());
     Session session(monitor, *view, capture.get(), count_);
-    for (const std::uint16_t port : ports()) {
+    try {
+        if (link_)
+            session.listenLink(interfaceName_, ports());
+    } catch (const std::exception& e) {
+        view.reset();
+        Complain("--link: " + std::string(e.what()));
+        return 1;
+    }
+    for (const std::uint16_t port : link_ ? std::vector<std::uint16_t>() : ports()) {
         try {
             session.listen({port, interfaceName_, receiveBuffer_});
         } catch (const std::exception& e) {

@@ -31,6 +31,7 @@ private:
 
     std::uint16_t port_ = 16520;
     bool scans_ = false;
+    bool link_ = false;
     std::string interfaceName_;
     int receiveBuffer_ = 0;
     std::vector<std::string> types_;

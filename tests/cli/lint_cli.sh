@@ -97,7 +97,7 @@ expect missing 2 "" "setarome-cli: lint: $work/missing: No such file or director
 expect no_input 2 "" "setarome-cli: lint: a capture FILE, --raw, --datagram or --live is needed" --
 expect two_inputs 2 "" "setarome-cli: lint: FILE excludes --raw" -- "$work/capture.jsonl" --raw -
 expect bad_cast 2 "" "setarome-cli: lint: --cast: InAirTemp is not TYPE=N with N 0..9" -- --raw - --cast InAirTemp
-expect live_only 2 "" "setarome-cli: lint: --scans, --interface, --count and --duration need --live" -- --raw - --count 3
+expect live_only 2 "" "setarome-cli: lint: --scans, --link, --interface, --count and --duration need --live" -- --raw - --count 3
 expect port_without_file 2 "" "setarome-cli: lint: --port needs --live or a capture FILE" -- --raw - --port 16600
 
 if [ "$failures" -ne 0 ]; then exit 1; fi
