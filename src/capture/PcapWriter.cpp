@@ -86,7 +86,12 @@ PcapWriter::PcapWriter(CaptureFiles files) : files_(std::move(files))
     dead_ = pcap_open_dead_with_tstamp_precision(DLT_RAW, 65535, PCAP_TSTAMP_PRECISION_MICRO);
     if (dead_ == nullptr)
         throw runtime::Exception(files_.path + ": libpcap cannot write");
-    open();
+    try {
+        open();
+    } catch (const runtime::Exception&) {
+        pcap_close(dead_);
+        throw;
+    }
 }
 
 PcapWriter::~PcapWriter()

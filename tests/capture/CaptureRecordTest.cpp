@@ -108,6 +108,7 @@ TEST(CaptureLine, ReadsBackWhatWasWritten)
         CaptureRecord record = Record(bytes);
         record.time = {record.time.instant + 999999us, minutes(-210)};
         record.sourcePort = 50123;
+        record.destinationIp = bytes.empty() ? "" : "192.168.1.255";
         record.port = 16529;
         const std::string line = capture::ToJsonLine(record);
         const capture::ParsedCaptureLine parsed = capture::ParseCaptureLine(line);
@@ -115,6 +116,7 @@ TEST(CaptureLine, ReadsBackWhatWasWritten)
         EXPECT_EQ(parsed.record->time, record.time);
         EXPECT_EQ(parsed.record->sourceIp, "10.0.0.1");
         EXPECT_EQ(parsed.record->sourcePort, 50123);
+        EXPECT_EQ(parsed.record->destinationIp, record.destinationIp);
         EXPECT_EQ(parsed.record->port, 16529);
         EXPECT_EQ(parsed.record->bytes, bytes);
         EXPECT_EQ(capture::ToJsonLine(*parsed.record), line);
@@ -158,6 +160,8 @@ TEST(CaptureLine, RefusedWithTheReason)
     EXPECT_EQ(error("{" + time + "," + source + "," + port + "}"), "no \"bytes\"");
     const std::string base = "{" + time + "," + source + "," + port + ",";
     EXPECT_EQ(error(base + "\"bytes\":\"QU*D\"}"), "\"bytes\" is not base64");
+    EXPECT_EQ(error(base + bytes + ",\"destination\":\"10.0.0.256\"}"),
+              "\"destination\" is not an IPv4 address text");
     EXPECT_EQ(error(base + bytes + ",\"size\":4}"), "\"size\" is not the length of \"bytes\"");
     EXPECT_EQ(error("{\"time\":\"yesterday\"," + source + "," + port + "," + bytes + "}"),
               "\"time\" is not a time with offset (2026-12-08T23:10:04.123456+09:00)");

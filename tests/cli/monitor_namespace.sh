@@ -214,7 +214,7 @@ grep -qE "^[0-9:.]+ +nodescan from $tx_ip:[0-9]+: " "$work/monitor.out" &&
 # The capture: one line per datagram, keys in order, the station's bytes.
 [ "$(wc -l <"$work/capture.jsonl")" -eq "$heard" ] ||
   fail "capture: $(wc -l <"$work/capture.jsonl") lines"
-line='^\{"time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\.[0-9]{6}[+-][0-9]{2}:[0-9]{2}","source":"'$tx_ip'","source_port":[0-9]+,"port":('$port'|16521|16529),"size":[0-9]+,"bytes":"[A-Za-z0-9+/=]*","kind":'
+line='^\{"time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\.[0-9]{6}[+-][0-9]{2}:[0-9]{2}","source":"'$tx_ip'","source_port":[0-9]+,"destination":"[0-9.]+","port":('$port'|16521|16529),"size":[0-9]+,"bytes":"[A-Za-z0-9+/=]*","kind":'
 [ "$(grep -cE "$line" "$work/capture.jsonl")" -eq "$heard" ] ||
   fail "capture: lines not in the capture's form: $(grep -vE "$line" "$work/capture.jsonl" | head -n2)"
 grep -q '"port":16529,.*"kind":"nodescan"' "$work/capture.jsonl" &&
