@@ -41,6 +41,7 @@ private:
     std::int64_t count_ = 0;
     std::int64_t seconds_ = 0;
     std::int64_t maxKeys_ = 10000;
+    std::string receiver_;
     monitor::CaptureFiles capture_;
     monitor::KeyFilter filter_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ccm/LiteralReceiver.h"
 #include "monitor/CaptureWriter.h"
 #include "monitor/KeyFilter.h"
 #include "monitor/KeyTable.h"
@@ -30,8 +31,10 @@ struct Datagram {
 // message in the key table and show it.
 class Monitor {
 public:
-    // `capture` may be null.
-    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture);
+    // `capture` may be null. With a literal `receiver`, each data message is
+    // also judged for one, and its row flagged when it would be dropped.
+    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, CaptureWriter* capture,
+            ccm::ReceiverProfile receiver = ccm::ReceiverProfile::Tolerant);
 
     // Throws runtime::Exception when the capture cannot be written.
     void take(const Datagram& datagram);
@@ -44,6 +47,7 @@ private:
     KeyFilter filter_;
     MonitorView& view_;
     CaptureWriter* capture_;
+    ccm::ReceiverProfile receiver_;
     SenderEncodings encodings_;
     Counts counts_;
 };

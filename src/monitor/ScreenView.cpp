@@ -37,13 +37,16 @@ std::string CellsLine(const Cells& cells, std::size_t columns)
     return TrimmedFit(line, columns);
 }
 
-// Stale rows dimmed, a conflict in red, a mismatch in yellow.
+// Stale rows dimmed, a conflict in red, a mismatch in yellow, a literal
+// receiver's drop in magenta.
 const char* RowColour(const RowFlags& flags)
 {
     if (flags.conflict)
         return "\x1b[31m";
     if (flags.mismatch)
         return "\x1b[33m";
+    if (flags.literalDrop)
+        return "\x1b[35m";
     if (flags.stale)
         return "\x1b[2m";
     return nullptr;
