@@ -56,9 +56,11 @@ Replay::Replay(Next next, double speed, node::TimerService& timers, Send send, F
 std::optional<CaptureRecord> Replay::nextRecord()
 {
     std::optional<CaptureRecord> record = next_();
-    if (record || round_ >= rounds_ || !rewind_ || !rewind_())
+    // A round that sent nothing (an empty capture) would send nothing again.
+    if (record || sent_ == sentBeforeRound_ || round_ >= rounds_ || !rewind_ || !rewind_())
         return record;
     ++round_;
+    sentBeforeRound_ = sent_;
     schedule_.nextRound();
     return next_();
 }

@@ -88,6 +88,7 @@ private:
     std::size_t rounds_;
     Rewind rewind_;
     std::size_t round_ = 1;
+    std::size_t sentBeforeRound_ = 0;
     std::chrono::steady_clock::time_point start_;
     // The record that falls due next, read ahead of its time.
     std::optional<CaptureRecord> pending_;

@@ -367,6 +367,11 @@ TEST(Replay, ARoundThatCannotBeginEndsTheReplayAfterTheLast)
     EXPECT_EQ(run.sends.size(), 2u);
     EXPECT_EQ(run.rewinds, 1);
     EXPECT_EQ(run.finished, true);
+    // An empty capture is not read again.
+    Rounds empty;
+    empty.play({}, 1, 5, Ms(1000));
+    EXPECT_EQ(empty.rewinds, 0);
+    EXPECT_EQ(empty.finished, true);
 }
 
 TEST(ReplaySummary, SaysWhatWasSentAndNoRateWithoutTime)
