@@ -14,9 +14,9 @@ const Cells kColumnTitles{"TYPE",  "ROOM", "REGION", "ORDER", "PRI",
                           "VALUE", "IP",   "SOURCE", "AGE",   "INTERVAL",
                           "COUNT", "RATE", "MISSED", "FIRST", "FLAGS"};
 // TYPE holds the 19 characters of the longest type, IP and SOURCE a dotted
-// address, FIRST the time of day, FLAGS all four.
+// address, FIRST the time of day, FLAGS any three.
 const std::array<std::size_t, kColumns> kColumnWidths{20, 4, 6, 5, 3, 12, 15, 15,
-                                                      7,  8, 8, 7, 6, 8,  36};
+                                                      7,  8, 7, 7, 6, 8,  27};
 
 std::string DurationText(std::optional<Clock::duration> duration)
 {

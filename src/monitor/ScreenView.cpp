@@ -26,11 +26,17 @@ std::string TrimmedFit(const std::string& line, std::size_t columns)
     return fitted;
 }
 
+// The flags before the counters, so that a terminal too narrow for the
+// whole row still shows them; the lines of the line view keep them last.
+constexpr std::array<Column, kColumns> kScreenOrder{Type,  Room,      Region, Order,  Priority,
+                                                    Value, Ip,        Source, Age,    Interval,
+                                                    Flags, Datagrams, Rate,   Missed, FirstSeen};
+
 std::string CellsLine(const Cells& cells, std::size_t columns)
 {
     std::string line;
-    for (std::size_t column = 0; column < kColumns; ++column) {
-        if (column > 0)
+    for (const Column column : kScreenOrder) {
+        if (column != Type)
             line += ' ';
         line += Fitted(cells[column], kColumnWidths[column]);
     }

@@ -162,6 +162,8 @@ TEST(ScreenView, ColourOnlyWhenAskedAndTheScreenIsRestored)
         view.finish(table, {}, kStart);
     }
     EXPECT_EQ(plain.text().find("\x1b[33m"), std::string::npos);
+    // The flags before the counters, so that a narrow terminal still shows them.
+    EXPECT_LT(plain.text().find("FLAGS"), plain.text().find("COUNT"));
     Written coloured;
     {
         monitor::ScreenView view(coloured.file(), true, "h");
