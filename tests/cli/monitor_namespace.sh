@@ -5,7 +5,9 @@
 # exit. The station (14 s) sends three nodes' CCMs: "cnd" and "Fast" every
 # second from the address of vtx, "Slow" at seconds 0 and 10 stating another
 # <IP>, and "Fast" again from a second node with the same key and priority.
-# - every CCM appears, with its interval and its flags (conflict, mismatch);
+# - every CCM appears, with its interval and its flags (conflict, mismatch),
+#   and its count; the station's datagrams, as they arrive, pass a literal
+#   receiver (no literal-drop with --receiver literal);
 #   with --scans a NODESCAN and a SEARCH are heard on their ports;
 # - after the Slow's second send, a few thousand hostile datagrams (escape
 #   sequences, deep nesting, 64 KiB of '<', 2000 new keys past --max-keys)
@@ -55,7 +57,7 @@ station_datagrams=$((14 * 2 + 2 + 14))
 rss_kib() { awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status; }
 
 ip netns exec "$rx" "$program" monitor --port "$port" --scans --capture "$work/capture.jsonl" \
-  --max-keys 200 --duration 40 >"$work/monitor.out" 2>"$work/monitor.err" &
+  --max-keys 200 --duration 40 --receiver literal >"$work/monitor.out" 2>"$work/monitor.err" &
 monitor_pid=$!
 session_pids+=("$monitor_pid")
 session_listening "$rx" "$port" 16521 16529
@@ -201,6 +203,9 @@ expect_row() {
 expect_row cnd 1 11 1000 "" "$tx_ip"
 expect_row Slow 2 2 10000 mismatch 10.0.0.10
 [ "$(rows Slow 2 | wc -l)" -eq 2 ] || fail "Slow: $(rows Slow 2 | wc -l) lines, expected 2"
+# Every datagram sent here is in the literal form, the station's as its
+# bytes arrive included.
+grep -q literal-drop "$work/monitor.out" && fail "a literal receiver drops: $(grep -m3 literal-drop "$work/monitor.out")"
 # Each line's COUNT is its key's datagrams so far, whatever their sender.
 for key in "cnd 1" "Slow 2" "Fast 1"; do
   # shellcheck disable=SC2086

@@ -1,6 +1,7 @@
 #include "monitor/Monitor.h"
 
 #include "monitor/CaptureRecord.h"
+#include "monitor/RowText.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,8 @@ TEST(Monitor, ALiteralReceiverFlagsTheRowWhileItsLastDatagramWouldBeDropped)
     literal.take(From("10.0.0.3", spaced, kStart));
     tolerant.take(From("10.0.0.3", spaced, kStart));
     EXPECT_TRUE(flagged(literal, kStart));
+    const monitor::Row& row = literal.table().rows().begin()->second;
+    EXPECT_EQ(monitor::FlagsText(literal.table().flags(row, kStart)), "literal-drop");
     EXPECT_NE(literal.table().rows().begin()->second.literalDrop->find("after </UECS>"),
               std::string::npos);
     EXPECT_FALSE(flagged(tolerant, kStart));
