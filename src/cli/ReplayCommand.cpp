@@ -282,7 +282,7 @@ ReplayCommand::ReplayCommand(CLI::App& program)
                       "of sending it");
     command_->get_option("--json")->description(
         "One JSON object per datagram (time, captured, to, port, size, bytes in base64, sent or "
-        "error)");
+        "error), then one for the summary");
     command_->get_option("--count")->description("Stop after N datagrams, in all rounds");
     command_
         ->add_option("--loop", loops_,

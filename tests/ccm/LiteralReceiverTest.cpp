@@ -91,7 +91,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LiteralReceiver, TakesWhatOurNodeSends)
 {
-    for (const char* type : {"WRainfall", "InAirTemp.mIC", "WAirTemp"}) {
+    // The longest texts the panel takes, in three-byte UTF-8: longer than on
+    // the wire, where Shift-JIS writes each in two.
+    const std::string rain19 = [] {
+        std::string text;
+        for (int i = 0; i < 19; ++i)
+            text += "雨";
+        return text;
+    }();
+    const std::string rain24 = rain19 + "雨雨雨雨雨";
+    for (const std::string& type :
+         {std::string("WRainfall"), std::string("InAirTemp.mIC"), rain19}) {
         ccm::CcmFields fields;
         fields.type = type;
         fields.room = 127;
@@ -99,7 +109,7 @@ TEST(LiteralReceiver, TakesWhatOurNodeSends)
         fields.order = 30000;
         fields.priority = 30;
         fields.data = 1;
-        fields.ip = "255.255.255.255";
+        fields.ip = type == rain19 ? std::string_view(rain24) : std::string_view("255.255.255.255");
         const std::string message = ccm::FormatCcmMessage(fields);
         const auto refusal = ccm::LiteralReceiverRefusal(message);
         EXPECT_FALSE(refusal) << message << ": " << refusal->reason;
