@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Gaps{"late_past_half_an_interval", {1s, 1s, 1600ms}, 1},
                     Gaps{"not_judged_before_two_gaps", {1s, 3s}, 0},
                     Gaps{"a_burst_sets_no_tiny_interval", {10ms, 1s, 1s, 3s}, 2},
-                    Gaps{"the_lost_gap_does_not_become_the_interval", {1s, 1s, 3s, 3s, 1s}, 4}),
+                    Gaps{"a_new_interval_once_it_is_the_median", {1s, 1s, 3s, 3s, 1s}, 4}),
     [](const testing::TestParamInfo<Gaps>& info) { return std::string(info.param.name); });
 
 TEST(KeyTable, CountersOfARowSpanItsSendersAndJudgeEachByItsOwnGaps)
