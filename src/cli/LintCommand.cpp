@@ -6,6 +6,7 @@
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/ReceiverOption.h"
 #include "cli/StandardOutput.h"
 #include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
@@ -109,6 +110,9 @@ LintCommand::LintCommand(CLI::App& program)
                      "Values of this type are written with N decimals (as a CCMSCAN reply "
                      "announces; replies in the input count too)")
         ->type_name("TYPE=N");
+    AddReceiverOption(*command_, receiver_,
+                      "a finding dropped-by-literal-receiver per such message, with the first "
+                      "rule it breaks");
     command_->add_flag("--json", json_,
                        "One JSON object per finding (time, file and line, source, each when "
                        "known; kind, code, detail)");
@@ -147,7 +151,8 @@ void LintCommand::check()
 
 int LintCommand::run()
 {
-    monitor::LintSession session(std::move(announcements_), json_, stdout, stderr);
+    monitor::LintSession session(std::move(announcements_), json_, stdout, stderr,
+                                 ReceiverProfileOf(receiver_));
     try {
         if (!capture_.empty())
             lintCapture(session);

@@ -44,6 +44,7 @@ private:
     std::int64_t seconds_ = 0;
     bool json_ = false;
     std::vector<std::string> casts_;
+    std::string receiver_;
     monitor::LintAnnouncements announcements_;
 };
 

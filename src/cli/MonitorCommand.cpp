@@ -6,6 +6,7 @@
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/ReceiverOption.h"
 #include "cli/StandardOutput.h"
 #include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
@@ -212,7 +213,10 @@ MonitorCommand::MonitorCommand(CLI::App& program)
     command_->add_flag("--json", json_,
                        "One JSON object per datagram instead of the table: its capture line "
                        "(time, source, source_port, port, size, bytes, kind, fields and "
-                       "findings or error and offset), then interval and flags for data");
+                       "findings or error and offset), then for data interval, datagrams, "
+                       "rate, missed, first_seen, last_seen and flags");
+    AddReceiverOption(*command_, receiver_,
+                      "a row whose last datagram it would drop is flagged literal-drop");
     command_
         ->add_option("--count", count_,
                      "Stop after showing N datagrams, those the filters admit (default: until "
@@ -255,9 +259,13 @@ MonitorCommand::MonitorCommand(CLI::App& program)
         ->capture_default_str();
     command_->footer(
         "On a terminal the table is redrawn in place a few times a second; piped, each "
-        "datagram is one line (or one JSON object with --json). Flags: stale (no update for "
+        "datagram is one line (or one JSON object with --json). Each row counts its datagrams, "
+        "their rate (between the first and the last) and the sends missed: a gap of k times "
+        "the sender's interval (the median of its last five gaps, judged once it has two) "
+        "counts k-1. Flags: stale (no update for "
         "three times its interval), conflict (two senders with the same key and priority), "
-        "mismatch (the <IP> text is not the source address). Text from the network is shown "
+        "mismatch (the <IP> text is not the source address), literal-drop (with --receiver "
+        "literal). Text from the network is shown "
         "escaped. SIGINT, SIGTERM and SIGHUP stop with the final table, the capture written, a "
         "summary on standard error and exit status 0; so does a closed standard output. A "
         "capture or standard output that cannot be written, or a port that cannot be opened, "
@@ -320,7 +328,8 @@ int MonitorCommand::run()
         std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
         view = std::make_unique<monitor::LineView>(stdout, json_);
     }
-    monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get());
+    monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get(),
+                             ReceiverProfileOf(receiver_));
     Session session(monitor, *view, capture.get(), count_);
     try {
         if (link_)

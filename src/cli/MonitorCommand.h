@@ -45,6 +45,7 @@ private:
     capture::CaptureFiles capture_;
     // "pcap" or "jsonl"; empty: by the file's extension.
     std::string captureFormat_;
+    std::string receiver_;
     monitor::KeyFilter filter_;
 };
 

@@ -10,6 +10,7 @@
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/Replay.h"
+#include "monitor/ReplaySummary.h"
 #include "monitor/ReplayTimer.h"
 #include "monitor/TerminalText.h"
 #include "transport/EIdException.h"
@@ -20,6 +21,7 @@
 #include <QJsonObject>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <map>
@@ -96,31 +98,36 @@ private:
     std::map<std::uint16_t, loop::DestinationSender> destinations_;
 };
 
-// The records of the capture, read as the replay reaches them. A damaged line
-// (only a pipe holds one by then: a regular file was checked first), a read
-// that fails or a stop signal ends the stream.
+// The records of the capture, read as the replay reaches them, round after
+// round. A damaged line (only a pipe holds one by then: a regular file was
+// checked first), a read that fails or a stop signal ends the stream.
 class CaptureStream {
 public:
-    CaptureStream(capture::RecordSource& reader, std::size_t limit) : reader_(reader), limit_(limit)
+    CaptureStream(std::unique_ptr<capture::RecordSource>& reader, std::set<std::uint16_t> ports,
+                  std::size_t roundLimit, std::size_t totalLimit)
+        : reader_(reader), ports_(std::move(ports)), roundLimit_(roundLimit), totalLimit_(totalLimit)
     {
     }
 
     std::optional<capture::CaptureRecord> next()
     {
-        if (ended_ || taken_ == limit_)
+        if (ended_ || takenInRound_ == roundLimit_ || taken_ == totalLimit_)
             return std::nullopt;
         try {
-            std::optional<capture::RecordSource::Entry> entry = reader_.next();
+            std::optional<capture::RecordSource::Entry> entry = reader_->next();
             if (entry && entry->record) {
+                ++takenInRound_;
                 ++taken_;
                 return std::move(entry->record);
             }
-            if (entry && entry->torn)
-                PassOverTorn(reader_.name(), entry->number);
-            else if (entry)
-                fail(capture::Located(reader_.name(), entry->number, entry->error));
-            else
+            if (!entry) {
                 ReportSkipped();
+                return std::nullopt;
+            }
+            if (entry->torn)
+                PassOverTorn(reader_->name(), entry->number);
+            else
+                fail(capture::Located(reader_->name(), entry->number, entry->error));
         } catch (const loop::InputStopped&) {
             // The signal is still pending: StopSignals ends the run.
         } catch (const capture::CaptureError& e) {
@@ -128,6 +135,24 @@ public:
         }
         ended_ = true;
         return std::nullopt;
+    }
+
+    // The file from its start for another round; false when the stream
+    // ended otherwise than at a round's end, or the file cannot be opened
+    // again (said).
+    bool rewind(const std::string& path)
+    {
+        if (ended_ || taken_ == totalLimit_)
+            return false;
+        try {
+            reader_ = capture::OpenCapture(path, ports_);
+        } catch (const capture::CaptureError& e) {
+            fail(e.Message());
+            ended_ = true;
+            return false;
+        }
+        takenInRound_ = 0;
+        return true;
     }
 
     // The input could not be read in full.
@@ -142,13 +167,16 @@ private:
 
     void ReportSkipped() const
     {
-        const std::string skipped = capture::SkippedText(reader_.skipped());
+        const std::string skipped = capture::SkippedText(reader_->skipped());
         if (!skipped.empty())
-            Complain(reader_.name() + ": " + skipped);
+            Complain(reader_->name() + ": " + skipped);
     }
 
-    capture::RecordSource& reader_;
-    std::size_t limit_;
+    std::unique_ptr<capture::RecordSource>& reader_;
+    std::set<std::uint16_t> ports_;
+    std::size_t roundLimit_;
+    std::size_t totalLimit_;
+    std::size_t takenInRound_ = 0;
     std::size_t taken_ = 0;
     bool ended_ = false;
     bool failed_ = false;
@@ -163,6 +191,7 @@ public:
 
     void notSent(const capture::CaptureRecord& record)
     {
+        count(record);
         if (common_.json)
             writeJson(record, std::nullopt);
         else
@@ -171,6 +200,7 @@ public:
 
     void sent(const capture::CaptureRecord& record)
     {
+        count(record);
         if (common_.json)
             writeJson(record, std::nullopt);
     }
@@ -186,16 +216,31 @@ public:
         }
     }
 
-    void finish()
+    // The summary: on standard error, or as the last JSON line. Not after
+    // standard output went away: that ends the run quietly (see main).
+    void finish(std::size_t rounds, std::chrono::steady_clock::duration duration)
     {
         if (!common_.json && failures_ > kFailuresShown)
             std::fprintf(stderr, "setarome-cli: replay: %llu datagrams could not be sent\n",
                          static_cast<unsigned long long>(failures_));
+        if (StandardOutputError() != 0)
+            return;
+        const monitor::ReplaySummary summary{sent_, bytes_, failures_, rounds, duration};
+        if (common_.json)
+            WriteLine(stdout, monitor::ReplaySummaryJson(summary, common_.dryRun));
+        else
+            Complain(monitor::ReplaySummaryText(summary, common_.dryRun));
     }
 
     std::uint64_t failures() const { return failures_; }
 
 private:
+    void count(const capture::CaptureRecord& record)
+    {
+        ++sent_;
+        bytes_ += record.bytes.size();
+    }
+
     void writeJson(const capture::CaptureRecord& record, const std::optional<std::string>& error)
     {
         const QByteArray bytes(record.bytes.data(), static_cast<qsizetype>(record.bytes.size()));
@@ -210,6 +255,8 @@ private:
 
     const CommonOptions& common_;
     const ReplaySending& sending_;
+    std::uint64_t sent_ = 0;
+    std::uint64_t bytes_ = 0;
     std::uint64_t failures_ = 0;
 };
 
@@ -249,8 +296,18 @@ ReplayCommand::ReplayCommand(CLI::App& program)
                       "of sending it");
     command_->get_option("--json")->description(
         "One JSON object per datagram (time, captured, to, port, size, bytes in base64, sent or "
-        "error)");
-    command_->get_option("--count")->description("Stop after N datagrams");
+        "error), then one for the summary");
+    command_->get_option("--count")->description("Stop after N datagrams, in all rounds");
+    command_
+        ->add_option("--loop", loops_,
+                     "Play the capture N times. Between rounds the gaps are kept too: the next "
+                     "round's first datagram follows the last one by the capture's mean gap (its "
+                     "span divided by its gaps), so a steady stream stays steady. A capture of "
+                     "one datagram has no gap to keep: its rounds go back to back. Standard "
+                     "input and pipes cannot be read twice: more than one round needs a file")
+        ->check(IntegerIn(1, 1'000'000))
+        ->type_name("N")
+        ->capture_default_str();
     auto* speed = command_
                       ->add_option("--speed", speed_,
                                    "Play this many times faster than captured (0.5: half "
@@ -276,7 +333,10 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         "stop at once with exit status 0. From a pcap or pcapng file (Ethernet, VLAN, Linux "
         "cooked capture v1 and v2, raw IPv4) the UDP datagrams to the UECS ports 16520, 16521 "
         "and 16529 (and to --port where given) are sent, IPv4 fragments joined; what else it "
-        "holds is counted on standard error; a damaged record is refused as FILE:RECORD: what.");
+        "holds is counted on standard error; a damaged record is refused as FILE:RECORD: what. At the end a summary goes to standard error (with "
+        "--json, a last JSON object to standard output): datagrams sent (written, with "
+        "--dry-run), their bytes, those that failed, rounds begun, the duration and the rate "
+        "achieved.");
 }
 
 void ReplayCommand::check()
@@ -284,13 +344,20 @@ void ReplayCommand::check()
     const std::size_t count = common_.count > 0 ? static_cast<std::size_t>(common_.count) : 0;
     try {
         reader_ = capture::OpenCapture(file_, ports());
-        limit_ = count > 0 ? count : kNoLimit;
-        if (!reader_->rereadable())
+        totalLimit_ = count > 0 ? count : kNoLimit;
+        roundLimit_ = totalLimit_;
+        if (!reader_->rereadable()) {
+            // Holding a whole capture in memory to play it again has no
+            // bound a user could foresee; a file has none to need.
+            if (loops_ > 1)
+                throw CLI::ValidationError("--loop", "standard input and pipes cannot be read "
+                                                     "again: more than one round needs a file");
             return;
+        }
         // Lines appended after this pass (a monitor still writing) are not
-        // played: they were not checked.
+        // played, in any round: they were not checked.
         const capture::CaptureCheck checked = capture::CheckCapture(file_, ports(), count);
-        limit_ = checked.records;
+        roundLimit_ = checked.records;
         if (checked.tornLine)
             PassOverTorn(file_, *checked.tornLine);
     } catch (const capture::CaptureError& e) {
@@ -312,14 +379,15 @@ int ReplayCommand::run()
     if (!common_.dryRun && !sending.open())
         return 2;
     ReplayOutput output(common_, sending);
-    CaptureStream stream(*reader_, limit_);
+    CaptureStream stream(reader_, ports(), roundLimit_, totalLimit_);
     std::optional<monitor::Replay> replay;
+    auto started = std::chrono::steady_clock::now();
     bool ended = false;
     const auto end = [&](int status) {
         // A signal may arrive in the wake-up that ends the replay.
         if (std::exchange(ended, true))
             return;
-        output.finish();
+        output.finish(replay->round(), std::chrono::steady_clock::now() - started);
         QCoreApplication::exit(status);
     };
     const auto send = [&](const capture::CaptureRecord& record) {
@@ -335,23 +403,27 @@ int ReplayCommand::run()
     };
     QtTimerService loopTimers;
     monitor::ReplayTimer timers(loopTimers);
-    replay.emplace([&stream] { return stream.next(); }, asFastAsPossible_ ? 0 : speed_, timers,
-                   send,
-                   [&](bool completed) {
-                       if (!completed)
-                           Complain("the system gives no timer");
-                       if (stream.failed())
-                           end(2);
-                       else
-                           end(completed && output.failures() == 0 ? 0 : 1);
-                   });
+    replay.emplace(
+        [&stream] { return stream.next(); }, asFastAsPossible_ ? 0 : speed_, timers, send,
+        [&](bool completed) {
+            if (!completed)
+                Complain("the system gives no timer");
+            if (stream.failed())
+                end(2);
+            else
+                end(completed && output.failures() == 0 ? 0 : 1);
+        },
+        static_cast<std::size_t>(loops_), [this, &stream] { return stream.rewind(file_); });
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
         replay->stop();
         end(0);
     });
     // Inside the loop, so that a capture sent at once can end it.
-    QTimer::singleShot(0, [&replay] { replay->start(); });
+    QTimer::singleShot(0, [&] {
+        started = std::chrono::steady_clock::now();
+        replay->start();
+    });
     return QCoreApplication::exec();
 }
 

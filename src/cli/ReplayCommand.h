@@ -37,10 +37,13 @@ private:
     std::string file_;
     double speed_ = 1;
     bool asFastAsPossible_ = false;
-    // Read from while the replay plays.
+    // Plays of the capture; more than one needs a file that can be read again.
+    std::int64_t loops_ = 1;
+    // Read from while the replay plays; opened again for each round.
     std::unique_ptr<capture::RecordSource> reader_;
-    // The records to send; 0: as many as a pipe gives.
-    std::size_t limit_ = 0;
+    // The records to send in a round (those checked), and in all (--count).
+    std::size_t roundLimit_ = 0;
+    std::size_t totalLimit_ = 0;
 };
 
 } // namespace cli

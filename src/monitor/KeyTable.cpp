@@ -34,19 +34,39 @@ Sender& SenderOf(Row& row, const Update& update)
     return sender;
 }
 
-void Record(Sender& sender, const Update& update)
+// The sends a gap of `gap` leaves out of a sender's rhythm.
+std::uint64_t MissedIn(Clock::duration gap, Clock::duration interval)
 {
+    const auto intervals = (gap + interval / 2) / interval;
+    return intervals > 1 ? static_cast<std::uint64_t>(intervals - 1) : 0;
+}
+
+// The update in its sender's gaps; returns the sends it judges missed.
+std::uint64_t Record(Sender& sender, const Update& update)
+{
+    std::uint64_t missed = 0;
     if (sender.last != Clock::time_point() && update.received > sender.last) {
+        const Clock::duration gap = update.received - sender.last;
+        if (sender.gaps.size() >= KeyTable::kGapsJudgedBy && *sender.interval > Clock::duration{})
+            missed = MissedIn(gap, *sender.interval);
         if (sender.gaps.size() == KeyTable::kGapsKept)
             sender.gaps.erase(sender.gaps.begin());
-        sender.gaps.push_back(update.received - sender.last);
+        sender.gaps.push_back(gap);
         sender.interval = Median(sender.gaps);
     }
     sender.last = std::max(sender.last, update.received);
     sender.priority = update.priority;
+    return missed;
 }
 
 } // namespace
+
+std::optional<double> Row::rate() const
+{
+    if (updates < 2 || last <= first)
+        return std::nullopt;
+    return static_cast<double>(updates - 1) / std::chrono::duration<double>(last - first).count();
+}
 
 KeyTable::KeyTable(std::size_t maxKeys) : maxKeys_(std::max<std::size_t>(maxKeys, 1)) {}
 
@@ -72,7 +92,13 @@ const Row& KeyTable::update(const Update& update)
     const auto place = rowFor(update.key);
     Row& row = place->second;
     Sender& sender = SenderOf(row, update);
-    Record(sender, update);
+    row.missed += Record(sender, update);
+    if (row.updates == 0 || update.received < row.first) {
+        row.first = update.received;
+        row.firstSeen = update.seen;
+    }
+    row.lastSeen = std::max(row.lastSeen, update.seen);
+    row.literalDrop = update.literalDrop;
     row.value = update.value;
     row.priority = update.priority;
     row.ipText = update.ipText;
@@ -89,6 +115,7 @@ RowFlags KeyTable::flags(const Row& row, Clock::time_point now) const
     RowFlags flags;
     flags.stale = row.interval && now - row.last > 3 * *row.interval;
     flags.mismatch = row.ipText != row.source;
+    flags.literalDrop = row.literalDrop.has_value();
     const auto current = [&](const Sender& sender) {
         const std::optional<Clock::duration> interval =
             sender.interval ? sender.interval : row.interval;

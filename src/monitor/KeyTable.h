@@ -38,6 +38,11 @@ struct Update {
     // The datagram's source address.
     std::string source;
     Clock::time_point received;
+    // The same moment on the wall clock, to label first and last seen.
+    std::chrono::system_clock::time_point seen;
+    // Why a literal receiver drops the datagram, when it was judged for one
+    // and would.
+    std::optional<std::string> literalDrop;
 };
 
 // One of the addresses sending a key: told apart by source and <IP> text.
@@ -60,9 +65,21 @@ struct Row {
     std::string source;
     Clock::time_point last;
     std::optional<Clock::duration> interval;
+    // Datagrams heard, and the sends judged missing from their senders'
+    // gaps (see KeyTable).
     std::uint64_t updates = 0;
+    std::uint64_t missed = 0;
+    Clock::time_point first;
+    std::chrono::system_clock::time_point firstSeen;
+    std::chrono::system_clock::time_point lastSeen;
+    // As judged for the last update (Update::literalDrop).
+    std::optional<std::string> literalDrop;
     // The most recent senders, at most kSendersKept.
     std::vector<Sender> senders;
+
+    // Datagrams a second between the first and the last; unknown until two
+    // arrived apart.
+    std::optional<double> rate() const;
 };
 
 struct RowFlags {
@@ -72,14 +89,25 @@ struct RowFlags {
     bool conflict = false;
     // The <IP> text is not the source address.
     bool mismatch = false;
+    // A literal receiver drops the last datagram.
+    bool literalDrop = false;
 };
 
 // The CCMs heard, one row per key, in memory bounded by a cap on the rows:
 // when a new key would pass it, the least recently updated row goes.
+//
+// Missed sends are judged per sender against its interval as known before
+// the gap (the median of its last kGapsKept gaps, once there are
+// kGapsJudgedBy): a gap of k intervals, rounded to the nearest, counts k-1
+// missed. It is exact for a sender at a steady interval; one that also
+// sends on a change has uneven gaps, and its count is an estimate.
 class KeyTable {
 public:
     static constexpr std::size_t kSendersKept = 4;
     static constexpr std::size_t kGapsKept = 5;
+    // Two gaps at least: the median of two is the longer, so one burst
+    // (two sends at once) does not set a tiny interval to judge by.
+    static constexpr std::size_t kGapsJudgedBy = 2;
     // How long a sender whose interval is not known yet counts as current.
     static constexpr Clock::duration kUnknownIntervalWindow = std::chrono::minutes(3);
 

@@ -52,16 +52,26 @@ void AppendFlags(std::string& out, const RowFlags& flags)
 {
     out += '[';
     const char* separator = "";
-    for (const auto& [set, name] :
-         {std::pair{flags.stale, "\"stale\""}, std::pair{flags.conflict, "\"conflict\""},
-          std::pair{flags.mismatch, "\"mismatch\""}}) {
-        if (set) {
-            out += separator;
-            out += name;
-            separator = ",";
-        }
+    for (const char* name : FlagNames(flags)) {
+        out += separator;
+        AppendJsonString(out, name);
+        separator = ",";
     }
     out += ']';
+}
+
+// The row's counters after its interval: datagrams, rate (per second),
+// missed sends, first and last seen.
+void WriteCounters(JsonObject& object, const Row& row)
+{
+    object.integer("datagrams", static_cast<std::int64_t>(row.updates));
+    if (const std::optional<double> rate = row.rate())
+        object.decimal("rate", *rate);
+    else
+        object.null("rate");
+    object.integer("missed", static_cast<std::int64_t>(row.missed));
+    object.string("first_seen", FormatCaptureTime(LocalCaptureTime(row.firstSeen)));
+    object.string("last_seen", FormatCaptureTime(LocalCaptureTime(row.lastSeen)));
 }
 
 } // namespace
@@ -108,6 +118,7 @@ std::string LineView::jsonLine(const capture::CaptureRecord& record, const Row* 
                 object.decimal("interval", std::chrono::duration<double>(*row->interval).count());
             else
                 object.null("interval");
+            WriteCounters(object, *row);
             AppendFlags(object.member("flags"), flags);
         }
     }

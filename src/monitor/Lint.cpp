@@ -6,9 +6,13 @@
 
 namespace monitor {
 
-Linter::Linter(LintAnnouncements announcements) : announcements_(std::move(announcements)) {}
+Linter::Linter(LintAnnouncements announcements, ccm::ReceiverProfile receiver)
+    : announcements_(std::move(announcements)), receiver_(receiver)
+{
+}
 
-LintResult Linter::check(const std::string& source, const ccm::DecodeResult& decoded)
+LintResult Linter::check(const std::string& source, std::string_view bytes,
+                         const ccm::DecodeResult& decoded)
 {
     LintResult result;
     if (!decoded.message) {
@@ -34,6 +38,9 @@ LintResult Linter::check(const std::string& source, const ccm::DecodeResult& dec
                                        (decimals == 1 ? " decimal; " : " decimals; ") + data->type +
                                        " is announced with cast=\"" + std::to_string(*cast) +
                                        "\""});
+        if (receiver_ == ccm::ReceiverProfile::Literal)
+            if (const auto refusal = ccm::LiteralReceiverRefusal(bytes))
+                result.findings.push_back({"dropped-by-literal-receiver", refusal->reason});
     }
     return result;
 }

@@ -18,14 +18,15 @@ void Write(std::FILE* out, const std::string& line)
 } // namespace
 
 LintSession::LintSession(LintAnnouncements announcements, bool json, std::FILE* out,
-                         std::FILE* errors)
-    : linter_(std::move(announcements)), json_(json), out_(out), errors_(errors)
+                         std::FILE* errors, ccm::ReceiverProfile receiver)
+    : linter_(std::move(announcements), receiver), json_(json), out_(out), errors_(errors)
 {
 }
 
 void LintSession::message(const LintOrigin& origin, std::string_view bytes)
 {
-    const LintResult result = linter_.check(origin.source, encodings_.decode(origin.source, bytes));
+    const LintResult result =
+        linter_.check(origin.source, bytes, encodings_.decode(origin.source, bytes));
     tally_.add(result);
     for (const LintFinding& finding : result.findings)
         Write(out_, json_ ? LintJsonLine(origin, result, finding)

@@ -15,7 +15,8 @@ namespace monitor {
 // `errors`; the tally kept for the closing line and the exit status.
 class LintSession {
 public:
-    LintSession(LintAnnouncements announcements, bool json, std::FILE* out, std::FILE* errors);
+    LintSession(LintAnnouncements announcements, bool json, std::FILE* out, std::FILE* errors,
+                ccm::ReceiverProfile receiver = ccm::ReceiverProfile::Tolerant);
 
     // Decodes `bytes` as its sender (origin.source) wrote before, and judges it.
     void message(const LintOrigin& origin, std::string_view bytes);

@@ -4,9 +4,10 @@
 
 namespace monitor {
 
-Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
-                 capture::RecordSink* capture)
-    : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture)
+Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, capture::RecordSink* capture,
+                 ccm::ReceiverProfile receiver)
+    : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture),
+      receiver_(receiver)
 {
 }
 
@@ -37,8 +38,13 @@ void Monitor::take(const Datagram& datagram)
     CcmKey key{data.type, data.room, data.region, data.order};
     if (!filter_.admits(key, datagram.source))
         return;
-    const Row& row = table_.update(
-        {std::move(key), data.priority, data.value, data.ip, datagram.source, datagram.arrived});
+    std::optional<std::string> literalDrop;
+    if (receiver_ == ccm::ReceiverProfile::Literal)
+        if (auto refusal = ccm::LiteralReceiverRefusal(datagram.bytes))
+            literalDrop = std::move(refusal->reason);
+    const Row& row =
+        table_.update({std::move(key), data.priority, data.value, data.ip, datagram.source,
+                       datagram.arrived, datagram.received, std::move(literalDrop)});
     ++counts_.shown;
     view_.datagram(record, &row, table_.flags(row, datagram.arrived));
 }

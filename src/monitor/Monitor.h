@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/RecordSink.h"
+#include "ccm/LiteralReceiver.h"
 #include "monitor/KeyFilter.h"
 #include "monitor/KeyTable.h"
 #include "monitor/MonitorView.h"
@@ -32,8 +33,10 @@ struct Datagram {
 // message in the key table and show it.
 class Monitor {
 public:
-    // `capture` may be null.
-    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, capture::RecordSink* capture);
+    // `capture` may be null. With a literal `receiver`, each data message is
+    // also judged for one, and its row flagged when it would be dropped.
+    Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, capture::RecordSink* capture,
+            ccm::ReceiverProfile receiver = ccm::ReceiverProfile::Tolerant);
 
     // Throws runtime::Exception when the capture cannot be written.
     void take(const Datagram& datagram);
@@ -46,6 +49,7 @@ private:
     KeyFilter filter_;
     MonitorView& view_;
     capture::RecordSink* capture_;
+    ccm::ReceiverProfile receiver_;
     SenderEncodings encodings_;
     Counts counts_;
 };

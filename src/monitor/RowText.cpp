@@ -1,16 +1,22 @@
 #include "monitor/RowText.h"
 
+#include "capture/CaptureRecord.h"
 #include "monitor/TerminalText.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace monitor {
 
-const Cells kColumnTitles{"TYPE", "ROOM",   "REGION", "ORDER",    "PRI",  "VALUE",
-                          "IP",   "SOURCE", "AGE",    "INTERVAL", "FLAGS"};
+const Cells kColumnTitles{"TYPE",  "ROOM", "REGION", "ORDER", "PRI",
+                          "VALUE", "IP",   "SOURCE", "AGE",   "INTERVAL",
+                          "COUNT", "RATE", "MISSED", "FIRST", "FLAGS"};
 // TYPE holds the 19 characters of the longest type, IP and SOURCE a dotted
-// address.
-const std::array<std::size_t, kColumns> kColumnWidths{20, 4, 6, 5, 3, 12, 15, 15, 7, 8, 23};
+// address, FIRST the time of day, FLAGS any three.
+const std::array<std::size_t, kColumns> kColumnWidths{20, 4, 6, 5, 3, 12, 15, 15,
+                                                      7,  8, 7, 7, 6, 8,  27};
 
 std::string DurationText(std::optional<Clock::duration> duration)
 {
@@ -34,19 +40,39 @@ std::string DurationText(std::optional<Clock::duration> duration)
     return text;
 }
 
+std::string RateText(std::optional<double> perSecond)
+{
+    if (!perSecond)
+        return "-";
+    // Tenths by hand, as above; a slow CCM (one a minute) reads per minute.
+    const bool perMinute = *perSecond < 1;
+    const double rate = perMinute ? *perSecond * 60 : *perSecond;
+    const long long tenths = std::llround(std::min(rate, 1e12) * 10);
+    const char* unit = perMinute ? "/m" : "/s";
+    if (tenths >= 1000)
+        return std::to_string((tenths + 5) / 10) + unit;
+    return std::to_string(tenths / 10) + '.' + std::to_string(tenths % 10) + unit;
+}
+
+std::vector<const char*> FlagNames(const RowFlags& flags)
+{
+    std::vector<const char*> names;
+    for (const auto& [set, name] :
+         {std::pair{flags.stale, "stale"}, std::pair{flags.conflict, "conflict"},
+          std::pair{flags.mismatch, "mismatch"}, std::pair{flags.literalDrop, "literal-drop"}})
+        if (set)
+            names.push_back(name);
+    return names;
+}
+
 std::string FlagsText(const RowFlags& flags)
 {
     std::string text;
-    const auto add = [&](bool set, const char* name) {
-        if (!set)
-            return;
+    for (const char* name : FlagNames(flags)) {
         if (!text.empty())
             text += ',';
         text += name;
-    };
-    add(flags.stale, "stale");
-    add(flags.conflict, "conflict");
-    add(flags.mismatch, "mismatch");
+    }
     return text;
 }
 
@@ -63,6 +89,11 @@ Cells RowCells(const Row& row, const RowFlags& flags, Clock::time_point now)
     cells[Source] = Escaped(row.source);
     cells[Age] = DurationText(now > row.last ? now - row.last : Clock::duration::zero());
     cells[Interval] = DurationText(row.interval);
+    cells[Datagrams] = std::to_string(row.updates);
+    cells[Rate] = RateText(row.rate());
+    cells[Missed] = std::to_string(row.missed);
+    // "23:10:04" of "2026-12-08T23:10:04.123456+09:00".
+    cells[FirstSeen] = FormatCaptureTime(LocalCaptureTime(row.firstSeen)).substr(11, 8);
     cells[Flags] = FlagsText(flags);
     return cells;
 }

@@ -26,24 +26,33 @@ std::string TrimmedFit(const std::string& line, std::size_t columns)
     return fitted;
 }
 
+// The flags before the counters, so that a terminal too narrow for the
+// whole row still shows them; the lines of the line view keep them last.
+constexpr std::array<Column, kColumns> kScreenOrder{Type,  Room,      Region, Order,  Priority,
+                                                    Value, Ip,        Source, Age,    Interval,
+                                                    Flags, Datagrams, Rate,   Missed, FirstSeen};
+
 std::string CellsLine(const Cells& cells, std::size_t columns)
 {
     std::string line;
-    for (std::size_t column = 0; column < kColumns; ++column) {
-        if (column > 0)
+    for (const Column column : kScreenOrder) {
+        if (column != Type)
             line += ' ';
         line += Fitted(cells[column], kColumnWidths[column]);
     }
     return TrimmedFit(line, columns);
 }
 
-// Stale rows dimmed, a conflict in red, a mismatch in yellow.
+// Stale rows dimmed, a conflict in red, a mismatch in yellow, a literal
+// receiver's drop in magenta.
 const char* RowColour(const RowFlags& flags)
 {
     if (flags.conflict)
         return "\x1b[31m";
     if (flags.mismatch)
         return "\x1b[33m";
+    if (flags.literalDrop)
+        return "\x1b[35m";
     if (flags.stale)
         return "\x1b[2m";
     return nullptr;

@@ -5,7 +5,9 @@
 # exit. The station (14 s) sends three nodes' CCMs: "cnd" and "Fast" every
 # second from the address of vtx, "Slow" at seconds 0 and 10 stating another
 # <IP>, and "Fast" again from a second node with the same key and priority.
-# - every CCM appears, with its interval and its flags (conflict, mismatch);
+# - every CCM appears, with its interval and its flags (conflict, mismatch),
+#   and its count; the station's datagrams, as they arrive, pass a literal
+#   receiver (no literal-drop with --receiver literal);
 #   with --scans a NODESCAN and a SEARCH are heard on their ports;
 # - after the Slow's second send, a few thousand hostile datagrams (escape
 #   sequences, deep nesting, 64 KiB of '<', 2000 new keys past --max-keys)
@@ -55,7 +57,7 @@ station_datagrams=$((14 * 2 + 2 + 14))
 rss_kib() { awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status; }
 
 ip netns exec "$rx" "$program" monitor --port "$port" --scans --capture "$work/capture.jsonl" \
-  --max-keys 200 --duration 40 >"$work/monitor.out" 2>"$work/monitor.err" &
+  --max-keys 200 --duration 40 --receiver literal >"$work/monitor.out" 2>"$work/monitor.err" &
 monitor_pid=$!
 session_pids+=("$monitor_pid")
 session_listening "$rx" "$port" 16521 16529
@@ -104,7 +106,7 @@ status=0; wait "$count_pid" || status=$?
 [ "$status" -eq 0 ] && [ "$(grep -c '"type":"Shown"' "$work/count.out")" -eq 3 ] &&
   [ "$(wc -l <"$work/count.out")" -eq 3 ] ||
   fail "--count 3 with a filter: exit status $status, wrote '$(cat "$work/count.out")'"
-[ "$(grep -cE '"interval":-?[0-9]+(\.[0-9]+)?([eE][+-]?[0-9]+)?,"flags":' "$work/count.out")" -eq 2 ] ||
+[ "$(grep -cE '"interval":-?[0-9]+(\.[0-9]+)?([eE][+-]?[0-9]+)?,"datagrams":[0-9]+,"rate":' "$work/count.out")" -eq 2 ] ||
   fail "--json under a German locale: $(cat "$work/count.out")"
 
 # The last send of second 10: the third node's Fast (the nodes take even
@@ -173,7 +175,8 @@ fi
 grep -qF ' Esc\u009b ' "$work/monitor.out" && grep -qF ' \u009b2J\u202e ' "$work/monitor.out" ||
   fail "the escape sequences are not shown escaped"
 
-# Columns: TIME TYPE ROOM REGION ORDER PRI VALUE IP SOURCE INTERVAL FLAGS.
+# Columns: TIME TYPE ROOM REGION ORDER PRI VALUE IP SOURCE INTERVAL COUNT RATE MISSED
+# FIRST FLAGS.
 # The station's rows up to the hostile datagrams, whose new keys evict them.
 hostile_start=$(grep -nm1 -E ' (Esc|Flood[0-9]+|not decoded) ' "$work/monitor.out" | cut -d: -f1)
 rows() {
@@ -194,16 +197,25 @@ expect_row() {
   row=$(rows "$type" "$room" | awk -v ip="$ip" '$8 == ip' | tail -n1)
   [ "$(rows "$type" "$room" | wc -l)" -ge "$count" ] || fail "$type: $(rows "$type" "$room" | wc -l) lines, expected $count"
   interval_near "$(awk '{ print $10 }' <<<"$row")" "$interval_ms" &&
-    [ "$(awk '{ print $11 }' <<<"$row")" = "$flags" ] ||
+    [ "$(awk '{ print $15 }' <<<"$row")" = "$flags" ] ||
     fail "$type: '$row', expected an interval of $interval_ms ms and flags '$flags'"
 }
 expect_row cnd 1 11 1000 "" "$tx_ip"
 expect_row Slow 2 2 10000 mismatch 10.0.0.10
 [ "$(rows Slow 2 | wc -l)" -eq 2 ] || fail "Slow: $(rows Slow 2 | wc -l) lines, expected 2"
+# Every datagram sent here is in the literal form, the station's as its
+# bytes arrive included.
+grep -q literal-drop "$work/monitor.out" && fail "a literal receiver drops: $(grep -m3 literal-drop "$work/monitor.out")"
+# Each line's COUNT is its key's datagrams so far, whatever their sender.
+for key in "cnd 1" "Slow 2" "Fast 1"; do
+  # shellcheck disable=SC2086
+  rows $key | awk '$11 != NR { bad = 1 } END { exit bad }' ||
+    fail "$key: COUNT is not the key's datagrams so far: $(rows $key | head -n3)"
+done
 # The two senders of Fast alternate; the second's <IP> is not its source.
 expect_row Fast 1 22 1000 conflict "$tx_ip"
 expect_row Fast 1 22 1000 conflict,mismatch 10.0.0.20
-[ "$(rows Fast 1 | awk '$8 == "10.0.0.20" && $11 != "conflict,mismatch"' | wc -l)" -eq 0 ] ||
+[ "$(rows Fast 1 | awk '$8 == "10.0.0.20" && $15 != "conflict,mismatch"' | wc -l)" -eq 0 ] ||
   fail "Fast from 10.0.0.20 without conflict,mismatch: $(rows Fast 1)"
 grep -qE "^[0-9:.]+ +nodescan from $tx_ip:[0-9]+: " "$work/monitor.out" &&
   grep -qE "^[0-9:.]+ +search from $tx_ip:[0-9]+: .*SEARCH type=\"Fast\"" "$work/monitor.out" ||

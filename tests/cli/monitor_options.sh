@@ -28,12 +28,13 @@ done <<EOF_ROWS
 --capture-size 100000|setarome-cli: monitor: --capture-size: needs --capture FILE
 --capture-keep 3|setarome-cli: monitor: --capture-keep: needs --capture FILE
 --capture $work/missing/cap.jsonl --capture-size 4096 --capture-keep 0|setarome-cli: monitor: --capture-keep: 0 is out of range 1..1000
+--receiver strict|setarome-cli: monitor: --receiver: strict is not one of literal|tolerant
 --interface no-such-if0|setarome-cli: monitor: --interface: no-such-if0 is no network interface here
 --capture $work/missing/cap.jsonl|setarome-cli: monitor: $work/missing/cap.jsonl: No such file or directory
 EOF_ROWS
 
 "$program" monitor --help >"$work/help" 2>&1 || fail "--help: exit status $?"
-for word in stale conflict mismatch --capture-keep --scans; do
+for word in stale conflict mismatch literal-drop --receiver --capture-keep --scans; do
   grep -q -- "$word" "$work/help" || fail "--help does not mention $word"
 done
 

@@ -82,10 +82,12 @@ receive timed 16550 9
 receive timed_b 16551 1
 receive fast 16560 10
 receive burst 16561 10
-session_listening "$rx" 16550 16551 16560 16561
+receive looped 16562 $((2 * records))
+session_listening "$rx" 16550 16551 16560 16561 16562
 # Those that measure nothing first, so that their start-up does not delay
 # the measured ones; then each measured replay alone.
 replay burst --as-fast-as-possible --port 16561; burst_pid=$pid
+replay looped --as-fast-as-possible --port 16562 --loop 2; looped_pid=$pid
 unshare -n "$program" replay "$work/capture.jsonl" --to 192.0.2.1 --as-fast-as-possible \
   >"$work/unreachable.out" 2>"$work/unreachable.err" &
 unreachable_pid=$!
@@ -98,6 +100,11 @@ ended() {
 }
 ended burst "$burst_pid" 0
 ended unreachable "$unreachable_pid" 1
+ended looped "$looped_pid" 0
+grep -q "^setarome-cli: replay: $((2 * records)) datagrams sent ([0-9]* bytes), 0 failed, 2 rounds, in " "$work/looped.out" ||
+  fail "--loop 2: the summary: $(cat "$work/looped.out")"
+grep -q "^setarome-cli: replay: 0 datagrams sent (0 bytes), $records failed, 1 round, in " "$work/unreachable.err" ||
+  fail "unreachable: the summary: $(cat "$work/unreachable.err")"
 replay timed; ended timed "$pid" 0
 replay fast --speed 4 --port 16560; ended fast "$pid" 0
 signalled=$(now_ms)
@@ -110,7 +117,7 @@ ended=$(($(now_ms) - signalled))
 [ "$(grep -c 'Network is unreachable' "$work/unreachable.err")" -eq "$records" ] ||
   fail "unreachable: every datagram reported: $(cat "$work/unreachable.err")"
 
-for name in timed timed_b fast burst; do
+for name in timed timed_b fast burst looped; do
   receiver_var=${name}_receiver
   wait "${!receiver_var}" || true
 done
@@ -119,6 +126,8 @@ cut -f3- "$work/timed_b.received" | cmp -s - "$work/expected.b" || fail "timed: 
 for name in fast burst; do
   cut -f3- "$work/$name.received" | cmp -s - "$work/expected.all" || fail "$name: datagrams differ"
 done
+cut -f3- "$work/looped.received" | cmp -s - <(cat "$work/expected.all" "$work/expected.all") ||
+  fail "--loop 2: datagrams differ"
 
 # check_gaps NAME OFFSETS_FILE DIVISOR: every arrival, after the first, at
 # its captured offset divided by the speed, to within 50 ms; prints the

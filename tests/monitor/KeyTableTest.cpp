@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,6 +24,8 @@ monitor::Update Data(std::string type, Clock::time_point at, std::string source 
     update.ipText = source;
     update.source = std::move(source);
     update.received = at;
+    update.seen = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(at.time_since_epoch()));
     return update;
 }
 
@@ -123,6 +126,61 @@ TEST(KeyTable, CapEvictsTheLeastRecentlyUpdatedAndCounts)
     EXPECT_EQ(table.size(), 3u);
     EXPECT_EQ(table.evicted(), 1001u);
     EXPECT_TRUE(table.rows().contains({"flood999", 1, 1, 1}));
+}
+
+struct Gaps {
+    const char* name;
+    std::vector<Clock::duration> gaps;
+    std::uint64_t missed;
+};
+
+std::ostream& operator<<(std::ostream& out, const Gaps& row)
+{
+    return out << row.name;
+}
+
+class MissedSends : public testing::TestWithParam<Gaps> {};
+
+TEST_P(MissedSends, AGapOfKIntervalsCountsKMinusOne)
+{
+    KeyTable table(10);
+    Clock::time_point at = kStart;
+    const monitor::Row* row = &table.update(Data("cnd", at));
+    for (const Clock::duration gap : GetParam().gaps)
+        row = &table.update(Data("cnd", at += gap));
+    EXPECT_EQ(row->missed, GetParam().missed);
+    EXPECT_EQ(row->updates, GetParam().gaps.size() + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeyTable, MissedSends,
+    testing::Values(Gaps{"steady", {1s, 1s, 1s, 1s}, 0}, Gaps{"one_lost", {1s, 1s, 2s, 1s}, 1},
+                    Gaps{"three_lost", {10s, 10s, 40s}, 3},
+                    Gaps{"jitter_is_no_loss", {1s, 1s, 1400ms, 600ms, 1s}, 0},
+                    Gaps{"late_past_half_an_interval", {1s, 1s, 1600ms}, 1},
+                    Gaps{"not_judged_before_two_gaps", {1s, 3s}, 0},
+                    Gaps{"a_burst_sets_no_tiny_interval", {10ms, 1s, 1s, 3s}, 2},
+                    Gaps{"a_new_interval_once_it_is_the_median", {1s, 1s, 3s, 3s, 1s}, 4}),
+    [](const testing::TestParamInfo<Gaps>& info) { return std::string(info.param.name); });
+
+TEST(KeyTable, CountersOfARowSpanItsSendersAndJudgeEachByItsOwnGaps)
+{
+    KeyTable table(10);
+    // Two senders of one key, each every 2 s, a second apart; then the
+    // second stops and the first goes on alone: nobody missed a send.
+    const monitor::Row* row = nullptr;
+    for (int second = 0; second < 8; ++second)
+        row = &table.update(
+            Data("cnd", kStart + second * 1s, second % 2 == 0 ? "10.0.0.1" : "10.0.0.2"));
+    for (int second = 8; second <= 16; second += 2)
+        row = &table.update(Data("cnd", kStart + second * 1s, "10.0.0.1"));
+    EXPECT_EQ(row->missed, 0u);
+    EXPECT_EQ(row->updates, 13u);
+    ASSERT_TRUE(row->rate());
+    EXPECT_DOUBLE_EQ(*row->rate(), 12.0 / 16.0);
+    EXPECT_EQ(row->lastSeen - row->firstSeen, 16s);
+    // One datagram gives no rate.
+    EXPECT_FALSE(table.update(Data("WRainfall", kStart)).rate());
 }
 
 } // namespace

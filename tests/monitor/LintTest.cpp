@@ -45,7 +45,7 @@ std::vector<std::string> Codes(const monitor::LintResult& result)
 std::vector<std::string> Lint(monitor::Linter& linter, const std::string& source,
                               const std::string& datagram)
 {
-    return Codes(linter.check(source, ccm::Decode(datagram)));
+    return Codes(linter.check(source, datagram, ccm::Decode(datagram)));
 }
 
 struct Departure {
@@ -65,7 +65,8 @@ class OneDeparture : public ::testing::TestWithParam<Departure> {};
 TEST_P(OneDeparture, GivesExactlyThatFinding)
 {
     monitor::Linter linter;
-    const monitor::LintResult result = linter.check("10.0.0.1", ccm::Decode(GetParam().datagram));
+    const monitor::LintResult result =
+        linter.check("10.0.0.1", GetParam().datagram, ccm::Decode(GetParam().datagram));
     EXPECT_EQ(Codes(result), std::vector<std::string>{GetParam().code});
     EXPECT_EQ(result.kind, "data");
     ASSERT_FALSE(result.findings.empty());
@@ -104,10 +105,28 @@ TEST(Lint, CleanFormsGiveNothing)
         EXPECT_EQ(Lint(linter, "10.0.0.1", datagram), std::vector<std::string>{}) << datagram;
 }
 
+TEST(Lint, ALiteralReceiverDropIsOneFindingWithItsReasonAndOnlyForData)
+{
+    monitor::Linter literal({}, ccm::ReceiverProfile::Literal);
+    monitor::Linter tolerant;
+    const std::string spaced = Replaced(kData, "</DATA><IP>", "</DATA>\n<IP>");
+    EXPECT_EQ(Lint(literal, "10.0.0.1", kData), std::vector<std::string>{});
+    EXPECT_EQ(Lint(tolerant, "10.0.0.1", spaced),
+              std::vector<std::string>{"space-between-elements"});
+    const monitor::LintResult result = literal.check("10.0.0.1", spaced, ccm::Decode(spaced));
+    ASSERT_EQ(Codes(result),
+              (std::vector<std::string>{"space-between-elements", "dropped-by-literal-receiver"}));
+    EXPECT_NE(result.findings[1].detail.find("whitespace between elements"), std::string::npos)
+        << result.findings[1].detail;
+    // A scan request is no data message: a data receiver has no say.
+    const std::string scan = kHead + "<NODESCAN/></UECS>\n";
+    EXPECT_EQ(Lint(literal, "10.0.0.1", scan), std::vector<std::string>{"trailing-line-break"});
+}
+
 TEST(Lint, ADatagramThatDoesNotDecodeIsAFinding)
 {
     monitor::Linter linter;
-    const monitor::LintResult result = linter.check("10.0.0.1", ccm::Decode("hello"));
+    const monitor::LintResult result = linter.check("10.0.0.1", "hello", ccm::Decode("hello"));
     EXPECT_EQ(Codes(result), std::vector<std::string>{"undecodable"});
     EXPECT_TRUE(result.kind.empty());
 }

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureRecord.h"
 #include "capture/CaptureWriter.h"
+#include "monitor/RowText.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,31 @@ TEST(Monitor, WithoutKeyFiltersUndecodedDatagramsAreShownAndCounted)
     EXPECT_FALSE(view.shown[0].decoded);
     EXPECT_TRUE(view.shown[4].hasRow);
     EXPECT_EQ(monitor.table().rows().begin()->first, (monitor::CcmKey{"cnd", 2, 1, 1}));
+}
+
+// The literal receiver's verdict follows the row's last datagram, and only
+// when the monitor is asked to judge for one.
+TEST(Monitor, ALiteralReceiverFlagsTheRowWhileItsLastDatagramWouldBeDropped)
+{
+    RecordingView view;
+    monitor::Monitor literal(100, {}, view, nullptr, ccm::ReceiverProfile::Literal);
+    monitor::Monitor tolerant(100, {}, view, nullptr);
+    const std::string clean = DataMessage("cnd", 1, "10.0.0.3");
+    const std::string spaced = clean + "\n";
+    const auto flagged = [](const monitor::Monitor& monitor, Clock::time_point at) {
+        const monitor::Row& row = monitor.table().rows().begin()->second;
+        return monitor.table().flags(row, at).literalDrop;
+    };
+    literal.take(From("10.0.0.3", spaced, kStart));
+    tolerant.take(From("10.0.0.3", spaced, kStart));
+    EXPECT_TRUE(flagged(literal, kStart));
+    const monitor::Row& row = literal.table().rows().begin()->second;
+    EXPECT_EQ(monitor::FlagsText(literal.table().flags(row, kStart)), "literal-drop");
+    EXPECT_NE(literal.table().rows().begin()->second.literalDrop->find("after </UECS>"),
+              std::string::npos);
+    EXPECT_FALSE(flagged(tolerant, kStart));
+    literal.take(From("10.0.0.3", clean, kStart + 1s));
+    EXPECT_FALSE(flagged(literal, kStart + 1s));
 }
 
 // Receivers expire a CCM by their own monotonic time: a step of this

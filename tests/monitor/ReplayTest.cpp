@@ -2,6 +2,7 @@
 // speed, back to back in batches, and without drift when wake-ups come late.
 
 #include "monitor/Replay.h"
+#include "monitor/ReplaySummary.h"
 #include "monitor/ReplayTimer.h"
 
 #include "node/ManualTimerService.h"
@@ -276,5 +277,114 @@ INSTANTIATE_TEST_SUITE_P(
                              false},
                     WakeCase{"JustBeyondTheLead", -Ms(2) - microseconds(1), std::nullopt, false}),
     [](const testing::TestParamInfo<WakeCase>& info) { return info.param.name; });
+
+// Rounds of a capture, each read again from its start; the times each send
+// falls at, and the rewinds asked for.
+struct Rounds {
+    ManualTimerService timers;
+    std::vector<std::pair<ManualTimerService::Clock::duration, std::string>> sends;
+    int rewinds = 0;
+    std::optional<bool> finished;
+
+    void play(const std::vector<capture::CaptureRecord>& records, double speed, std::size_t rounds,
+              Ms span, bool rewindFails = false)
+    {
+        const auto start = timers.now();
+        std::size_t next = 0;
+        monitor::Replay replay(
+            [&]() -> std::optional<capture::CaptureRecord> {
+                if (next == records.size())
+                    return std::nullopt;
+                return records[next++];
+            },
+            speed, timers,
+            [&](const capture::CaptureRecord& record) {
+                sends.emplace_back(timers.now() - start, record.bytes);
+            },
+            [this](bool completed) { finished = completed; }, rounds,
+            [&] {
+                ++rewinds;
+                next = 0;
+                return !rewindFails;
+            });
+        replay.start();
+        timers.advance(span);
+    }
+
+    std::vector<ManualTimerService::Clock::duration> times() const
+    {
+        std::vector<ManualTimerService::Clock::duration> result;
+        for (const auto& send : sends)
+            result.push_back(send.first);
+        return result;
+    }
+};
+
+struct Seam {
+    const char* name;
+    std::vector<std::int64_t> micros;
+    double speed;
+    std::size_t rounds;
+    std::vector<std::int64_t> sentAtMs;
+};
+
+std::ostream& operator<<(std::ostream& out, const Seam& row)
+{
+    return out << row.name;
+}
+
+class ReplayRounds : public ::testing::TestWithParam<Seam> {};
+
+TEST_P(ReplayRounds, TheNextRoundFollowsByTheMeanGap)
+{
+    Rounds run;
+    run.play(Capture(GetParam().micros), GetParam().speed, GetParam().rounds, Ms(100000));
+    std::vector<ManualTimerService::Clock::duration> expected;
+    for (const std::int64_t ms : GetParam().sentAtMs)
+        expected.push_back(Ms(ms));
+    EXPECT_EQ(run.times(), expected);
+    EXPECT_EQ(run.rewinds, static_cast<int>(GetParam().rounds) - 1);
+    EXPECT_EQ(run.finished, true);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ReplayRounds,
+    ::testing::Values(Seam{"steady",
+                           {0, 1000000, 2000000},
+                           1,
+                           3,
+                           {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000}},
+                      Seam{"uneven", {0, 100000, 400000}, 1, 2, {0, 100, 400, 600, 700, 1000}},
+                      Seam{"faster", {0, 1000000, 2000000}, 2, 2, {0, 500, 1000, 1500, 2000, 2500}},
+                      Seam{"one_datagram", {5000000}, 1, 3, {0, 0, 0}},
+                      Seam{"as_fast_as_possible", {0, 1000000}, 0, 2, {0, 0, 0, 0}}),
+    [](const ::testing::TestParamInfo<Seam>& info) { return std::string(info.param.name); });
+
+TEST(Replay, ARoundThatCannotBeginEndsTheReplayAfterTheLast)
+{
+    Rounds run;
+    run.play(Capture({0, 1000}), 1, 5, Ms(1000), true);
+    EXPECT_EQ(run.sends.size(), 2u);
+    EXPECT_EQ(run.rewinds, 1);
+    EXPECT_EQ(run.finished, true);
+    // An empty capture is not read again.
+    Rounds empty;
+    empty.play({}, 1, 5, Ms(1000));
+    EXPECT_EQ(empty.rewinds, 0);
+    EXPECT_EQ(empty.finished, true);
+}
+
+TEST(ReplaySummary, SaysWhatWasSentAndNoRateWithoutTime)
+{
+    monitor::ReplaySummary summary{1, 120, 2, 1, {}};
+    EXPECT_EQ(monitor::ReplaySummaryText(summary, false),
+              "1 datagram sent (120 bytes), 2 failed, 1 round, in 0.000 s: - a second");
+    EXPECT_EQ(
+        monitor::ReplaySummaryJson(summary, true),
+        R"({"sent":1,"bytes":120,"failed":2,"rounds":1,"duration":0,"rate":null,"dry_run":true})");
+    summary = {3000, 0, 0, 2, std::chrono::milliseconds(1500)};
+    EXPECT_EQ(monitor::ReplaySummaryText(summary, true),
+              "3000 datagrams written (0 bytes), 0 failed, 2 rounds, in 1.500 s: 2000.0 a second");
+}
 
 } // namespace

@@ -54,6 +54,8 @@ monitor::Update Data(std::string type, std::string value, Clock::time_point at)
     update.ipText = "10.0.0.1";
     update.source = "10.0.0.1";
     update.received = at;
+    update.seen = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(at.time_since_epoch()));
     return update;
 }
 
@@ -160,6 +162,11 @@ TEST(ScreenView, ColourOnlyWhenAskedAndTheScreenIsRestored)
         view.finish(table, {}, kStart);
     }
     EXPECT_EQ(plain.text().find("\x1b[33m"), std::string::npos);
+    // The flags before the counters, so that a narrow terminal still shows them.
+    const std::string wide =
+        monitor::ScreenView(plain.file(), false, "h").frame(table, {}, kStart, 10, 300);
+    ASSERT_NE(wide.find("COUNT"), std::string::npos);
+    EXPECT_LT(wide.find("FLAGS"), wide.find("COUNT"));
     Written coloured;
     {
         monitor::ScreenView view(coloured.file(), true, "h");
@@ -216,8 +223,9 @@ TEST(LineView, TextLinesEscapeWhatCameFromTheWire)
 }
 
 // monitor --json writes each datagram as its capture line, then the row's
-// interval and flags: one shape for one record, readable as a capture.
-TEST(LineView, JsonLineIsTheCaptureLineWithIntervalAndFlags)
+// interval, counters and flags: one shape for one record, readable as a
+// capture.
+TEST(LineView, JsonLineIsTheCaptureLineWithIntervalCountersAndFlags)
 {
     monitor::KeyTable table(10);
     table.update(Data("WAirTemp", "1", kStart));
@@ -233,7 +241,13 @@ TEST(LineView, JsonLineIsTheCaptureLineWithIntervalAndFlags)
     line.pop_back();
     const std::string capture = capture::ToJsonLine(record);
     ASSERT_EQ(line.substr(0, capture.size() - 1), capture.substr(0, capture.size() - 1));
-    EXPECT_EQ(line.substr(capture.size() - 1), R"(,"interval":0.25,"flags":[]})");
+    const auto seen = [](Clock::time_point at) {
+        return capture::FormatCaptureTime(capture::LocalCaptureTime(
+            std::chrono::system_clock::time_point(at.time_since_epoch())));
+    };
+    std::string counters = R"(,"interval":0.25,"datagrams":2,"rate":4,"missed":0,"first_seen":")";
+    counters.append(seen(kStart)).append(R"(","last_seen":")").append(seen(update.received));
+    EXPECT_EQ(line.substr(capture.size() - 1), counters + R"(","flags":[]})");
     EXPECT_NE(line.find(R"("findings":[{"code":"trailing-nul","detail":"NUL"}])"),
               std::string::npos);
     EXPECT_TRUE(capture::ParseCaptureLine(line).record);
@@ -254,6 +268,19 @@ TEST(LineView, NumbersDoNotFollowTheLocale)
     EXPECT_NE(out.text().find(R"("interval":0.303561,)"), std::string::npos) << out.text();
     EXPECT_EQ(monitor::DurationText(1500ms), "1.5s");
     EXPECT_EQ(monitor::DurationText(1960ms), "2.0s");
+}
+
+TEST(RowText, RatesReadPerSecondOrBelowOneAMinute)
+{
+    for (const auto& [rate, text] :
+         std::vector<std::pair<std::optional<double>, std::string>>{{std::nullopt, "-"},
+                                                                    {1.0 / 60, "1.0/m"},
+                                                                    {0.1, "6.0/m"},
+                                                                    {1, "1.0/s"},
+                                                                    {12.34, "12.3/s"},
+                                                                    {99.96, "100/s"},
+                                                                    {50000, "50000/s"}})
+        EXPECT_EQ(monitor::RateText(rate), text) << text;
 }
 
 } // namespace
