@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The Wireshark dissector against lint: a station's run and the test
+# datagrams (every form, every finding code, every kind of refusal) as one
+# capture, JSON lines for lint and our decoder, pcap (made with text2pcap)
+# for tshark with uecs.lua. Datagram by datagram, tshark must print the kind,
+# the fields and the findings (code, detail, expert information) that the
+# decoder and lint give. No network involved. Skips (77) without tshark.
+#   dissector_tshark.sh SETAROME_CLI DECODED_FIELDS SOURCE_DIR
+set -uo pipefail
+cli=$1
+decoded_fields=$2
+source=$3
+here="$source/tests/packaging"
+for tool in tshark text2pcap mergecap python3; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$cli" station "$source/share/scenarios/weather-station.toml" --dry-run --json --count 2 \
+  --speed 3600 >"$work/station.json" || fail "station run"
+python3 "$here/uecs_capture.py" "$here/uecs_corpus.txt" "$work/station.json" "$work" ||
+  fail "making the capture"
+parts=()
+while read -r group src sport dst dport; do
+  text2pcap -q -t '%H:%M:%S.%f' -4 "$src,$dst" -u "$sport,$dport" "$work/$group.hex" \
+    "$work/$group.pcap" >"$work/text2pcap.log" 2>&1 ||
+    fail "text2pcap $group: $(cat "$work/text2pcap.log")"
+  parts+=("$work/$group.pcap")
+done <"$work/groups"
+# In time order, that is in the capture's order.
+mergecap -F pcap -w "$work/all.pcap" "${parts[@]}" || fail "mergecap"
+
+"$cli" lint --json "$work/capture.jsonl" >"$work/lint.json" 2>"$work/lint.err"
+[ $? -eq 1 ] || fail "lint: $(cat "$work/lint.err")"
+"$decoded_fields" "$work/capture.jsonl" >"$work/decoded.json" || fail "decoded_fields"
+
+# The fields to print: every one the dissector declares, and its experts.
+fields=(-e uecs.kind -e uecs.ver -e uecs.finding -e uecs.detail -e _ws.expert.message)
+for name in type room region order priority value ip name vendor uecsid mac page total count \
+  number cast unit sr level; do
+  fields+=(-e "uecs.$name")
+done
+# Personal preferences and plugins stay out; tshark warns root on stderr.
+HOME=$work XDG_CONFIG_HOME=$work tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
+  -r "$work/all.pcap" -T json "${fields[@]}" >"$work/tshark.json" 2>"$work/tshark.err" ||
+  fail "tshark: $(cat "$work/tshark.err")"
+grep -v '^Running as user "root"' "$work/tshark.err" | grep . && fail "tshark wrote to standard error"
+
+python3 "$here/uecs_compare.py" "$work/decoded.json" "$work/lint.json" "$work/tshark.json"
