@@ -8,7 +8,7 @@
 -- ~/.local/lib/wireshark/plugins/ (Windows: %APPDATA%\Wireshark\plugins\,
 -- macOS: ~/.local/lib/wireshark/plugins/), then restart Wireshark or press
 -- Ctrl+Shift+L. Filter with `uecs`, `uecs.type == "WRainfall"`,
--- `uecs.finding == "attribute-order"` or `_ws.expert.group == "uecs"`.
+-- `uecs.finding == "attribute-order"` or the expert field `uecs.attribute-order`.
 --
 -- One file on purpose: it is all an engineer has to copy to a laptop.
 
