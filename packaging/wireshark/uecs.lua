@@ -74,7 +74,11 @@ for _, code in ipairs(CODES) do
         undecodable and expert.group.MALFORMED or expert.group.PROTOCOL,
         undecodable and expert.severity.ERROR or expert.severity.WARN)
 end
-local expert_list = {}
+-- Not lint's: the capture kept only part of the datagram (a snap length),
+-- so there is nothing whole to judge.
+local cut_short = ProtoExpert.new("uecs.cut-short", "datagram cut short by the capture",
+    expert.group.UNDECODED, expert.severity.WARN)
+local expert_list = { cut_short }
 for _, code in ipairs(CODES) do expert_list[#expert_list + 1] = experts[code] end
 uecs.experts = expert_list
 
@@ -789,7 +793,7 @@ end
 -- What lint remembers across datagrams: each sender's encoding (the most
 -- recent MAX_SENDERS senders) and the decimals each CCM is announced with by
 -- CCMSCAN replies (the latest MAX_ANNOUNCEMENTS). Reset with each capture.
-local senders, announced
+local senders, announced, given_casts
 local function forget_all()
     senders = { encoding = {}, heard = {}, clock = 0, count = 0 }
     announced = { cast = {}, queue = {}, head = 1, tail = 0 }
@@ -830,6 +834,22 @@ local function announce(key, cast)
     announced.cast[key] = cast
 end
 
+-- The decimals given by hand for a type from any sender (lint's --cast),
+-- from the preference: "TYPE=N" pairs, N 0..9, split by spaces or commas.
+-- An entry in another form is passed over.
+given_casts = {}
+uecs.prefs.casts = Pref.string("Announced decimals", "",
+    "TYPE=N pairs, split by spaces or commas, as lint's --cast: values of TYPE are written with N " ..
+    "decimals unless a CCMSCAN reply earlier in the capture announces the CCM otherwise")
+
+function uecs.prefs_changed()
+    given_casts = {}
+    for entry in uecs.prefs.casts:gmatch("[^%s,]+") do
+        local type, cast = entry:match("^(.+)=(%d)$")
+        if type then given_casts[type] = tonumber(cast) end
+    end
+end
+
 -- One datagram judged as lint judges it: decoded as its sender wrote
 -- before, then its value's decimals against what its CCM was announced with.
 local function judge(source, datagram)
@@ -845,7 +865,7 @@ local function judge(source, datagram)
             region = fields.region or 0, order = fields.order or 0 }), fields.cast or 0)
     elseif message.kind == "data" then
         local cast = announced.cast[ccm_key(source, { type = fields.type or "", room = fields.room or 0,
-            region = fields.region or 0, order = fields.order or 0 })]
+            region = fields.region or 0, order = fields.order or 0 })] or given_casts[fields.type or ""]
         local decimals = value_decimals(fields.value)
         if cast and decimals >= 0 and decimals ~= cast then
             message.findings[#message.findings + 1] = { code = "value-decimals", detail = 'value "' ..
@@ -914,12 +934,20 @@ function uecs.init()
 end
 
 function uecs.dissector(tvb, pinfo, tree)
+    pinfo.cols.protocol = "UECS"
+    if tvb:len() < tvb:reported_len() then
+        -- Judging a part would report findings the sender never caused,
+        -- and would teach the sender's encoding from half a text.
+        local line = "datagram cut short by the capture: " .. tvb:len() .. " of " .. tvb:reported_len() .. " bytes"
+        pinfo.cols.info = line
+        tree:add(uecs, tvb()):add_proto_expert_info(cut_short, line)
+        return tvb:len()
+    end
     local message = judged[pinfo.number]
     if message == nil then
         message = judge(tostring(pinfo.src), tvb:raw())
         if not pinfo.visited then judged[pinfo.number] = message end
     end
-    pinfo.cols.protocol = "UECS"
     local line = summary(message)
     pinfo.cols.info = line
     local subtree = tree:add(uecs, tvb(), "UECS CCM, " .. line)

@@ -11,7 +11,7 @@ cli=$1
 decoded_fields=$2
 source=$3
 here="$source/tests/packaging"
-for tool in tshark text2pcap mergecap python3; do
+for tool in tshark text2pcap mergecap editcap python3; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
@@ -32,8 +32,6 @@ done <"$work/groups"
 # In time order, that is in the capture's order.
 mergecap -F pcap -w "$work/all.pcap" "${parts[@]}" || fail "mergecap"
 
-"$cli" lint --json "$work/capture.jsonl" >"$work/lint.json" 2>"$work/lint.err"
-[ $? -eq 1 ] || fail "lint: $(cat "$work/lint.err")"
 "$decoded_fields" "$work/capture.jsonl" >"$work/decoded.json" || fail "decoded_fields"
 
 # The fields to print: every one the dissector declares, and its experts.
@@ -42,10 +40,33 @@ for name in type room region order priority value ip name vendor uecsid mac page
   number cast unit sr level; do
   fields+=(-e "uecs.$name")
 done
-# Personal preferences and plugins stay out; tshark warns root on stderr.
-HOME=$work XDG_CONFIG_HOME=$work tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
-  -r "$work/all.pcap" -T json "${fields[@]}" >"$work/tshark.json" 2>"$work/tshark.err" ||
-  fail "tshark: $(cat "$work/tshark.err")"
-grep -v '^Running as user "root"' "$work/tshark.err" | grep . && fail "tshark wrote to standard error"
+# tshark with the dissector, personal preferences and plugins kept out. It
+# warns root on standard error; nothing else may come there.
+dissect() {
+  local pcap=$1
+  shift
+  HOME=$work XDG_CONFIG_HOME=$work tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
+    -r "$pcap" "$@" 2>"$work/tshark.err" || fail "tshark: $(cat "$work/tshark.err")"
+  grep -v '^Running as user "root"' "$work/tshark.err" | grep . && fail "tshark wrote to standard error"
+}
 
-python3 "$here/uecs_compare.py" "$work/decoded.json" "$work/lint.json" "$work/tshark.json"
+# As captured; then with decimals given by hand (lint --cast, the dissector's
+# preference), which hold wherever no CCMSCAN reply announced the CCM.
+for casts in "" "InAirTemp=0 cnd=1"; do
+  cast_options=()
+  for cast in $casts; do cast_options+=(--cast "$cast"); done
+  "$cli" lint "$work/capture.jsonl" --json "${cast_options[@]}" >"$work/lint.json" 2>"$work/lint.err"
+  [ $? -eq 1 ] || fail "lint: $(cat "$work/lint.err")"
+  dissect "$work/all.pcap" -o "uecs.casts:$casts" -T json "${fields[@]}" >"$work/tshark.json"
+  python3 "$here/uecs_compare.py" "$work/decoded.json" "$work/lint.json" "$work/tshark.json" ||
+    fail "the dissector differs from lint${casts:+ with $casts}"
+done
+
+# A capture that kept only the first 18 bytes of each datagram: nothing is
+# judged, each such datagram says so ("hello" alone is whole).
+editcap -s 60 "$work/all.pcap" "$work/cut.pcap" || fail "editcap"
+dissect "$work/cut.pcap" -T fields -e uecs.kind -e uecs.finding -e _ws.expert.message >"$work/cut.txt"
+records=$(wc -l <"$work/capture.jsonl")
+[ "$(grep -c 'datagram cut short by the capture: 18 of' "$work/cut.txt")" -eq $((records - 1)) ] &&
+  [ "$(grep -c 'undecodable' "$work/cut.txt")" -eq 1 ] || fail "cut short: $(sort "$work/cut.txt" | uniq -c)"
+echo "dissector: the kinds, fields and findings of lint, datagram by datagram"
