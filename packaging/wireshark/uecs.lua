@@ -326,161 +326,197 @@ local function is_space(c)
     return c == 32 or c == 9 or c == 10 or c == 13
 end
 
+-- Scans one datagram's text. Positions are 0-based offsets into the text;
+-- a failure is raised as {what, offset, name} and caught by scan().
+local Scanner = {}
+Scanner.__index = Scanner
+
+function Scanner:at(i)
+    return self.text:byte(i + 1) or 0
+end
+
+function Scanner:fail(what, offset, name)
+    error({ what = what, offset = offset, name = name }, 0)
+end
+
+function Scanner:skip_spaces()
+    local start = self.pos
+    while self.pos < #self.text and is_space(self:at(self.pos)) do self.pos = self.pos + 1 end
+    return self.pos - start
+end
+
+function Scanner:read_name()
+    local name = self.text:match("^[%w_%-%.:]*", self.pos + 1)
+    self.pos = self.pos + #name
+    return name
+end
+
+function Scanner:space_in_tag(offset)
+    self.doc.space_in_tag = self.doc.space_in_tag or offset
+end
+
+-- Only the five predefined entities: character references would let text
+-- hide bytes the encoding checks never saw.
+function Scanner:check_entities(raw, base, in_attribute)
+    local lt = in_attribute and raw:find("<", 1, true)
+    if lt then self:fail("'<' in an attribute value", base + lt - 1) end
+    local amp = raw:find("&", 1, true)
+    while amp do
+        local semicolon = raw:find(";", amp, true)
+        local entity = raw:sub(amp, semicolon or #raw)
+        if not (entity == "&lt;" or entity == "&gt;" or entity == "&amp;" or entity == "&quot;" or entity == "&apos;") then
+            self:fail("unknown entity or character reference", base + amp - 1)
+        end
+        amp = raw:find("&", amp + 1, true)
+    end
+end
+
+function Scanner:attribute(list)
+    local name_at = self.pos
+    local name = self:read_name()
+    if name == "" then self:fail("malformed attribute", self.pos) end
+    if self:skip_spaces() ~= 0 then self:space_in_tag(name_at + #name) end
+    if self:at(self.pos) ~= 61 then self:fail("attribute without a value", self.pos, name) end
+    self.pos = self.pos + 1
+    if self:skip_spaces() ~= 0 then self:space_in_tag(self.pos) end
+    if self:at(self.pos) == 39 then self:fail("attribute value in single quotes", self.pos, name) end
+    if self:at(self.pos) ~= 34 then self:fail("attribute value without quotes", self.pos, name) end
+    local value_at = self.pos + 1
+    local close = self.text:find('"', value_at + 1, true)
+    if not close then self:fail("unterminated attribute value", value_at - 1, name) end
+    local value = self.text:sub(value_at + 1, close - 1)
+    self:check_entities(value, value_at, true)
+    self.pos = close
+    for _, other in ipairs(list) do
+        if other.name == name then self:fail("attribute given twice", name_at, name) end
+    end
+    if self.doc.attributes == MAX_ATTRIBUTES then self:fail("too many attributes", name_at) end
+    self.doc.attributes = self.doc.attributes + 1
+    list[#list + 1] = { name = name, value = value, at = value_at }
+end
+
+-- Attributes up to the tag's end: '>' or "/>", or "?>" for the
+-- declaration; returns them and whether the element closed itself. The
+-- literal form has exactly one space before each attribute.
+function Scanner:attributes(declaration)
+    local list = {}
+    while true do
+        local space_at = self.pos
+        local spaces = self:skip_spaces()
+        local c = self:at(self.pos)
+        local close = declaration and "?>" or c == 47 and "/>" or ">"
+        if c == close:byte(1) then
+            if #close == 2 and self:at(self.pos + 1) ~= close:byte(2) then self:fail("malformed tag", self.pos) end
+            if spaces ~= 0 then self:space_in_tag(space_at) end
+            self.pos = self.pos + #close
+            return list, c == 47
+        end
+        if self.pos == #self.text then self:fail("unterminated tag", self.pos) end
+        if spaces == 0 then self:fail("attribute without a space before it", self.pos) end
+        if spaces > 1 or self:at(space_at) ~= 32 then self:space_in_tag(space_at) end
+        self:attribute(list)
+    end
+end
+
+function Scanner:close_tag(expected)
+    local tag_at = self.pos
+    self.pos = self.pos + 2
+    local name = self:read_name()
+    if name ~= expected then self:fail("end tag does not match", tag_at, name == "" and expected or name) end
+    if self:skip_spaces() ~= 0 then self:space_in_tag(tag_at + 2 + #name) end
+    if self:at(self.pos) ~= 62 then self:fail("malformed end tag", self.pos, name) end
+    self.pos = self.pos + 1
+end
+
+function Scanner:text_content(element)
+    local lt = self.text:find("<", self.pos + 1, true)
+    if not lt then self:fail("unclosed element", #self.text, element.id) end
+    element.text, element.text_at = self.text:sub(self.pos + 1, lt - 1), self.pos
+    self:check_entities(element.text, self.pos, false)
+    self.pos = lt - 1
+    if self:at(self.pos + 1) ~= 47 then self:fail("element holds only text", self.pos, element.id) end
+    self:close_tag(element.id)
+end
+
+function Scanner:start_tag()
+    local tag_at, stack = self.pos, self.stack
+    self.pos = self.pos + 1
+    local name = self:read_name()
+    if name == "" then self:fail("malformed tag", tag_at) end
+    if not CONTENT[name] then self:fail("unknown element", tag_at, name) end
+    if #stack == 0 and self.root_done then self:fail("second root element", tag_at, name) end
+    if not allowed_in(name, stack[#stack]) then
+        self:fail(#stack == 0 and "the root element is not UECS" or "element out of place", tag_at, name)
+    end
+    local elements = self.doc.elements
+    if #elements == MAX_ELEMENTS then self:fail("too many elements", tag_at) end
+    local element = { id = name, depth = #stack, offset = tag_at }
+    elements[#elements + 1] = element
+    element.attributes, element.self_closed = self:attributes(false)
+    -- An empty text that still says where it is, for messages about it.
+    element.text, element.text_at = "", self.pos
+    if element.self_closed then
+        self.root_done = #stack == 0
+    elseif CONTENT[name] == "text" then
+        self:text_content(element)
+    else
+        if #stack == MAX_DEPTH then self:fail("elements nested too deep", tag_at, name) end
+        stack[#stack + 1] = name
+    end
+end
+
+function Scanner:end_tag()
+    local stack = self.stack
+    if #stack == 0 then self:fail("end tag without a start tag", self.pos) end
+    self:close_tag(stack[#stack])
+    stack[#stack] = nil
+    self.root_done = #stack == 0
+end
+
+function Scanner:run()
+    if self.text:sub(1, 5) == "<?xml" and (is_space(self:at(5)) or self:at(5) == 63) then
+        self.pos = 5
+        self.doc.declaration = self:attributes(true)
+    end
+    while true do
+        local space_at = self.pos
+        if self:skip_spaces() ~= 0 then self.doc.space_between = self.doc.space_between or space_at end
+        if self.pos == #self.text then break end
+        local c, next = self:at(self.pos), self:at(self.pos + 1)
+        if c ~= 60 then
+            self:fail(#self.stack ~= 0 and "text where none belongs" or self.root_done and "text after the root element"
+                or "text before the root element", self.pos)
+        end
+        if next == 33 then
+            self:fail(self.text:sub(self.pos + 1, self.pos + 4) == "<!--" and "comment" or "DOCTYPE or CDATA section",
+                self.pos)
+        end
+        if next == 63 then self:fail("processing instruction", self.pos) end
+        if next == 47 then self:end_tag() else self:start_tag() end
+    end
+    if #self.stack ~= 0 then self:fail("unclosed element", self.pos, self.stack[#self.stack]) end
+    if not self.root_done then self:fail("no UECS element", self.pos) end
+end
+
+-- Runs `method` of `object`, turning a failure it raised (a table) into
+-- nil and the failure; any other error is a fault and goes on up.
+local function attempt(object, method)
+    local ok, problem = pcall(method, object)
+    if ok then return true end
+    if type(problem) ~= "table" then error(problem, 0) end
+    return false, problem
+end
+
 -- The scanned document: an optional declaration and one UECS element tree,
 -- in document order, offsets 0-based within the scanned text. Values are
 -- raw (entities unresolved, but only the five predefined ones admitted).
 -- Returns it, or nil and {what, name, offset} at the first thing outside
 -- the forms' grammar.
 local function scan(text)
-    local doc = { declaration = nil, elements = {}, attributes = 0 }
-    local pos, stack, root_done = 0, {}, false
-    local function at(i) return text:byte(i + 1) or 0 end
-    local function fail(what, offset, name) error({ what = what, offset = offset, name = name }, 0) end
-    local function skip_spaces()
-        local start = pos
-        while pos < #text and is_space(at(pos)) do pos = pos + 1 end
-        return pos - start
-    end
-    local function read_name()
-        local name = text:match("^[%w_%-%.:]*", pos + 1)
-        pos = pos + #name
-        return name
-    end
-    local function space_in_tag(offset) doc.space_in_tag = doc.space_in_tag or offset end
-    -- Only the five predefined entities: character references would let
-    -- text hide bytes the encoding checks never saw.
-    local function check_entities(raw, base, in_attribute)
-        local lt = in_attribute and raw:find("<", 1, true)
-        if lt then fail("'<' in an attribute value", base + lt - 1) end
-        local amp = raw:find("&", 1, true)
-        while amp do
-            local semicolon = raw:find(";", amp, true)
-            local entity = raw:sub(amp, semicolon or #raw)
-            if not (entity == "&lt;" or entity == "&gt;" or entity == "&amp;" or entity == "&quot;" or entity == "&apos;") then
-                fail("unknown entity or character reference", base + amp - 1)
-            end
-            amp = raw:find("&", amp + 1, true)
-        end
-    end
-    local function attribute(list)
-        local name_at = pos
-        local name = read_name()
-        if name == "" then fail("malformed attribute", pos) end
-        if skip_spaces() ~= 0 then space_in_tag(name_at + #name) end
-        if at(pos) ~= 61 then fail("attribute without a value", pos, name) end
-        pos = pos + 1
-        if skip_spaces() ~= 0 then space_in_tag(pos) end
-        if at(pos) == 39 then fail("attribute value in single quotes", pos, name) end
-        if at(pos) ~= 34 then fail("attribute value without quotes", pos, name) end
-        local value_at = pos + 1
-        local close = text:find('"', value_at + 1, true)
-        if not close then fail("unterminated attribute value", value_at - 1, name) end
-        local value = text:sub(value_at + 1, close - 1)
-        check_entities(value, value_at, true)
-        pos = close
-        for _, other in ipairs(list) do
-            if other.name == name then fail("attribute given twice", name_at, name) end
-        end
-        if doc.attributes == MAX_ATTRIBUTES then fail("too many attributes", name_at) end
-        doc.attributes = doc.attributes + 1
-        list[#list + 1] = { name = name, value = value, at = value_at }
-    end
-    -- Attributes up to the tag's end: '>' or "/>", or "?>" for the
-    -- declaration. The literal form has exactly one space before each.
-    local function attributes(declaration)
-        local list = {}
-        while true do
-            local space_at = pos
-            local spaces = skip_spaces()
-            local c = at(pos)
-            local close = declaration and "?>" or c == 47 and "/>" or ">"
-            if c == close:byte(1) then
-                if #close == 2 and at(pos + 1) ~= close:byte(2) then fail("malformed tag", pos) end
-                if spaces ~= 0 then space_in_tag(space_at) end
-                pos = pos + #close
-                return list, c == 47
-            end
-            if pos == #text then fail("unterminated tag", pos) end
-            if spaces == 0 then fail("attribute without a space before it", pos) end
-            if spaces > 1 or at(space_at) ~= 32 then space_in_tag(space_at) end
-            attribute(list)
-        end
-    end
-    local function close_tag(expected)
-        local tag_at = pos
-        pos = pos + 2
-        local name = read_name()
-        if name ~= expected then fail("end tag does not match", tag_at, name == "" and expected or name) end
-        if skip_spaces() ~= 0 then space_in_tag(tag_at + 2 + #name) end
-        if at(pos) ~= 62 then fail("malformed end tag", pos, name) end
-        pos = pos + 1
-    end
-    local function text_content(element)
-        local lt = text:find("<", pos + 1, true)
-        if not lt then fail("unclosed element", #text, element.id) end
-        element.text, element.text_at = text:sub(pos + 1, lt - 1), pos
-        check_entities(element.text, pos, false)
-        pos = lt - 1
-        if at(pos + 1) ~= 47 then fail("element holds only text", pos, element.id) end
-        close_tag(element.id)
-    end
-    local function start_tag()
-        local tag_at = pos
-        pos = pos + 1
-        local name = read_name()
-        if name == "" then fail("malformed tag", tag_at) end
-        if not CONTENT[name] then fail("unknown element", tag_at, name) end
-        if #stack == 0 and root_done then fail("second root element", tag_at, name) end
-        if not allowed_in(name, stack[#stack]) then
-            fail(#stack == 0 and "the root element is not UECS" or "element out of place", tag_at, name)
-        end
-        if #doc.elements == MAX_ELEMENTS then fail("too many elements", tag_at) end
-        local element = { id = name, depth = #stack, offset = tag_at }
-        doc.elements[#doc.elements + 1] = element
-        element.attributes, element.self_closed = attributes(false)
-        -- An empty text that still says where it is, for messages about it.
-        element.text, element.text_at = "", pos
-        if element.self_closed then
-            root_done = #stack == 0
-        elseif CONTENT[name] == "text" then
-            text_content(element)
-        else
-            if #stack == MAX_DEPTH then fail("elements nested too deep", tag_at, name) end
-            stack[#stack + 1] = name
-        end
-    end
-    local function end_tag()
-        if #stack == 0 then fail("end tag without a start tag", pos) end
-        close_tag(stack[#stack])
-        stack[#stack] = nil
-        root_done = #stack == 0
-    end
-
-    local ok, problem = pcall(function()
-        if text:sub(1, 5) == "<?xml" and (is_space(at(5)) or at(5) == 63) then
-            pos = 5
-            doc.declaration = attributes(true)
-        end
-        while true do
-            local space_at = pos
-            if skip_spaces() ~= 0 then doc.space_between = doc.space_between or space_at end
-            if pos == #text then break end
-            local next = at(pos + 1)
-            if at(pos) ~= 60 then
-                fail(#stack ~= 0 and "text where none belongs" or root_done and "text after the root element"
-                    or "text before the root element", pos)
-            end
-            if next == 33 then
-                fail(text:sub(pos + 1, pos + 4) == "<!--" and "comment" or "DOCTYPE or CDATA section", pos)
-            end
-            if next == 63 then fail("processing instruction", pos) end
-            if next == 47 then end_tag() else start_tag() end
-        end
-        if #stack ~= 0 then fail("unclosed element", pos, stack[#stack]) end
-        if not root_done then fail("no UECS element", pos) end
-    end)
-    if ok then return doc end
-    if type(problem) ~= "table" then error(problem, 0) end
+    local scanner = setmetatable({ text = text, pos = 0, stack = {}, root_done = false,
+        doc = { elements = {}, attributes = 0 } }, Scanner)
+    local ok, problem = attempt(scanner, Scanner.run)
+    if ok then return scanner.doc end
     return nil, problem
 end
 
