@@ -536,221 +536,266 @@ local NODE_ORDER = { "NAME", "VENDER", "UECSID", "IP", "MAC" }
 local NODE_FIELDS = { NAME = "name", VENDER = "vendor", UECSID = "uecs_id", IP = "ip", MAC = "mac" }
 local EMPTY_FORM = { NODESCAN = true, CCMSCAN = true, SEARCH = true }
 
--- Reads a scanned document as one of the forms. `message` gets kind,
--- fields (with their byte spans) and findings; returns nil, or what refuses
--- the form and the offset within the scanned text.
-local function read_form(text, shift_jis, doc, message)
-    local findings, fields, spans = message.findings, {}, {}
-    message.fields, message.spans = fields, spans
-    local function note(code, detail) findings[#findings + 1] = { code = code, detail = detail } end
-    local function fail(what, offset) error({ what = what, offset = offset }, 0) end
-    local elements = doc.elements
-    local function match(list, expected, where)
-        local found, last, out_of_order = {}, 1, false
-        for _, attribute in ipairs(list) do
-            local index = nil
-            for i, want in ipairs(expected) do
-                if want[1] == attribute.name then index = i break end
-            end
-            if index == nil then
-                note("extra-attribute", where .. " has an extra attribute " .. attribute.name)
-            else
-                out_of_order = out_of_order or index < last
-                last = index
-                found[index] = attribute
-            end
-        end
-        if out_of_order then note("attribute-order", where .. " has its attributes out of order") end
+-- Reads a scanned document as one of the forms into `message` (kind,
+-- fields with their byte spans, findings). A refusal is raised as {what,
+-- offset} and caught by read_form().
+local FormReader = {}
+FormReader.__index = FormReader
+
+function FormReader:note(code, detail)
+    self.message.findings[#self.message.findings + 1] = { code = code, detail = detail }
+end
+
+function FormReader:fail(what, offset)
+    error({ what = what, offset = offset }, 0)
+end
+
+-- Finds each expected attribute among an element's, noting every one not
+-- expected, any out of the expected order and each required one missing.
+function FormReader:match(list, expected, where)
+    local found, last, out_of_order = {}, 1, false
+    for _, attribute in ipairs(list) do
+        local index = nil
         for i, want in ipairs(expected) do
-            if want[2] and found[i] == nil then note("missing-attribute", where .. " lacks the attribute " .. want[1]) end
+            if want[1] == attribute.name then index = i break end
         end
-        return found
-    end
-    local function attributes(element)
-        local empty = EMPTY_FORM[element.id] == true
-        if element.self_closed ~= empty and element.id ~= "NODE" and element.id ~= "UECS" then
-            note("empty-element-form", "<" .. element.id .. ">" ..
-                (empty and " written with an end tag" or " written as an empty element"))
-        end
-        return match(element.attributes, EXPECTED[element.id] or {}, "<" .. element.id .. ">")
-    end
-    local function integer_text(raw, at, what, key, lo, hi)
-        local form, value = parse_integer(raw)
-        if form == nil then fail(what .. " is not an integer", at) end
-        if form == "unusual" then note("integer-form", what .. ' "' .. raw .. '" is not written as a plain integer') end
-        if value < lo or value > hi then
-            note("out-of-range", what .. ' "' .. raw .. '" is outside ' .. lo .. ".." .. (hi == INT32_MAX and "" or hi))
-        end
-        fields[key], spans[key] = value, { at, #raw }
-    end
-    local function integer(attribute, key, lo, hi)
-        if attribute then integer_text(attribute.value, attribute.at, attribute.name, key, lo, hi) end
-    end
-    -- Entities resolved and Shift-JIS converted; the result's length is bounded.
-    local function text_of(raw, at, key)
-        local out = resolve_entities(raw)
-        if shift_jis then out = from_shift_jis(out) end
-        if #out > MAX_TEXT_BYTES then fail("text longer than " .. MAX_TEXT_BYTES .. " bytes", at) end
-        if key then fields[key], spans[key] = out, { at, #raw } end
-        return out
-    end
-    local function attribute_text(attribute, key)
-        if attribute then text_of(attribute.value, attribute.at, key) end
-    end
-    local function type_text(raw, at)
-        local out = text_of(raw, at, "type")
-        if utf8_chars(out) > TYPE_MAX_CHARS then
-            note("type-too-long", 'type "' .. out .. '" is longer than ' .. TYPE_MAX_CHARS .. " characters")
-        end
-    end
-    local function type_attribute(attribute)
-        if attribute then type_text(attribute.value, attribute.at) end
-    end
-    local function ip_text(element)
-        local out = text_of(element.text, element.text_at, "ip")
-        if not is_ipv4(out) then note("ip-not-ipv4", "<" .. element.id .. '> "' .. out .. '" is not an IPv4 address') end
-    end
-    -- The form ends with element `count` (1-based): nothing may follow it.
-    local function last_element(count)
-        local extra = elements[count + 1]
-        if extra then fail("unexpected element <" .. extra.id .. ">", extra.offset) end
-    end
-
-    local function data()
-        message.kind = "data"
-        local i = 2
-        while elements[i] and elements[i].id == "DATA" do
-            if i == 3 then
-                note("several-data", "more than one <DATA> in the datagram")
-                -- Later ones are checked as well, but only the first is kept.
-                fields, spans = {}, {}
-            end
-            local found = attributes(elements[i])
-            type_attribute(found[1])
-            integer(found[2], "room", 0, MAX_ROOM)
-            integer(found[3], "region", 0, MAX_REGION)
-            integer(found[4], "order", 0, MAX_ORDER)
-            integer(found[5], "priority", 0, MAX_PRIORITY)
-            local value = text_of(elements[i].text, elements[i].text_at, "value")
-            if value_decimals(value) < 0 then note("value-not-number", 'value "' .. value .. '" is not a number') end
-            i = i + 1
-        end
-        fields, spans = message.fields, message.spans
-        local ip = elements[i]
-        if not ip or ip.id ~= "IP" then fail("<DATA> without <IP> after it", ip and ip.offset or #text) end
-        attributes(ip)
-        ip_text(ip)
-        last_element(i)
-    end
-    local function node()
-        message.kind = "node"
-        attributes(elements[2])
-        for k, id in ipairs(NODE_ORDER) do
-            local element = elements[2 + k]
-            if not element or element.id ~= id or element.depth ~= 2 then
-                fail("<NODE> needs <NAME>, <VENDER>, <UECSID>, <IP> and <MAC> in this order",
-                    element and element.offset or elements[2].offset)
-            end
-            attributes(element)
-            if id == "IP" then
-                ip_text(element)
-            else
-                local out = text_of(element.text, element.text_at, NODE_FIELDS[id])
-                if (id == "UECSID" or id == "MAC") and not is_hex_id(out) then
-                    note("id-not-hex", "<" .. id .. '> "' .. out .. '" is not 12 upper-case hex digits')
-                end
-            end
-        end
-        last_element(2 + #NODE_ORDER)
-    end
-    local function ccm_scan_reply()
-        message.kind = "ccmscan-reply"
-        local number = elements[2]
-        local pages = attributes(number)
-        integer(pages[1], "page", 1, INT32_MAX)
-        integer(pages[2], "total", 0, INT32_MAX)
-        integer_text(number.text, number.text_at, "<CCMNUM>", "count", 0, INT32_MAX)
-        if pages[1] and pages[2] and fields.page > fields.total then
-            note("out-of-range", "page " .. fields.page .. " is beyond the total " .. fields.total)
-        end
-        local ccm = elements[3]
-        if not ccm or ccm.id ~= "CCM" then fail("<CCMNUM> without <CCM> after it", ccm and ccm.offset or #text) end
-        local found = attributes(ccm)
-        integer(found[1], "number", 1, INT32_MAX)
-        integer(found[2], "room", 0, MAX_ROOM)
-        integer(found[3], "region", 0, MAX_REGION)
-        integer(found[4], "order", 0, MAX_ORDER)
-        integer(found[5], "priority", 0, MAX_PRIORITY)
-        integer(found[6], "cast", 0, MAX_CAST)
-        attribute_text(found[7], "unit")
-        attribute_text(found[8], "sr")
-        attribute_text(found[9], "level")
-        type_text(ccm.text, ccm.text_at)
-        if found[8] and fields.sr ~= "S" and fields.sr ~= "R" then
-            note("out-of-range", 'SR "' .. fields.sr .. '" is neither S nor R')
-        end
-        if (fields.level or ""):find("_", 1, true) then
-            note("level-underscore", 'LV "' .. fields.level .. "\" is written with '_'")
-        end
-        last_element(3)
-    end
-    local function search(kind)
-        message.kind = kind
-        local element = elements[2]
-        local found = attributes(element)
-        type_attribute(found[1])
-        integer(found[2], "room", 0, MAX_ROOM)
-        integer(found[3], "region", 0, MAX_REGION)
-        integer(found[4], "order", 0, MAX_ORDER)
-        if kind == "search-reply" then
-            integer(found[5], "priority", 0, MAX_PRIORITY)
-            ip_text(element)
-        end
-        last_element(2)
-    end
-
-    local ok, problem = pcall(function()
-        if not doc.declaration then
-            note("missing-declaration", "no XML declaration")
+        if index == nil then
+            self:note("extra-attribute", where .. " has an extra attribute " .. attribute.name)
         else
-            local found = match(doc.declaration, EXPECTED.declaration, "the XML declaration")
-            if found[1] and found[1].value ~= "1.0" then fail("XML version other than 1.0", found[1].at) end
-            if found[2] then
-                note("encoding-declared", "the XML declaration names an encoding (" .. found[2].value .. ")")
+            out_of_order = out_of_order or index < last
+            last = index
+            found[index] = attribute
+        end
+    end
+    if out_of_order then self:note("attribute-order", where .. " has its attributes out of order") end
+    for i, want in ipairs(expected) do
+        if want[2] and found[i] == nil then self:note("missing-attribute", where .. " lacks the attribute " .. want[1]) end
+    end
+    return found
+end
+
+-- The element's expected attributes, found; the empty-element form is part
+-- of the literal text too.
+function FormReader:attributes(element)
+    local empty = EMPTY_FORM[element.id] == true
+    if element.self_closed ~= empty and element.id ~= "NODE" and element.id ~= "UECS" then
+        self:note("empty-element-form", "<" .. element.id .. ">" ..
+            (empty and " written with an end tag" or " written as an empty element"))
+    end
+    return self:match(element.attributes, EXPECTED[element.id] or {}, "<" .. element.id .. ">")
+end
+
+function FormReader:integer_text(raw, at, what, key, lo, hi)
+    local form, value = parse_integer(raw)
+    if form == nil then self:fail(what .. " is not an integer", at) end
+    if form == "unusual" then self:note("integer-form", what .. ' "' .. raw .. '" is not written as a plain integer') end
+    if value < lo or value > hi then
+        self:note("out-of-range", what .. ' "' .. raw .. '" is outside ' .. lo .. ".." .. (hi == INT32_MAX and "" or hi))
+    end
+    self.fields[key], self.spans[key] = value, { at, #raw }
+end
+
+function FormReader:integer(attribute, key, lo, hi)
+    if attribute then self:integer_text(attribute.value, attribute.at, attribute.name, key, lo, hi) end
+end
+
+-- Entities resolved and Shift-JIS converted; the result's length is bounded.
+function FormReader:text(raw, at, key)
+    local out = resolve_entities(raw)
+    if self.shift_jis then out = from_shift_jis(out) end
+    if #out > MAX_TEXT_BYTES then self:fail("text longer than " .. MAX_TEXT_BYTES .. " bytes", at) end
+    if key then self.fields[key], self.spans[key] = out, { at, #raw } end
+    return out
+end
+
+function FormReader:attribute_text(attribute, key)
+    if attribute then self:text(attribute.value, attribute.at, key) end
+end
+
+function FormReader:type_text(raw, at)
+    local out = self:text(raw, at, "type")
+    if utf8_chars(out) > TYPE_MAX_CHARS then
+        self:note("type-too-long", 'type "' .. out .. '" is longer than ' .. TYPE_MAX_CHARS .. " characters")
+    end
+end
+
+function FormReader:type_attribute(attribute)
+    if attribute then self:type_text(attribute.value, attribute.at) end
+end
+
+function FormReader:ip_text(element)
+    local out = self:text(element.text, element.text_at, "ip")
+    if not is_ipv4(out) then self:note("ip-not-ipv4", "<" .. element.id .. '> "' .. out .. '" is not an IPv4 address') end
+end
+
+-- The form ends with element `count` (1-based): nothing may follow it.
+function FormReader:last_element(count)
+    local extra = self.elements[count + 1]
+    if extra then self:fail("unexpected element <" .. extra.id .. ">", extra.offset) end
+end
+
+function FormReader:one_data(element)
+    local found = self:attributes(element)
+    self:type_attribute(found[1])
+    self:integer(found[2], "room", 0, MAX_ROOM)
+    self:integer(found[3], "region", 0, MAX_REGION)
+    self:integer(found[4], "order", 0, MAX_ORDER)
+    self:integer(found[5], "priority", 0, MAX_PRIORITY)
+    local value = self:text(element.text, element.text_at, "value")
+    if value_decimals(value) < 0 then self:note("value-not-number", 'value "' .. value .. '" is not a number') end
+end
+
+function FormReader:data()
+    self.message.kind = "data"
+    local elements, i = self.elements, 2
+    while elements[i] and elements[i].id == "DATA" do
+        if i == 3 then
+            self:note("several-data", "more than one <DATA> in the datagram")
+            -- Later ones are checked as well, but only the first is kept.
+            self.fields, self.spans = {}, {}
+        end
+        self:one_data(elements[i])
+        i = i + 1
+    end
+    self.fields, self.spans = self.message.fields, self.message.spans
+    local ip = elements[i]
+    if not ip or ip.id ~= "IP" then self:fail("<DATA> without <IP> after it", ip and ip.offset or #self.body) end
+    self:attributes(ip)
+    self:ip_text(ip)
+    self:last_element(i)
+end
+
+function FormReader:node()
+    self.message.kind = "node"
+    local elements = self.elements
+    self:attributes(elements[2])
+    for k, id in ipairs(NODE_ORDER) do
+        local element = elements[2 + k]
+        if not element or element.id ~= id or element.depth ~= 2 then
+            self:fail("<NODE> needs <NAME>, <VENDER>, <UECSID>, <IP> and <MAC> in this order",
+                element and element.offset or elements[2].offset)
+        end
+        self:attributes(element)
+        if id == "IP" then
+            self:ip_text(element)
+        else
+            local out = self:text(element.text, element.text_at, NODE_FIELDS[id])
+            if (id == "UECSID" or id == "MAC") and not is_hex_id(out) then
+                self:note("id-not-hex", "<" .. id .. '> "' .. out .. '" is not 12 upper-case hex digits')
             end
         end
-        local root = elements[1]
-        local ver = attributes(root)[1]
-        if not ver then fail("<UECS> without ver", root.offset) end
-        fields.ver, spans.ver = ver.value, { ver.at, #ver.value }
-        if ver.value ~= VERSION then note("other-version", 'ver="' .. ver.value .. '" is not ' .. VERSION) end
-        local first = elements[2]
-        if not first then fail("<UECS> is empty", root.offset) end
-        if first.id == "DATA" then
-            data()
-        elseif first.id == "NODESCAN" then
-            message.kind = "nodescan"
-            attributes(first)
-            last_element(2)
-        elseif first.id == "NODE" then
-            node()
-        elseif first.id == "CCMSCAN" then
-            message.kind = "ccmscan"
-            fields.page = 1
-            integer(attributes(first)[1], "page", 1, INT32_MAX)
-            last_element(2)
-        elseif first.id == "CCMNUM" then
-            ccm_scan_reply()
-        elseif first.id == "SEARCH" then
-            search("search")
-        elseif first.id == "SERVER" then
-            search("search-reply")
-        else
-            fail("unexpected element <" .. first.id .. ">", first.offset)
-        end
-    end)
+    end
+    self:last_element(2 + #NODE_ORDER)
+end
+
+function FormReader:ccm_scan()
+    self.message.kind = "ccmscan"
+    self.fields.page = 1
+    self:integer(self:attributes(self.elements[2])[1], "page", 1, INT32_MAX)
+    self:last_element(2)
+end
+
+-- CCMNUM's page, total and count.
+function FormReader:ccm_page(number)
+    local pages = self:attributes(number)
+    self:integer(pages[1], "page", 1, INT32_MAX)
+    self:integer(pages[2], "total", 0, INT32_MAX)
+    self:integer_text(number.text, number.text_at, "<CCMNUM>", "count", 0, INT32_MAX)
+    if pages[1] and pages[2] and self.fields.page > self.fields.total then
+        self:note("out-of-range", "page " .. self.fields.page .. " is beyond the total " .. self.fields.total)
+    end
+end
+
+function FormReader:ccm_scan_reply()
+    self.message.kind = "ccmscan-reply"
+    self:ccm_page(self.elements[2])
+    local ccm, fields = self.elements[3], self.fields
+    if not ccm or ccm.id ~= "CCM" then self:fail("<CCMNUM> without <CCM> after it", ccm and ccm.offset or #self.body) end
+    local found = self:attributes(ccm)
+    self:integer(found[1], "number", 1, INT32_MAX)
+    self:integer(found[2], "room", 0, MAX_ROOM)
+    self:integer(found[3], "region", 0, MAX_REGION)
+    self:integer(found[4], "order", 0, MAX_ORDER)
+    self:integer(found[5], "priority", 0, MAX_PRIORITY)
+    self:integer(found[6], "cast", 0, MAX_CAST)
+    self:attribute_text(found[7], "unit")
+    self:attribute_text(found[8], "sr")
+    self:attribute_text(found[9], "level")
+    self:type_text(ccm.text, ccm.text_at)
+    if found[8] and fields.sr ~= "S" and fields.sr ~= "R" then
+        self:note("out-of-range", 'SR "' .. fields.sr .. '" is neither S nor R')
+    end
+    if (fields.level or ""):find("_", 1, true) then
+        self:note("level-underscore", 'LV "' .. fields.level .. "\" is written with '_'")
+    end
+    self:last_element(3)
+end
+
+-- SEARCH, and SERVER (its reply) with a priority and the address.
+function FormReader:search(kind)
+    self.message.kind = kind
+    local element = self.elements[2]
+    local found = self:attributes(element)
+    self:type_attribute(found[1])
+    self:integer(found[2], "room", 0, MAX_ROOM)
+    self:integer(found[3], "region", 0, MAX_REGION)
+    self:integer(found[4], "order", 0, MAX_ORDER)
+    if kind == "search-reply" then
+        self:integer(found[5], "priority", 0, MAX_PRIORITY)
+        self:ip_text(element)
+    end
+    self:last_element(2)
+end
+
+function FormReader:declaration()
+    local declaration = self.doc.declaration
+    if not declaration then
+        self:note("missing-declaration", "no XML declaration")
+        return
+    end
+    local found = self:match(declaration, EXPECTED.declaration, "the XML declaration")
+    if found[1] and found[1].value ~= "1.0" then self:fail("XML version other than 1.0", found[1].at) end
+    if found[2] then
+        self:note("encoding-declared", "the XML declaration names an encoding (" .. found[2].value .. ")")
+    end
+end
+
+local FORMS = {
+    DATA = FormReader.data,
+    NODESCAN = function(self)
+        self.message.kind = "nodescan"
+        self:attributes(self.elements[2])
+        self:last_element(2)
+    end,
+    NODE = FormReader.node,
+    CCMSCAN = FormReader.ccm_scan,
+    CCMNUM = FormReader.ccm_scan_reply,
+    SEARCH = function(self) self:search("search") end,
+    SERVER = function(self) self:search("search-reply") end,
+}
+
+function FormReader:run()
+    self:declaration()
+    local root = self.elements[1]
+    local ver = self:attributes(root)[1]
+    if not ver then self:fail("<UECS> without ver", root.offset) end
+    self.fields.ver, self.spans.ver = ver.value, { ver.at, #ver.value }
+    if ver.value ~= VERSION then self:note("other-version", 'ver="' .. ver.value .. '" is not ' .. VERSION) end
+    local first = self.elements[2]
+    if not first then self:fail("<UECS> is empty", root.offset) end
+    local form = FORMS[first.id]
+    if not form then self:fail("unexpected element <" .. first.id .. ">", first.offset) end
+    form(self)
+end
+
+-- Reads a scanned document as one of the forms into `message`; returns
+-- nil, or what refuses the form and the offset within the scanned text.
+local function read_form(text, shift_jis, doc, message)
+    message.fields, message.spans = {}, {}
+    local reader = setmetatable({ body = text, shift_jis = shift_jis, doc = doc, elements = doc.elements,
+        message = message, fields = message.fields, spans = message.spans }, FormReader)
+    local ok, problem = attempt(reader, FormReader.run)
     if ok then return nil end
-    if type(problem) ~= "table" then error(problem, 0) end
     return problem.what, problem.offset
 end
 
