@@ -803,6 +803,45 @@ local function refuse(what, offset)
     return { error = what, offset = offset, findings = {} }
 end
 
+local function note(message, code, detail)
+    message.findings[#message.findings + 1] = { code = code, detail = detail }
+end
+
+-- Strips what senders add around the message (a byte order mark, trailing
+-- NULs and line breaks), noting each; returns the body and its offset.
+local function trim(datagram, message)
+    local first, last = 1, #datagram
+    if datagram:sub(1, 3) == "\239\187\191" then
+        note(message, "byte-order-mark", "a UTF-8 byte order mark in front")
+        first = 4
+    end
+    local nul, line_break = false, false
+    while last >= first do
+        local c = datagram:byte(last)
+        if c == 0 then nul = true elseif c == 10 or c == 13 then line_break = true else break end
+        last = last - 1
+    end
+    if nul then note(message, "trailing-nul", "NUL bytes after the message") end
+    if line_break then note(message, "trailing-line-break", "a line break after the message") end
+    if #datagram > STRICT_MESSAGE_BYTES then
+        note(message, "too-long", #datagram .. " bytes, over the " .. STRICT_MESSAGE_BYTES ..
+            " that the smallest receivers read")
+    end
+    return datagram:sub(first, last), first - 1
+end
+
+-- Which encoding to read text in that is valid UTF-8 and valid Shift-JIS
+-- alike, noted: a receiver that guesses may read another text than was sent.
+local function choose_ambiguous(message, doc, preferred, at)
+    local declared = declared_encoding(doc.declaration or {})
+    local chosen = declared or preferred or "UTF-8"
+    local why = declared and "as the declaration names" or preferred and "as its sender wrote before" or "by default"
+    note(message, "ambiguous-encoding", "text from byte " .. at ..
+        " reads as UTF-8 and as Shift-JIS alike; read as " .. chosen .. ", " .. why)
+    message.evident = declared
+    return chosen == "Shift-JIS"
+end
+
 -- Decodes one datagram as the forms' reader does. Text that reads both as
 -- UTF-8 and as Shift-JIS is read in the encoding the declaration names,
 -- else in `preferred` (what its sender used before), else as UTF-8. The
@@ -813,40 +852,17 @@ local function decode(datagram, preferred)
         return refuse("longer than " .. MAX_DECODED_BYTES .. " bytes", MAX_DECODED_BYTES)
     end
     local message = { findings = {} }
-    local findings = message.findings
-    local function note(code, detail) findings[#findings + 1] = { code = code, detail = detail } end
-
-    -- What senders add around the message: a byte order mark, trailing NULs
-    -- and line breaks.
-    local first, last = 1, #datagram
-    if datagram:sub(1, 3) == "\239\187\191" then
-        note("byte-order-mark", "a UTF-8 byte order mark in front")
-        first = 4
-    end
-    local nul, line_break = false, false
-    while last >= first do
-        local c = datagram:byte(last)
-        if c == 0 then nul = true elseif c == 10 or c == 13 then line_break = true else break end
-        last = last - 1
-    end
-    if nul then note("trailing-nul", "NUL bytes after the message") end
-    if line_break then note("trailing-line-break", "a line break after the message") end
-    if #datagram > STRICT_MESSAGE_BYTES then
-        note("too-long", #datagram .. " bytes, over the " .. STRICT_MESSAGE_BYTES .. " that the smallest receivers read")
-    end
-    local body, base = datagram:sub(first, last), first - 1
-
+    local body, base = trim(datagram, message)
     local control, not_utf8, non_ascii = check_text(body)
     if control then return refuse("a control character", base + control) end
-    local shift_jis, ambiguous = false, false
+    local shift_jis = false
     if not_utf8 then
         local text, bad = from_shift_jis(body)
         if not text then return refuse("neither UTF-8 nor Shift-JIS", base + math.max(not_utf8, bad)) end
         shift_jis, message.evident = true, "Shift-JIS"
-    elseif non_ascii then
-        if from_shift_jis(body) then ambiguous = true else message.evident = "UTF-8" end
+    elseif non_ascii and not from_shift_jis(body) then
+        message.evident, non_ascii = "UTF-8", nil
     end
-
     local doc, problem = scan(body)
     if not doc then
         local what = problem.what
@@ -854,17 +870,12 @@ local function decode(datagram, preferred)
         return refuse(what, base + problem.offset)
     end
     if doc.space_between then
-        note("space-between-elements", "white space between elements at byte " .. (base + doc.space_between))
+        note(message, "space-between-elements", "white space between elements at byte " .. (base + doc.space_between))
     end
-    if doc.space_in_tag then note("space-in-tag", "white space inside a tag at byte " .. (base + doc.space_in_tag)) end
-    if ambiguous then
-        local declared = declared_encoding(doc.declaration or {})
-        local chosen = declared or preferred or "UTF-8"
-        local why = declared and "as the declaration names" or preferred and "as its sender wrote before" or "by default"
-        note("ambiguous-encoding", "text from byte " .. (base + non_ascii) ..
-            " reads as UTF-8 and as Shift-JIS alike; read as " .. chosen .. ", " .. why)
-        shift_jis, message.evident = chosen == "Shift-JIS", declared
+    if doc.space_in_tag then
+        note(message, "space-in-tag", "white space inside a tag at byte " .. (base + doc.space_in_tag))
     end
+    if non_ascii and not shift_jis then shift_jis = choose_ambiguous(message, doc, preferred, base + non_ascii) end
     local what, offset = read_form(body, shift_jis, doc, message)
     if what then return refuse(what, base + offset) end
     for _, span in pairs(message.spans) do span[1] = span[1] + base end
