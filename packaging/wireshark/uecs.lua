@@ -909,8 +909,9 @@ local function remember_sender(source, encoding)
     senders.encoding[source], senders.heard[source] = encoding, senders.clock
 end
 
+-- The announcement key of the CCM a data message or CCMSCAN reply names.
 local function ccm_key(source, fields)
-    return table.concat({ source, fields.type, fields.room, fields.region, fields.order }, "\0")
+    return table.concat({ source, fields.type or "", fields.room or 0, fields.region or 0, fields.order or 0 }, "\0")
 end
 
 local function announce(key, cast)
@@ -942,30 +943,51 @@ function uecs.prefs_changed()
     end
 end
 
--- One datagram judged as lint judges it: decoded as its sender wrote
--- before, then its value's decimals against what its CCM was announced with.
-local function judge(source, datagram)
-    local message = decode(datagram, senders.encoding[source])
+
+-- Adds what lint adds to the decoder's findings: a datagram that does not
+-- decode, and a value written with other decimals than `cast`.
+local function lint_findings(message, cast)
+    local findings, fields = message.findings, message.fields
     if message.error then
-        message.findings[1] = { code = "undecodable", detail = message.error .. " (byte " .. message.offset .. ")" }
+        findings[1] = { code = "undecodable", detail = message.error .. " (byte " .. message.offset .. ")" }
         return message
     end
-    if message.evident and source ~= "" then remember_sender(source, message.evident) end
-    local fields = message.fields
-    if message.kind == "ccmscan-reply" then
-        announce(ccm_key(source, { type = fields.type or "", room = fields.room or 0,
-            region = fields.region or 0, order = fields.order or 0 }), fields.cast or 0)
-    elseif message.kind == "data" then
-        local cast = announced.cast[ccm_key(source, { type = fields.type or "", room = fields.room or 0,
-            region = fields.region or 0, order = fields.order or 0 })] or given_casts[fields.type or ""]
-        local decimals = value_decimals(fields.value)
-        if cast and decimals >= 0 and decimals ~= cast then
-            message.findings[#message.findings + 1] = { code = "value-decimals", detail = 'value "' ..
-                fields.value .. '" has ' .. decimals .. (decimals == 1 and " decimal; " or " decimals; ") ..
-                (fields.type or "") .. ' is announced with cast="' .. cast .. '"' }
-        end
+    local decimals = message.kind == "data" and value_decimals(fields.value)
+    if cast and decimals and decimals >= 0 and decimals ~= cast then
+        findings[#findings + 1] = { code = "value-decimals", detail = 'value "' .. fields.value .. '" has ' ..
+            decimals .. (decimals == 1 and " decimal; " or " decimals; ") .. (fields.type or "") ..
+            ' is announced with cast="' .. cast .. '"' }
     end
     return message
+end
+
+-- What the first pass judged each frame with, for the frames where it
+-- mattered (its sender's encoding known, its CCM's decimals announced), so
+-- that later passes (Wireshark redraws, filters) judge them alike without
+-- keeping every result.
+local heard_before = {}
+
+-- One datagram judged as lint judges it, on the first pass in capture order
+-- (lint's order): decoded as its sender wrote before, then its value's
+-- decimals against what its CCM was announced with.
+local function judge(pinfo, datagram)
+    if pinfo.visited then
+        local before = heard_before[pinfo.number] or {}
+        return lint_findings(decode(datagram, before.preferred), before.cast)
+    end
+    local source = tostring(pinfo.src)
+    local preferred = senders.encoding[source]
+    local message = decode(datagram, preferred)
+    if message.error then return lint_findings(message) end
+    if message.evident then remember_sender(source, message.evident) end
+    local cast
+    if message.kind == "ccmscan-reply" then
+        announce(ccm_key(source, message.fields), message.fields.cast or 0)
+    elseif message.kind == "data" then
+        cast = announced.cast[ccm_key(source, message.fields)] or given_casts[message.fields.type or ""]
+    end
+    if preferred or cast then heard_before[pinfo.number] = { preferred = preferred, cast = cast } end
+    return lint_findings(message, cast)
 end
 
 -- Each kind's fields in the order captures write them, with the values the
@@ -1016,12 +1038,8 @@ local function summary(message)
     return text
 end
 
--- Judged once, on the first pass in capture order (lint's order); later
--- passes (Wireshark redraws, filters) show what was found then.
-local judged = {}
-
 function uecs.init()
-    judged = {}
+    heard_before = {}
     forget_all()
 end
 
@@ -1035,11 +1053,7 @@ function uecs.dissector(tvb, pinfo, tree)
         tree:add(uecs, tvb()):add_proto_expert_info(cut_short, line)
         return tvb:len()
     end
-    local message = judged[pinfo.number]
-    if message == nil then
-        message = judge(tostring(pinfo.src), tvb:raw())
-        if not pinfo.visited then judged[pinfo.number] = message end
-    end
+    local message = judge(pinfo, tvb:raw())
     local line = summary(message)
     pinfo.cols.info = line
     local subtree = tree:add(uecs, tvb(), "UECS CCM, " .. line)
