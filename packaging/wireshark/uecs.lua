@@ -1043,6 +1043,30 @@ function uecs.init()
     forget_all()
 end
 
+-- The message's fields, each over the bytes it was read from; one the
+-- datagram lacks shows the value the decoder gives it, marked generated.
+local function add_fields(subtree, tvb, message)
+    subtree:add(f.kind, message.kind):set_generated()
+    if message.fields.ver then subtree:add(f.ver, tvb(unpack(message.spans.ver)), message.fields.ver) end
+    for _, field in ipairs(KIND_FIELDS[message.kind]) do
+        local name = field[1]
+        local span = message.spans[name]
+        if span then
+            subtree:add(f[name], tvb(span[1], span[2]), message.fields[name])
+        else
+            subtree:add(f[name], field[2]):set_generated()
+        end
+    end
+end
+
+local function add_findings(subtree, message)
+    for _, finding in ipairs(message.findings) do
+        local item = subtree:add(f.finding, finding.code)
+        item:add(f.detail, finding.detail)
+        item:add_proto_expert_info(experts[finding.code], finding.code .. ": " .. finding.detail)
+    end
+end
+
 function uecs.dissector(tvb, pinfo, tree)
     pinfo.cols.protocol = "UECS"
     if tvb:len() < tvb:reported_len() then
@@ -1057,24 +1081,8 @@ function uecs.dissector(tvb, pinfo, tree)
     local line = summary(message)
     pinfo.cols.info = line
     local subtree = tree:add(uecs, tvb(), "UECS CCM, " .. line)
-    if message.kind then
-        subtree:add(f.kind, message.kind):set_generated()
-        if message.fields.ver then subtree:add(f.ver, tvb(unpack(message.spans.ver)), message.fields.ver) end
-        for _, field in ipairs(KIND_FIELDS[message.kind]) do
-            local name, value = field[1], message.fields[field[1]]
-            local span = message.spans[name]
-            if span then
-                subtree:add(f[name], tvb(span[1], span[2]), value)
-            else
-                subtree:add(f[name], field[2]):set_generated()
-            end
-        end
-    end
-    for _, finding in ipairs(message.findings) do
-        local item = subtree:add(f.finding, finding.code)
-        item:add(f.detail, finding.detail)
-        item:add_proto_expert_info(experts[finding.code], finding.code .. ": " .. finding.detail)
-    end
+    if message.kind then add_fields(subtree, tvb, message) end
+    add_findings(subtree, message)
     return tvb:len()
 end
 
