@@ -18,6 +18,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Its Shift-JIS table is this system's iconv's, as the decoder's converter.
+python3 "$source/packaging/wireshark/make_cp932_rows.py" >"$work/rows.lua" || fail "make_cp932_rows.py"
+grep '^\[0x' "$source/packaging/wireshark/uecs.lua" | cmp -s - "$work/rows.lua" ||
+  fail "the Shift-JIS rows of uecs.lua are not what make_cp932_rows.py makes"
+
 "$cli" station "$source/share/scenarios/weather-station.toml" --dry-run --json --count 2 \
   --speed 3600 >"$work/station.json" || fail "station run"
 python3 "$here/uecs_capture.py" "$here/uecs_corpus.txt" "$work/station.json" "$work" ||
