@@ -288,7 +288,14 @@ end
 local ENTITIES = { lt = "<", gt = ">", amp = "&", quot = '"', apos = "'" }
 
 local function resolve_entities(raw)
-    return (raw:gsub("&(%a+);", ENTITIES))
+    return (raw:gsub("&([a-z]+);", ENTITIES))
+end
+
+-- Letters A-Z lowered. Lua's own classes and lower() follow the C locale
+-- Wireshark runs in, which on some systems takes bytes above 0x7F (or 'I')
+-- for other letters than the decoder does.
+local function ascii_lower(text)
+    return (text:gsub("[A-Z]", function(c) return string.char(c:byte() + 32) end))
 end
 
 -- The encoding an XML declaration names, by the names senders write.
@@ -296,7 +303,7 @@ local SHIFT_JIS_NAMES = { "shift_jis", "shift-jis", "sjis", "x-sjis", "cp932", "
 local function declared_encoding(attributes)
     for _, attribute in ipairs(attributes) do
         if attribute.name == "encoding" then
-            local value = attribute.value:lower()
+            local value = ascii_lower(attribute.value)
             for _, name in ipairs(SHIFT_JIS_NAMES) do
                 if value == name then return "Shift-JIS" end
             end
@@ -346,7 +353,7 @@ function Scanner:skip_spaces()
 end
 
 function Scanner:read_name()
-    local name = self.text:match("^[%w_%-%.:]*", self.pos + 1)
+    local name = self.text:match("^[A-Za-z0-9_%-%.:]*", self.pos + 1)
     self.pos = self.pos + #name
     return name
 end

@@ -50,17 +50,20 @@ done
 dissect() {
   local pcap=$1
   shift
-  HOME=$work XDG_CONFIG_HOME=$work tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
+  HOME=$work XDG_CONFIG_HOME=$work "${locale[@]}" tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
     -r "$pcap" "$@" 2>"$work/tshark.err" || fail "tshark: $(cat "$work/tshark.err")"
   grep -v '^Running as user "root"' "$work/tshark.err" | grep . && fail "tshark wrote to standard error"
 }
 
 # As captured; then with decimals given by hand (lint --cast, the dissector's
-# preference), which hold wherever no CCMSCAN reply announced the CCM, and
-# in two passes, as Wireshark shows a frame again: judged alike.
+# preference), which hold wherever no CCMSCAN reply announced the CCM, in
+# two passes, as Wireshark shows a frame again, and in a locale whose
+# letters and case differ from ASCII's (in Turkish 'I' lowers to a dotless
+# i, and in Latin-5 0xC3 is a letter): judged alike.
+localedef -i tr_TR -f ISO-8859-9 "$work/tr_TR.ISO-8859-9" || fail "localedef"
 for casts in "" "InAirTemp=0 cnd=1"; do
-  passes=()
-  [ -z "$casts" ] || passes=(-2)
+  passes=() locale=(env)
+  [ -z "$casts" ] || passes=(-2) locale=(env LOCPATH="$work" LC_ALL=tr_TR.ISO-8859-9)
   cast_options=()
   for cast in $casts; do cast_options+=(--cast "$cast"); done
   "$cli" lint "$work/capture.jsonl" --json "${cast_options[@]}" >"$work/lint.json" 2>"$work/lint.err"
@@ -73,6 +76,7 @@ done
 # A capture that kept only the first 18 bytes of each datagram: nothing is
 # judged, each such datagram says so ("hello" alone is whole).
 editcap -s 60 "$work/all.pcap" "$work/cut.pcap" || fail "editcap"
+locale=(env)
 dissect "$work/cut.pcap" -T fields -e uecs.kind -e uecs.finding -e _ws.expert.message >"$work/cut.txt"
 records=$(wc -l <"$work/capture.jsonl")
 [ "$(grep -c 'datagram cut short by the capture: 18 of' "$work/cut.txt")" -eq $((records - 1)) ] &&

@@ -27,7 +27,8 @@ with open(lint_path, encoding="utf-8") as lint:
         if finding["kind"] != entry["kind"]:
             entry["lint_kind"] = finding["kind"]
 
-with open(tshark_path, encoding="utf-8") as tshark:
+# Bytes that are not UTF-8 are a difference to show, not a crash.
+with open(tshark_path, encoding="utf-8", errors="replace") as tshark:
     packets = json.load(tshark)
 
 differences = []
