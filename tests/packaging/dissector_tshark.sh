@@ -16,7 +16,8 @@ for tool in tshark text2pcap mergecap editcap python3; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+# To standard error: a failure inside dissect() would go to its output file.
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Its Shift-JIS table is this system's iconv's, as the decoder's converter.
 python3 "$source/packaging/wireshark/make_cp932_rows.py" >"$work/rows.lua" || fail "make_cp932_rows.py"
@@ -84,4 +85,10 @@ print(sum(s <= 18 for s in sizes), sum(s > 18 for s in sizes))' "$work/capture.j
 [ "$(grep -c 'datagram cut short by the capture: 18 of' "$work/cut.txt")" -eq "$cut" ] &&
   [ "$(grep -vc 'cut short' "$work/cut.txt")" -eq "$whole" ] ||
   fail "cut short: $(sort "$work/cut.txt" | uniq -c)"
+# Copied for one user as the README says, it is loaded with no option (last:
+# with it there, -X lua_script would load it twice).
+mkdir -p "$work/.local/lib/wireshark/plugins"
+cp "$source/packaging/wireshark/uecs.lua" "$work/.local/lib/wireshark/plugins/"
+HOME=$work XDG_CONFIG_HOME=$work tshark -n -r "$work/all.pcap" -c 1 -T fields -e uecs.kind \
+  2>"$work/tshark.err" | grep -qx data || fail "not loaded from the personal plugin folder"
 echo "dissector: the kinds, fields and findings of lint, datagram by datagram"
