@@ -2,7 +2,9 @@
 -- message on UDP 16520, SEARCH/SERVER on 16521, NODESCAN/NODE and
 -- CCMSCAN/CCMNUM on 16529. Every form is read the way setarome's decoder
 -- reads it, and every departure from the literal one-line form is reported as
--- expert information under the code `setarome-cli lint` gives it.
+-- expert information under the code `setarome-cli lint` gives it. Written
+-- for Wireshark 4.0's Lua 5.2 without what later Lua versions dropped (the
+-- global unpack, for one).
 --
 -- Install: copy this file into Wireshark's Lua plugin folder, for one user
 -- ~/.local/lib/wireshark/plugins/ (Windows: %APPDATA%\Wireshark\plugins\,
@@ -1054,7 +1056,7 @@ end
 -- datagram lacks shows the value the decoder gives it, marked generated.
 local function add_fields(subtree, tvb, message)
     subtree:add(f.kind, message.kind):set_generated()
-    if message.fields.ver then subtree:add(f.ver, tvb(unpack(message.spans.ver)), message.fields.ver) end
+    if message.fields.ver then subtree:add(f.ver, tvb(message.spans.ver[1], message.spans.ver[2]), message.fields.ver) end
     for _, field in ipairs(KIND_FIELDS[message.kind]) do
         local name = field[1]
         local span = message.spans[name]
