@@ -938,7 +938,8 @@ end
 
 -- The decimals given by hand for a type from any sender (lint's --cast),
 -- from the preference: "TYPE=N" pairs, N 0..9, split by spaces or commas.
--- An entry in another form is passed over.
+-- An entry in another form is reported (a dialog in Wireshark, a line on
+-- standard error in tshark) and passed over.
 given_casts = {}
 uecs.prefs.casts = Pref.string("Announced decimals", "",
     "TYPE=N pairs, split by spaces or commas, as lint's --cast: values of TYPE are written with N " ..
@@ -948,7 +949,11 @@ function uecs.prefs_changed()
     given_casts = {}
     for entry in uecs.prefs.casts:gmatch("[^%s,]+") do
         local type, cast = entry:match("^(.+)=(%d)$")
-        if type then given_casts[type] = tonumber(cast) end
+        if type then
+            given_casts[type] = tonumber(cast)
+        else
+            report_failure("UECS: Announced decimals: " .. entry .. " is not TYPE=N with N 0..9")
+        end
     end
 end
 

@@ -74,6 +74,13 @@ for casts in "" "InAirTemp=0 cnd=1"; do
     fail "the dissector differs from lint${casts:+ with $casts}"
 done
 
+# An entry of the preference that is not TYPE=N is said, the others hold.
+HOME=$work XDG_CONFIG_HOME=$work tshark -n -X "lua_script:$source/packaging/wireshark/uecs.lua" \
+  -o "uecs.casts:InAirTemp=0 x=10" -r "$work/all.pcap" -T fields -e uecs.finding >"$work/refused.txt" \
+  2>"$work/tshark.err" || fail "tshark: $(cat "$work/tshark.err")"
+grep -qx 'tshark: UECS: Announced decimals: x=10 is not TYPE=N with N 0..9' "$work/tshark.err" &&
+  grep -q value-decimals "$work/refused.txt" || fail "a refused preference: $(cat "$work/tshark.err")"
+
 # A capture that kept only the first 18 bytes of each datagram: nothing is
 # judged but the datagrams that short, each other says it is cut short.
 editcap -s 60 "$work/all.pcap" "$work/cut.pcap" || fail "editcap"
