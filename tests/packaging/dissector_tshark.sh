@@ -30,7 +30,7 @@ python3 "$here/uecs_capture.py" "$here/uecs_corpus.txt" "$work/station.json" "$w
   fail "making the capture"
 parts=()
 while read -r group src sport dst dport; do
-  text2pcap -q -t '%H:%M:%S.%f' -4 "$src,$dst" -u "$sport,$dport" "$work/$group.hex" \
+  text2pcap -q -t '%Y-%m-%dT%H:%M:%S.%f' -4 "$src,$dst" -u "$sport,$dport" "$work/$group.hex" \
     "$work/$group.pcap" >"$work/text2pcap.log" 2>&1 ||
     fail "text2pcap $group: $(cat "$work/text2pcap.log")"
   parts+=("$work/$group.pcap")

@@ -75,7 +75,7 @@ with open(out + "/capture.jsonl", "w") as capture:
             "bytes": base64.b64encode(data).decode()}) + "\n")
         dump = groups.setdefault((source, source_port, port), [])
         for offset in range(0, len(data), 16):
-            stamp = "10:00:00.%06d " % number if offset == 0 else ""
+            stamp = "2026-12-09T10:00:00.%06d " % number if offset == 0 else ""
             dump.append("%s%06x %s\n" % (stamp, offset, " ".join("%02x" % b for b in data[offset:offset + 16])))
 with open(out + "/groups", "w") as listing:
     for index, ((source, source_port, port), dump) in enumerate(groups.items()):
