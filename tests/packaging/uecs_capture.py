@@ -18,13 +18,6 @@ import sys
 # dissector's reading of broken and unusual text must agree too.
 MUTATIONS = 1000
 
-corpus_path, station_path, out = sys.argv[1:4]
-datagrams = []
-with open(station_path, encoding="utf-8") as station:
-    for line in station:
-        record = json.loads(line)
-        # The station's messages are ASCII: the text is the datagram.
-        datagrams.append((record["ip"], 16520, 16520, record["message"].encode("ascii")))
 # Pieces a mutation inserts: markup, white space, bytes that start or break
 # UTF-8 and Shift-JIS characters, and whole tags.
 PIECES = [b"<", b">", b'"', b"'", b"&", b";", b"/", b"=", b" ", b"\t", b"\n", b"\r", b"\x00", b"?", b"!",
@@ -53,6 +46,13 @@ def mutations(originals, count):
     return made
 
 
+corpus_path, station_path, out = sys.argv[1:4]
+datagrams = []
+with open(station_path, encoding="utf-8") as station:
+    for line in station:
+        record = json.loads(line)
+        # The station's messages are ASCII: the text is the datagram.
+        datagrams.append((record["ip"], 16520, 16520, record["message"].encode("ascii")))
 with open(corpus_path, "rb") as corpus:
     for line in corpus:
         line = line.rstrip(b"\n")
