@@ -228,6 +228,8 @@ end
 -- control character, the first byte that is not UTF-8, the first that is
 -- not ASCII.
 local function check_text(text)
+    -- Most datagrams are printable ASCII: one search in C says so.
+    if not text:find("[^\t\n\r\32-\127]") then return nil, nil, nil end
     local control, not_utf8, non_ascii
     local at = 1
     while at <= #text do
@@ -350,7 +352,8 @@ end
 
 function Scanner:skip_spaces()
     local start = self.pos
-    while self.pos < #self.text and is_space(self:at(self.pos)) do self.pos = self.pos + 1 end
+    local after = self.text:find("[^ \t\n\r]", start + 1)
+    self.pos = after and after - 1 or #self.text
     return self.pos - start
 end
 
