@@ -28,7 +28,8 @@ PIECES = [b"<", b">", b'"', b"'", b"&", b";", b"/", b"=", b" ", b"\t", b"\n", b"
 
 def mutations(originals, count):
     """`count` datagrams made from the originals by one to four deletions,
-    insertions and byte changes each, the same every run."""
+    insertions (pieces, or bytes above ASCII) and byte changes each, the same
+    every run."""
     rng = random.Random(23)
     made = []
     for _ in range(count):
@@ -37,8 +38,11 @@ def mutations(originals, count):
             at, choice = rng.randint(0, len(data)), rng.random()
             if choice < 0.35:
                 del data[at:at + rng.randint(1, 5)]
-            elif choice < 0.8:
+            elif choice < 0.6:
                 data[at:at] = rng.choice(PIECES)
+            elif choice < 0.85:
+                # Bytes that may start, continue or break a character.
+                data[at:at] = bytes(rng.randint(0x80, 0xFF) for _ in range(rng.randint(1, 3)))
             elif data:
                 data[min(at, len(data) - 1)] = rng.randrange(256)
         # text2pcap writes no empty datagram.
