@@ -15,8 +15,8 @@ on the network segment, on demand and as often as wanted, from a fixed value,
 a periodic or random pattern, or the playback of a file.
 
 The package holds the window program (setarome), the same node without a
-window for benches, scripts and services (setarome-cli), and systemd units
-that run it as a service.")
+window for benches, scripts and services (setarome-cli), systemd units
+that run it as a service, and a Wireshark dissector for UECS messages.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -27,6 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own Japanese texts make it look as it should.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+# The dissector is read by Wireshark or tshark when either is installed.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wireshark | tshark")
 
 # Debian's policy: the copyright file and the package's own changelog beside
 # the documentation.

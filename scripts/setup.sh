@@ -30,6 +30,9 @@ packages=(
   # captures as the field makes them (pcap, pcapng, link-layer capture), the
   # Wireshark dissector's check, and the monitor window's charts
   libpcap-dev tshark qt6-charts-dev
+  # the dissector's check: its capture and comparison scripts, and the
+  # Shift-JIS rows made from iconv
+  python3
 )
 
 sudo_cmd=()

@@ -60,8 +60,20 @@ for command in $(help_subcommands "$program"); do
   help_records "$program" "$command" | to_roff usage
 done
 cat <<'ROFF'
+.SH FILES
+.TP
+.I uecs.lua
+in Wireshark's global Lua plugin folder (see
+.BR "tshark \-G folders" ):
+the dissector that shows UECS messages in Wireshark and tshark, with each
+finding of
+.B lint
+as expert information under the same code. Copied to
+.I ~/.local/lib/wireshark/plugins/
+it serves one user.
 .SH SEE ALSO
 .BR setarome (1),
 .BR systemctl (1),
-.BR journalctl (1)
+.BR journalctl (1),
+.BR wireshark (1)
 ROFF

@@ -26,6 +26,9 @@ for file in applications/setarome.desktop icons/hicolor/scalable/apps/setarome.s
   doc/setarome/copyright doc/setarome/example.conf; do
   [ -s "$share/$file" ] || fail "share/$file is missing or empty"
 done
+# The Wireshark dissector, in a Lua plugin folder of no Wireshark version.
+find "$prefix" -path '*/wireshark/plugins/uecs.lua' | grep -q . ||
+  fail "wireshark/plugins/uecs.lua is not installed"
 # Each theme size holds a picture of that size.
 for size in 16 22 24 32 48 64 128 256; do
   png="$share/icons/hicolor/${size}x${size}/apps/setarome.png"
