@@ -30,6 +30,9 @@ packages=(
   # captures as the field makes them (pcap, pcapng, link-layer capture), the
   # Wireshark dissector's check, and the monitor window's charts
   libpcap-dev tshark qt6-charts-dev
+  # the test run's reports checked as their readers take them: the JUnit XML
+  # against its schema (xmllint), the HTML page against HTML5 (tidy)
+  libxml2-utils tidy
 )
 
 sudo_cmd=()

@@ -35,6 +35,8 @@ struct SeriesPoint {
 struct Series {
     // "WRainfall.mIC room 1 region 1 order 1"
     std::string label;
+    // Its unit for the chart's value axis ("C", "%"); empty when it has none.
+    std::string unit;
     // A CCM the station sent (stimulus) rather than one the expectation watched.
     bool stimulus = false;
     std::vector<SeriesPoint> points;
