@@ -25,6 +25,9 @@ AxisScale AxisScale::Over(double low, double high, int ticks)
         low = high = 0;
     if (low > high)
         std::swap(low, high);
+    // So high - low stays finite; a chart cannot show the difference anyway.
+    low = std::clamp(low, -1e300, 1e300);
+    high = std::clamp(high, -1e300, 1e300);
     if (high - low < 1e-9) {
         // One value: a unit span around it (0..1 for a series that is all 0).
         const double pad = std::max(std::abs(low) * 0.1, 0.5);

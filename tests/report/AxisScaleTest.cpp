@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // A series that never changes still gets an axis around it.
                     Row{0, 0, 3, 0, 1, 0.5}, Row{20, 20, 3, 18, 22, 2},
                     // Reversed and not finite: never an empty or endless axis.
-                    Row{10, 0, 5, 0, 10, 2}, Row{NAN, 5, 4, 0, 1, 0.5}));
+                    Row{10, 0, 5, 0, 10, 2}, Row{NAN, 5, 4, 0, 1, 0.5},
+                    Row{-1.7e308, 1.7e308, 4, -1e300, 1e300, 5e299}));
 
 TEST(AxisScale, DecimalsTellTheTicksApart)
 {

@@ -1,6 +1,7 @@
 // Writes the sample runs' reports into a directory, for the validation test
 // and for the README's picture:
 //   report_sample DIR   ->  DIR/junit.xml DIR/report.html DIR/chart.svg
+// The README's picture: rsvg-convert DIR/chart.svg -o docs/report-chart.png
 #include "SampleRuns.h"
 
 #include "report/HtmlReport.h"
