@@ -83,15 +83,18 @@ double Y(const AxisScale& scale, double top, double height, double value)
 SvgChart::SvgChart(const ExpectationResult& expectation, double runSeconds)
     : expectation_(expectation)
 {
-    endSeconds_ = std::max({runSeconds, expectation.decidedSeconds, expectation.evidence.seconds,
-                            expectation.withinEndSeconds.value_or(0),
-                            expectation.holdsEndSeconds.value_or(0), 1e-3});
+    for (const double end :
+         {runSeconds, expectation.decidedSeconds, expectation.evidence.seconds,
+          expectation.withinEndSeconds.value_or(0), expectation.holdsEndSeconds.value_or(0)})
+        if (std::isfinite(end))
+            endSeconds_ = std::max(endSeconds_, end);
     Panel main{{}, kTop, kMainHeight};
     std::vector<Panel> strips;
     for (const Series& series : expectation.series) {
-        if (!series.stimulus)
+        // One watched CCM: the judge gives it first.
+        if (!series.stimulus && main.series.empty())
             main.series.push_back(&series);
-        else if (strips.size() < kMaxStrips)
+        else if (series.stimulus && strips.size() < kMaxStrips)
             strips.push_back({{&series}, 0, kStripHeight});
         else
             leftOut_.push_back(&series);
@@ -282,7 +285,7 @@ std::string SvgChart::Legend() const
     }
     if (!leftOut_.empty())
         svg += Text(kLeft + 18, y + kLegendRow + 9,
-                    "and " + std::to_string(leftOut_.size()) + " more stimulus series, not drawn");
+                    "and " + std::to_string(leftOut_.size()) + " more series, not drawn");
     return svg;
 }
 

@@ -22,7 +22,8 @@ public:
     std::string Svg() const;
 
     static constexpr double kWidth = 760;
-    // Stimulus strips drawn; more are named in the legend as left out.
+    // Stimulus strips drawn; the legend counts the series left out (more
+    // strips, or a second watched series).
     static constexpr std::size_t kMaxStrips = 4;
 
 private:
@@ -45,7 +46,8 @@ private:
     const char* Colour(const Series& series) const;
 
     const ExpectationResult& expectation_;
-    double endSeconds_ = 1;
+    // The time axis's end: the run's, or a later mark's; never 0.
+    double endSeconds_ = 1e-3;
     std::vector<Panel> panels_;
     std::vector<const Series*> leftOut_;
     double plotBottom_ = 0;

@@ -52,7 +52,7 @@ TEST(SvgChart, ManyStimulusSeriesAreBoundedAndCounted)
         expectation.series.push_back(rain);
     const std::string svg = report::SvgChart(expectation, 106).Svg();
     EXPECT_EQ(Occurrences(svg, "<path "), 1u + report::SvgChart::kMaxStrips);
-    EXPECT_NE(svg.find("and 17 more stimulus series, not drawn"), std::string::npos);
+    EXPECT_NE(svg.find("and 17 more series, not drawn"), std::string::npos);
 }
 
 } // namespace
