@@ -35,11 +35,11 @@ struct SeriesPoint {
 struct Series {
     // "WRainfall.mIC room 1 region 1 order 1"
     std::string label;
-    // Its unit for the chart's value axis ("C", "%"); empty when it has none.
-    std::string unit;
     // A CCM the station sent (stimulus) rather than one the expectation watched.
     bool stimulus = false;
     std::vector<SeriesPoint> points;
+    // Its unit for the chart's value axis ("C", "%"); empty when it has none.
+    std::string unit;
 };
 
 struct ExpectationResult {

@@ -12,7 +12,7 @@ namespace {
 // The rain: dry, then raining from 30 s, sent every 10 s.
 Series Rain(double end)
 {
-    Series rain{"WRainfall.mIC room 1 region 1 order 1", "", true, {}};
+    Series rain{"WRainfall.mIC room 1 region 1 order 1", true, {}, ""};
     for (double t = 0; t <= end; t += 10)
         rain.points.push_back({t, t >= 30 ? 1.0 : 0.0});
     return rain;
@@ -22,7 +22,7 @@ Series Rain(double end)
 // and opening to `reopenTo` at `reopenAt` (never when reopenAt is 0).
 Series Vent(double end, double closeAt, double reopenAt, double reopenTo)
 {
-    Series vent{"VenRfWin.opr room 1 region 1 order 1", "%", false, {}};
+    Series vent{"VenRfWin.opr room 1 region 1 order 1", false, {}, "%"};
     for (double t = 0; t <= end; t += 1) {
         double value = t < closeAt ? 100 : std::max(0.0, 100 - 2 * (t - closeAt));
         if (reopenAt > 0 && t >= reopenAt)
@@ -97,8 +97,8 @@ ScenarioResult FailingRun()
     heater.holdsStartSeconds = 75;
     heater.decidedSeconds = 300;
     heater.evidence = {300, "", "the run ended 225.000 s into holds = 600", false};
-    heater.series = {{"HeaterCmd room 1 region 1 order 1", "", false, {{0, 0}, {75, 1}}},
-                     {"WAirTemp room 1 region 1 order 1", "C", true, {{0, 12.5}, {60, 4.5}}}};
+    heater.series = {{"HeaterCmd room 1 region 1 order 1", false, {{0, 0}, {75, 1}}, ""},
+                     {"WAirTemp room 1 region 1 order 1", true, {{0, 12.5}, {60, 4.5}}, "C"}};
     heater.line = 20;
 
     ExpectationResult wind = VentsClose(28);
@@ -106,7 +106,7 @@ ScenarioResult FailingRun()
     wind.outcome = Outcome::Fail;
     wind.decidedSeconds = 90;
     wind.evidence = {90, "", "nothing matching arrived", false};
-    wind.series = {{"VenRfWin.opr room 2 region 1 order 1", "%", false, {}}, Rain(300)};
+    wind.series = {{"VenRfWin.opr room 2 region 1 order 1", false, {}, "%"}, Rain(300)};
 
     scenario.expectations = {flap, heater, wind};
     return scenario;
@@ -119,7 +119,7 @@ ScenarioResult HugeRun(std::size_t points)
     expectation.mode = "always";
     expectation.outcome = Outcome::Pass;
     expectation.decidedSeconds = scenario.durationSeconds;
-    Series vent{"VenRfWin.opr room 1 region 1 order 1", "%", false, {}};
+    Series vent{"VenRfWin.opr room 1 region 1 order 1", false, {}, "%"};
     vent.points.reserve(points);
     for (std::size_t i = 0; i < points; ++i)
         vent.points.push_back({static_cast<double>(i) / 100, static_cast<double>(i % 101)});
@@ -139,8 +139,8 @@ ScenarioResult HostileRun()
     expectation.outcome = Outcome::Fail;
     expectation.decidedSeconds = 40;
     expectation.evidence = {40, kHostile, kHostile, true};
-    expectation.series = {{kHostile, kHostile, false, {{0, 1}, {40, 2}}},
-                          {kHostile, "", true, {{0, 0}}}};
+    expectation.series = {{kHostile, false, {{0, 1}, {40, 2}}, kHostile},
+                          {kHostile, true, {{0, 0}}, ""}};
     scenario.expectations.push_back(expectation);
     return scenario;
 }
