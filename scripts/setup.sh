@@ -33,6 +33,9 @@ packages=(
   # the dissector's check: its capture and comparison scripts, and the
   # Shift-JIS rows made from iconv
   python3
+  # the test run's reports checked as their readers take them: the JUnit XML
+  # against its schema (xmllint), the HTML page against HTML5 (tidy)
+  libxml2-utils tidy
 )
 
 sudo_cmd=()

@@ -38,6 +38,8 @@ struct Series {
     // A CCM the station sent (stimulus) rather than one the expectation watched.
     bool stimulus = false;
     std::vector<SeriesPoint> points;
+    // Its unit for the chart's value axis ("C", "%"); empty when it has none.
+    std::string unit;
 };
 
 struct ExpectationResult {
