@@ -8,6 +8,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/StandardOutput.h"
 #include "cli/StationCommand.h"
+#include "cli/TestCommand.h"
 #include "loop/InputFile.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
@@ -37,8 +38,9 @@ int Run(int argc, char** argv)
     cli::ReplayCommand replay(program);
     cli::LintCommand lint(program);
     cli::ScanCommand scan(program);
-    const std::array<cli::Subcommand*, 6> commands{&node,   &station, &monitor,
-                                                   &replay, &lint,    &scan};
+    cli::TestCommand test(program);
+    const std::array<cli::Subcommand*, 7> commands{&node, &station, &monitor, &replay,
+                                                   &lint, &scan,    &test};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

@@ -6,6 +6,7 @@
 #include "ccm/Ipv4Text.h"
 #include "discovery/Identity.h"
 #include "station/CopyAddress.h"
+#include "station/ExpectReader.h"
 #include "station/GeneratorReader.h"
 #include "station/KeyDepthCheck.h"
 #include "station/TomlFields.h"
@@ -162,6 +163,11 @@ EventSettings ReadEvent(const toml::table& table, const Scenario& scenario, cons
 {
     TomlFields fields(table, context.file);
     EventSettings event;
+    event.name = fields.text("name", 200);
+    if (event.name &&
+        std::any_of(scenario.events.begin(), scenario.events.end(),
+                    [&](const EventSettings& other) { return other.name == event.name; }))
+        fields.fail(*fields.node("name"), "another event is named " + Quoted(*event.name));
     event.at = fields.required(fields.number("at", 0, 366 * 86400.0), "at");
     event.type = fields.required(fields.text("ccm", ccm::kTypeMaxChars), "ccm");
     event.room = fields.integer("room", 0, 127);
@@ -212,6 +218,9 @@ Scenario ReadScenario(const std::string& path)
     const Context context{path, slash == std::string::npos ? "" : path.substr(0, slash + 1)};
     TomlFields fields(root, path);
     Scenario scenario;
+    scenario.name = fields.text("name", 200);
+    // Test runs only; the station runs until stopped.
+    scenario.duration = fields.number("duration", 1, 366 * 86400.0);
     if (const std::optional<std::int64_t> seed = fields.integer("seed", 0, 0xFFFFFFFF))
         scenario.seed = static_cast<std::uint32_t>(*seed);
     const toml::array* nodes = fields.tables("node");
@@ -222,6 +231,10 @@ Scenario ReadScenario(const std::string& path)
     if (const toml::array* events = fields.tables("event")) {
         for (const toml::node& event : *events)
             scenario.events.push_back(ReadEvent(*event.as_table(), scenario, context));
+    }
+    if (const toml::array* expectations = fields.tables("expect")) {
+        for (const toml::node& expect : *expectations)
+            scenario.expectations.push_back(ReadExpect(*expect.as_table(), scenario, path));
     }
     fields.finish();
     std::stable_sort(scenario.events.begin(), scenario.events.end(),
