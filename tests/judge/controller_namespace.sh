@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# setarome-cli test against the controller stand-in, one namespace pair per
+# variant ("tx" runs the test, "rx" the stand-in), all created here and
+# removed on exit; the variants run in parallel. The three shipped test
+# scenarios must all pass against "good" and each faulty variant must fail
+# with the evidence it deserves, in text and (flap) JSON; --capture keeps the
+# controller's traffic; SIGTERM ends a run with the rest undecided.
+#   controller_namespace.sh PROGRAM STANDIN SCENARIO_DIR
+set -euo pipefail
+program=$1
+standin=$2
+scenarios=$3
+source "$(dirname "$0")/../app/panel_session.sh"
+variants=(good late none wrong-room flap)
+pairs=()
+cleanup() {
+  session_cleanup
+  local pair
+  for pair in "${pairs[@]}"; do ip netns del "$pair" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+if ! ip netns add "judge-probe-$$" 2>/dev/null; then
+  echo "SKIP: network namespaces cannot be created here (run as root)"
+  exit 77
+fi
+ip netns del "judge-probe-$$"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# pair INDEX: namespaces judge-tx-PID-INDEX and judge-rx-PID-INDEX on 10.216.INDEX.0/24.
+pair() {
+  local tx="judge-tx-$$-$1" rx="judge-rx-$$-$1"
+  pairs+=("$tx" "$rx")
+  ip netns add "$tx"; ip netns add "$rx"
+  ip link add vtx netns "$tx" type veth peer name vrx netns "$rx"
+  ip -n "$tx" addr add "10.216.$1.1/24" dev vtx
+  ip -n "$rx" addr add "10.216.$1.2/24" dev vrx
+  ip -n "$tx" link set lo up; ip -n "$rx" link set lo up
+  ip -n "$tx" link set vtx up; ip -n "$rx" link set vrx up
+  ip -n "$tx" route add default dev vtx
+}
+
+files=("$scenarios/vents-close-on-rain.toml" "$scenarios/heating-on-a-cold-night.toml"
+       "$scenarios/wind-closes-windward-vents.toml")
+for i in "${!variants[@]}"; do
+  pair "$i"
+  # Bounded: it stops sending after 40 s whatever happens.
+  ip netns exec "judge-rx-$$-$i" "$standin" "${variants[$i]}" 16600 "10.216.$i.1" 40 >/dev/null &
+  session_pids+=($!)
+done
+for i in "${!variants[@]}"; do session_listening "judge-rx-$$-$i" 16600; done
+for i in "${!variants[@]}"; do
+  extra=()
+  [ "${variants[$i]}" = flap ] && extra=(--json)
+  [ "${variants[$i]}" = good ] && extra=(--capture "$session_work/good.capture")
+  (
+    set +e
+    ip netns exec "judge-tx-$$-$i" "$program" test "${files[@]}" --to "10.216.$i.2" --port 16600 \
+      --interface vtx "${extra[@]}" >"$session_work/${variants[$i]}.out" 2>&1
+    echo $? >"$session_work/${variants[$i]}.status"
+  ) &
+  session_pids+=($!)
+done
+wait "${session_pids[@]:${#variants[@]}}"
+
+# expect VARIANT STATUS PATTERN...: the exit status, and each pattern in its output.
+expect() {
+  local variant=$1 status=$2 pattern
+  shift 2
+  [ "$(cat "$session_work/$variant.status")" = "$status" ] ||
+    fail "$variant: exit status $(cat "$session_work/$variant.status"), not $status"
+  for pattern in "$@"; do
+    grep -qE -- "$pattern" "$session_work/$variant.out" || fail "$variant: no line like: $pattern"
+  done
+}
+
+expect good 0 "^PASS  vents open while dry .* value 100 from 10\.216\.0\.2:" \
+  "^PASS  vents close when it rains \(within, value = 0\) .*>0</DATA>" \
+  "^PASS  heater on when it gets cold " "^PASS  heater commands conform " \
+  "^PASS  windward vent closes " "^PASS  leeward vent stays open " \
+  "vents-close-on-rain.toml: 2 passed, 0 failed, 0 undecided"
+[ "$(grep -c '^PASS' "$session_work/good.out")" = 6 ] || fail "good: not six verdicts"
+expect late 1 "^PASS  vents open while dry " \
+  "^FAIL  vents close when it rains .*nothing matching arrived; last value seen 100 at" \
+  "^FAIL  heater on when it gets cold .*last value seen 0 at" \
+  "^FAIL  windward vent closes .*last value seen 100 at"
+expect none 1 "^FAIL  vents open while dry .*at 2\.00 s: nothing matching arrived; no value seen" \
+  "^FAIL  vents close when it rains .*no value seen" "^FAIL  windward vent closes .*no value seen" \
+  "^PASS  leeward vent stays open "
+expect wrong-room 1 "^FAIL  vents open while dry .*no value seen" \
+  "^FAIL  heater on when it gets cold .*no value seen" "^PASS  heater commands conform "
+expect flap 1
+python3 - "$session_work/flap.out" <<'PY' || fail "flap: JSON verdicts"
+import json, sys
+lines = [json.loads(line) for line in open(sys.argv[1])]
+verdicts = {l["expectation"]: l for l in lines if "expectation" in l}
+rain = verdicts["vents close when it rains"]
+assert rain["outcome"] == "fail", rain
+assert rain["evidence"]["note"] == "value 100 while it had to hold", rain
+assert ">100</DATA>" in rain["evidence"]["datagram"], rain
+assert rain["evidence"]["source"].startswith("10.216.4.2:"), rain
+assert verdicts["vents open while dry"]["outcome"] == "pass"
+summaries = [l for l in lines if "summary" in l]
+assert len(summaries) == 3 and summaries[0]["summary"] == {"passed": 1, "failed": 1, "undecided": 0}, summaries
+PY
+python3 - "$session_work/good.capture" <<'PY' || fail "good: the capture"
+import base64, json, sys
+records = [json.loads(line) for line in open(sys.argv[1])]
+assert any(b"VenRfWin.rcA" in base64.b64decode(r["bytes"]) and r["source"] == "10.216.0.2"
+           for r in records), len(records)
+PY
+
+# SIGTERM once the first verdict is out: the rest is undecided, exit status 1.
+ip netns exec "judge-tx-$$-2" "$program" test "${files[0]}" --to 10.216.2.2 --port 16600 \
+  --interface vtx >"$session_work/sigterm.out" 2>&1 &
+sigterm_pid=$!
+for _ in $(seq 200); do
+  grep -q '^FAIL' "$session_work/sigterm.out" && break
+  sleep 0.05
+done
+kill -TERM "$sigterm_pid"
+status=0
+wait "$sigterm_pid" || status=$?
+[ "$status" = 1 ] || fail "sigterm: exit status $status, not 1"
+grep -qE "^UNDECIDED  vents close when it rains .*the run was stopped" "$session_work/sigterm.out" ||
+  fail "sigterm: no undecided verdict"
+
+if [ "$failures" -ne 0 ]; then
+  for variant in "${variants[@]}" sigterm; do
+    echo "--- $variant"; cat "$session_work/$variant.out"
+  done
+  exit 1
+fi
+echo "controller stand-in: every variant judged as it deserves"
