@@ -1,6 +1,5 @@
 #include "cli/TestCommand.h"
 
-#include "ccm/Cp932Encoder.h"
 #include "cli/Duration.h"
 #include "cli/SendingSide.h"
 #include "cli/SystemErrorText.h"
@@ -97,17 +96,14 @@ int TestCommand::run()
     if (!capturePath_.empty())
         capture = std::make_unique<monitor::CaptureWriter>(monitor::CaptureFiles{capturePath_});
     TestOutput output(common_.json);
-    ccm::Cp932Encoder encoder;
-    std::string wire;
     std::int64_t sendFailures = 0;
-    const auto send = [&](const station::Outgoing& outgoing) {
-        encoder.encode(outgoing.message, wire);
+    const auto send = [&](const std::string& ip, const std::string& wire) {
         try {
             sending.destination()->SendToDestination(wire);
         } catch (const std::exception& e) {
             // The first in full; a dead link would repeat it every second.
             if (sendFailures++ == 0)
-                std::fprintf(stderr, "setarome-cli: test: %s: %s\n", outgoing.ip.c_str(),
+                std::fprintf(stderr, "setarome-cli: test: %s: %s\n", ip.c_str(),
                              SystemErrorText(e).c_str());
         }
     };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace cli {
@@ -13,6 +14,8 @@ constexpr int kTickMs = 100;
 // A datagram taken in by the kernel just before a window closed may be read
 // a little after: the clock is judged this far behind to wait for it.
 constexpr double kReadLagSeconds = 0.25;
+// How long a sent datagram may take to come back as an echo.
+constexpr std::chrono::seconds kEchoWindow{2};
 
 } // namespace
 
@@ -26,6 +29,10 @@ TestRun::TestRun(std::string file, station::Scenario scenario, const std::string
     const std::size_t slash = file.rfind('/');
     result_.name =
         scenario_.name.value_or(slash == std::string::npos ? file : file.substr(slash + 1));
+    // The actuators follow the commands receivers would take.
+    judge_.onCounted([this](const ccm::DataContent& data, double value, double seconds) {
+        station_.command(data.type, data.room, data.region, data.order, value, seconds);
+    });
     clock_.setInterval(kTickMs);
     QObject::connect(&clock_, &QTimer::timeout, [this] { tick(); });
 }
@@ -37,11 +44,7 @@ void TestRun::start()
     // The station sends whole seconds; the judge ends the run at `seconds_`.
     const auto sendSeconds = static_cast<std::int64_t>(std::ceil(seconds_));
     runner_.emplace(
-        station_, timers_,
-        [this](const station::Outgoing& outgoing) {
-            judge_.stimulus(outgoing.ccm, outgoing.value, secondsAt(Clock::now()));
-            send_(outgoing);
-        },
+        station_, timers_, [this](const station::Outgoing& outgoing) { sendOne(outgoing); },
         sendSeconds, [](bool) {});
     runner_->start();
     clock_.start();
@@ -52,9 +55,32 @@ double TestRun::secondsAt(Clock::time_point when) const
     return std::chrono::duration<double>(when - start_).count();
 }
 
+void TestRun::sendOne(const station::Outgoing& outgoing)
+{
+    const Clock::time_point now = Clock::now();
+    encoder_.encode(outgoing.message, wire_);
+    send_(outgoing.ip, wire_);
+    // The station's own CCMs (an actuator's state) are judged as sent, since
+    // a unicast to the controller never comes back to the receiver.
+    judge_.stimulus(outgoing.ccm, outgoing.value, secondsAt(now));
+    judge_.take(wire_, outgoing.ip, 0, secondsAt(now));
+    for (auto at = sent_.begin(); at != sent_.end();)
+        at = now - at->second > kEchoWindow ? sent_.erase(at) : std::next(at);
+    sent_.emplace(wire_, now);
+}
+
+bool TestRun::echo(const loop::ReceivedDatagram& received)
+{
+    const auto range = sent_.equal_range(std::string(received.bytes));
+    if (range.first == range.second)
+        return false;
+    sent_.erase(range.first);
+    return true;
+}
+
 void TestRun::take(const loop::ReceivedDatagram& received)
 {
-    if (ended_)
+    if (ended_ || echo(received))
         return;
     // A datagram queued before the run began belongs to none of its windows.
     const double at = std::max(0.0, secondsAt(received.arrived));

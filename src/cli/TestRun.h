@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ccm/Cp932Encoder.h"
 #include "judge/Judge.h"
 #include "loop/DatagramReceiver.h"
 #include "loop/QtTimerService.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -23,7 +25,8 @@ namespace cli {
 class TestRun {
 public:
     using Clock = std::chrono::steady_clock;
-    using Send = std::function<void(const station::Outgoing&)>;
+    // Sends the datagram's bytes (Shift-JIS) for the node at `ip`.
+    using Send = std::function<void(const std::string& ip, const std::string& wire)>;
     // Called once as each expectation is decided, and when the run ends.
     using Decided = std::function<void(const report::ExpectationResult&)>;
     using Ended = std::function<void()>;
@@ -42,6 +45,10 @@ public:
 
 private:
     double secondsAt(Clock::time_point when) const;
+    void sendOne(const station::Outgoing& outgoing);
+    // Whether the datagram is one of this run's own sends coming back (a
+    // broadcast, or --to this host): judged already when it was sent.
+    bool echo(const loop::ReceivedDatagram& received);
     void tick();
     void end(double at, bool finished);
 
@@ -55,6 +62,10 @@ private:
     std::optional<station::Runner> runner_;
     QTimer clock_;
     Clock::time_point start_;
+    ccm::Cp932Encoder encoder_;
+    std::string wire_;
+    // This run's recent sends, by their bytes, for echo().
+    std::multimap<std::string, Clock::time_point> sent_;
     report::ScenarioResult result_;
     bool ended_ = false;
 };

@@ -49,7 +49,8 @@ void Judge::take(std::string_view datagram, const std::string& sourceIp, std::ui
     const monitor::LintResult lint = linter_.check(sourceIp, decoded);
     Observation seen;
     seen.seconds = seconds;
-    seen.source = sourceIp + ':' + std::to_string(sourcePort);
+    seen.source = sourcePort == 0 ? sourceIp + " (this station)"
+                                  : sourceIp + ':' + std::to_string(sourcePort);
     seen.text = datagram;
     if (!lint.findings.empty())
         seen.finding = lint.findings.front().code + ": " + lint.findings.front().detail;
@@ -66,6 +67,8 @@ void Judge::take(std::string_view datagram, const std::string& sourceIp, std::ui
         seen.counts = winner != nullptr && winner->source == sourceIp && winner->ipText == data.ip;
         seen.value = Number(data.value);
         seen.valueText = data.value;
+        if (seen.counts && seen.value && counted_)
+            counted_(data, *seen.value, seconds);
     }
     for (ExpectationJudge& expectation : expectations_)
         if (Selects(expectation.selector(), decoded, sourceIp))

@@ -23,8 +23,13 @@ public:
     // Called once for each expectation as its verdict is reached.
     using Decided = std::function<void(const report::ExpectationResult&)>;
 
-    Judge(const station::Scenario& scenario, Decided decided);
+    // Called for each data value receivers take (its sender wins its key).
+    using Counted = std::function<void(const ccm::DataContent& data, double value, double seconds)>;
 
+    Judge(const station::Scenario& scenario, Decided decided);
+    void onCounted(Counted counted) { counted_ = std::move(counted); }
+
+    // `sourcePort` 0: a datagram this station sent.
     void take(std::string_view datagram, const std::string& sourceIp, std::uint16_t sourcePort,
               double seconds);
     // A value the station sent: a stimulus for the charts.
@@ -45,6 +50,7 @@ private:
     std::vector<ExpectationJudge> expectations_;
     std::vector<bool> told_;
     Decided decided_;
+    Counted counted_;
     monitor::KeyTable table_;
     monitor::Linter linter_;
     std::map<std::string, report::Series> stimuli_;

@@ -59,6 +59,21 @@ struct CcmSettings {
     std::optional<double> clampMax;
 };
 
+// A device the controller under test drives: it follows the value of its
+// command CCM at `rate` units a second within min..max, and reports where it
+// is as its state CCM, one of its node's CCMs (`stateIndex` in `ccms`).
+struct ActuatorSettings {
+    std::string commandType;
+    std::int32_t commandRoom = 1;
+    std::int32_t commandRegion = 1;
+    std::int32_t commandOrder = 1;
+    std::size_t stateIndex = 0;
+    double min = 0;
+    double max = 100;
+    double rate = 1;
+    double initial = 0;
+};
+
 struct NodeSettings {
     // An IPv4 address text, or "auto": the address this host sends from.
     std::string address = "auto";
@@ -81,13 +96,20 @@ struct NodeSettings {
     std::optional<std::string> uecsId;
     std::optional<std::string> mac;
     std::vector<CcmSettings> ccms;
+    std::vector<ActuatorSettings> actuators;
 };
 
 // At `at` seconds of generator time, the CCMs of `type` (narrowed by room,
 // region and order when given) take a value or a new generator.
 struct EventSettings {
+    // A fault injected into the actuators whose state CCM the event names,
+    // instead of a value: stuck stops it moving, slow gives it `rate`,
+    // ignore stops it obeying, silent stops its reports, recover ends all.
+    enum class Fault { None, Stuck, Slow, Ignore, Silent, Recover };
     // What expectations call it by in `after`; nothing: unnamed.
     std::optional<std::string> name;
+    Fault fault = Fault::None;
+    double rate = 0;
     double at = 0;
     std::string type;
     std::optional<std::int32_t> room;

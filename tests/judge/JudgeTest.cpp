@@ -44,6 +44,11 @@ TEST(JudgeTest, TheLowestPriorityNumberAmongCurrentSendersCounts)
     scenario.expectations.push_back(ValueZero("closed"));
     Verdicts verdicts;
     judge::Judge judge(scenario, verdicts.callback());
+    // What an actuator obeying this CCM follows.
+    std::vector<std::pair<double, double>> followed;
+    judge.onCounted([&](const ccm::DataContent&, double value, double seconds) {
+        followed.emplace_back(seconds, value);
+    });
     // 10.0.0.3 (priority 10) says 100 each second until 4 s; 10.0.0.4
     // (priority 20) says 0 each second throughout. The second is taken only
     // once the first has been silent for three of its intervals (at 7 s).
@@ -59,6 +64,9 @@ TEST(JudgeTest, TheLowestPriorityNumberAmongCurrentSendersCounts)
     EXPECT_EQ(verdicts.told[0].outcome, report::Outcome::Pass);
     EXPECT_DOUBLE_EQ(verdicts.told[0].decidedSeconds, 7.5);
     EXPECT_EQ(verdicts.told[0].evidence.source, "10.0.0.4:16520");
+    const std::vector<std::pair<double, double>> expected{{0, 100}, {1, 100}, {2, 100}, {3, 100},
+                                                          {4, 100}, {7.5, 0}, {8.5, 0}, {9.5, 0}};
+    EXPECT_EQ(followed, expected);
 }
 
 TEST(JudgeTest, SelectorPicksRoomTypeAndSource)

@@ -1,0 +1,124 @@
+// An actuator's travel: toward its command at its rate, within its range,
+// and each fault event's effect, checked at chosen moments.
+
+#include "station/Actuator.h"
+#include "node/ScratchDir.h"
+#include "station/ScenarioReader.h"
+#include "station/Station.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Fault = station::EventSettings::Fault;
+
+struct Step {
+    double seconds;
+    // A command's target, or a fault (with its rate for slow).
+    std::optional<double> target;
+    Fault fault = Fault::None;
+    double rate = 0;
+};
+
+struct Row {
+    const char* name;
+    std::vector<Step> steps;
+    // Where it is at these moments, after every step.
+    std::vector<std::pair<double, double>> positions;
+};
+
+class ActuatorTest : public testing::TestWithParam<Row> {};
+
+TEST_P(ActuatorTest, Travel)
+{
+    // 0..100 at 2 a second, from 50.
+    station::ActuatorSettings settings;
+    settings.min = 0;
+    settings.max = 100;
+    settings.rate = 2;
+    settings.initial = 50;
+    station::Actuator actuator(settings);
+    for (const Step& step : GetParam().steps) {
+        if (step.target)
+            actuator.command(*step.target, step.seconds);
+        else
+            actuator.fault(step.fault, step.rate, step.seconds);
+    }
+    for (const auto& [seconds, position] : GetParam().positions)
+        EXPECT_DOUBLE_EQ(actuator.position(seconds), position) << "at " << seconds;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, ActuatorTest,
+    testing::Values(
+        Row{"StillWithoutCommand", {}, {{0, 50}, {100, 50}}},
+        Row{"TravelsAtItsRate", {{10, 60}}, {{10, 50}, {12.5, 55}, {15, 60}, {99, 60}}},
+        Row{"TravelsDown", {{0, 0}}, {{5, 40}, {25, 0}, {30, 0}}},
+        Row{"ClampedToItsRange", {{0, 150}, {100, -20}}, {{25, 100}, {99, 100}, {150, 0}}},
+        Row{"ANewCommandStartsFromWhereItIs", {{0, 100}, {5, 0}}, {{5, 60}, {10, 50}}},
+        Row{"StuckStopsItRecoverMovesOn",
+            {{0, 100}, {5, {}, Fault::Stuck}, {10, {}, Fault::Recover}},
+            {{8, 60}, {10, 60}, {15, 70}}},
+        Row{"SlowThenRecover",
+            {{0, 100}, {5, {}, Fault::Slow, 0.5}, {15, {}, Fault::Recover}},
+            {{15, 65}, {16, 67}}},
+        Row{"IgnoreDropsCommandsUntilRecover",
+            {{0, {}, Fault::Ignore}, {1, 0}, {5, {}, Fault::Recover}, {6, 100}},
+            {{5, 50}, {8, 54}}},
+        Row{"ANumberThatIsNoneIsNoCommand",
+            {{0, std::numeric_limits<double>::quiet_NaN()}},
+            {{10, 50}}}),
+    [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+TEST(ActuatorFault, SilentStopsReportsUntilRecover)
+{
+    station::ActuatorSettings settings;
+    station::Actuator actuator(settings);
+    EXPECT_FALSE(actuator.silent());
+    actuator.fault(Fault::Silent, 0, 1);
+    EXPECT_TRUE(actuator.silent());
+    actuator.fault(Fault::Recover, 0, 2);
+    EXPECT_FALSE(actuator.silent());
+}
+
+// In a station: the state CCM is sent at its level with the position, the
+// command of another key moves nothing, and a silent fault stops the sends.
+TEST(ActuatorInStation, ReportsItsPositionUntilSilent)
+{
+    ScratchDir dir;
+    station::Station station(station::ReadScenario(dir.write("a.toml", R"([[node]]
+address = "10.0.0.1"
+condition = false
+[[node.actuator]]
+command = { type = "VenRfWin.rcA", room = 1, region = 1, order = 1 }
+state = { type = "VenRfWin.opr", level = "A-1S-0" }
+rate = 10
+[[event]]
+at = 3
+ccm = "VenRfWin.opr"
+fault = "silent"
+[[event]]
+at = 5
+ccm = "VenRfWin.opr"
+fault = "recover"
+)")),
+                             "", 1);
+    station.command("VenRfWin.rcA", 2, 1, 1, 50, 0);
+    station.command("VenRfWin.rcA", 1, 1, 1, 100, 0);
+    std::vector<std::pair<std::int64_t, std::string>> sent;
+    for (std::int64_t tick = 0; tick <= 6; ++tick) {
+        station.beginSecond(tick);
+        station.runNode(0, [&](const station::Outgoing& outgoing) {
+            EXPECT_EQ(outgoing.ccm.type, "VenRfWin.opr");
+            sent.emplace_back(tick, outgoing.value);
+        });
+    }
+    const std::vector<std::pair<std::int64_t, std::string>> expected{
+        {0, "0"}, {1, "10"}, {2, "20"}, {5, "50"}, {6, "60"}};
+    EXPECT_EQ(sent, expected);
+}
+
+} // namespace
