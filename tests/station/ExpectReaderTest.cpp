@@ -136,7 +136,7 @@ TEST(GoodExpect, TheShippedTestScenariosRead)
                              "wind-closes-windward-vents.toml"}) {
         const station::Scenario scenario =
             station::ReadScenario(std::string(SCENARIO_DIR) + "/tests/" + name);
-        EXPECT_EQ(scenario.expectations.size(), 2u) << name;
+        EXPECT_GE(scenario.expectations.size(), 2u) << name;
     }
 }
 
