@@ -37,6 +37,12 @@ struct Row {
     const char* evidence;
 };
 
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class ExpectationJudgeTest : public testing::TestWithParam<Row> {};
 
 TEST_P(ExpectationJudgeTest, Verdict)

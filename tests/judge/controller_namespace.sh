@@ -5,14 +5,16 @@
 # scenarios must all pass against "good" (the roof vent's actuator following
 # the controller's command) and each faulty variant must fail
 # with the evidence it deserves, in text and (flap) JSON; --capture keeps the
-# controller's traffic; SIGTERM ends a run with the rest undecided.
+# controller's traffic; SIGTERM ends a run with the rest undecided. A sixth
+# pair runs the good variant against an actuator that sticks and then goes
+# silent by its scenario's fault events.
 #   controller_namespace.sh PROGRAM STANDIN SCENARIO_DIR
 set -euo pipefail
 program=$1
 standin=$2
 scenarios=$3
 source "$(dirname "$0")/../app/panel_session.sh"
-variants=(good late none wrong-room flap)
+variants=(good late none wrong-room flap faults)
 pairs=()
 cleanup() {
   session_cleanup
@@ -47,17 +49,69 @@ files=("$scenarios/vents-close-on-rain.toml" "$scenarios/heating-on-a-cold-night
 for i in "${!variants[@]}"; do
   pair "$i"
   # Bounded: it stops sending after 40 s whatever happens.
-  ip netns exec "judge-rx-$$-$i" "$standin" "${variants[$i]}" 16600 "10.216.$i.1" 40 >/dev/null &
+  behaviour=${variants[$i]}
+  [ "$behaviour" = faults ] && behaviour=good
+  ip netns exec "judge-rx-$$-$i" "$standin" "$behaviour" 16600 "10.216.$i.1" 40 >/dev/null &
   session_pids+=($!)
 done
 for i in "${!variants[@]}"; do session_listening "judge-rx-$$-$i" 16600; done
+cat >"$session_work/faults.toml" <<'TOML'
+duration = 7
+[[node]]
+address = "auto"
+[[node.ccm]]
+type = "WRainfall"
+level = "A-1S-0"
+generator = { kind = "constant", value = 0 }
+[[node.actuator]]
+command = { type = "VenRfWin.rcA", room = 1, region = 1, order = 1 }
+state = { type = "VenRfWin.opr", level = "A-1S-0" }
+rate = 50
+initial = 100
+[[event]]
+at = 2
+ccm = "WRainfall"
+value = 1
+[[event]]
+name = "stuck"
+at = 3
+ccm = "VenRfWin.opr"
+fault = "stuck"
+[[event]]
+name = "mute"
+at = 5
+ccm = "VenRfWin.opr"
+fault = "silent"
+[[expect]]
+name = "stuck half way"
+ccm = { type = "VenRfWin.opr" }
+after = "stuck"
+within = 1
+between = [40, 60]
+holds = 1
+[[expect]]
+name = "never shut"
+ccm = { type = "VenRfWin.opr" }
+after = "stuck"
+never = true
+value = 0
+[[expect]]
+name = "silent once muted"
+ccm = { type = "VenRfWin.opr" }
+after = "mute"
+silent = true
+within = 1
+holds = 1.5
+TOML
 for i in "${!variants[@]}"; do
+  run_files=("${files[@]}")
+  [ "${variants[$i]}" = faults ] && run_files=("$session_work/faults.toml")
   extra=()
   [ "${variants[$i]}" = flap ] && extra=(--json)
   [ "${variants[$i]}" = good ] && extra=(--capture "$session_work/good.capture")
   (
     set +e
-    ip netns exec "judge-tx-$$-$i" "$program" test "${files[@]}" --to "10.216.$i.2" --port 16600 \
+    ip netns exec "judge-tx-$$-$i" "$program" test "${run_files[@]}" --to "10.216.$i.2" --port 16600 \
       --interface vtx "${extra[@]}" >"$session_work/${variants[$i]}.out" 2>&1
     echo $? >"$session_work/${variants[$i]}.status"
   ) &
@@ -113,6 +167,8 @@ records = [json.loads(line) for line in open(sys.argv[1])]
 assert any(b"VenRfWin.rcA" in base64.b64decode(r["bytes"]) and r["source"] == "10.216.0.2"
            for r in records), len(records)
 PY
+expect faults 0 "^PASS  stuck half way " "^PASS  never shut " \
+  "^PASS  silent once muted .*nothing matching arrived from 5 s to 6\.5 s"
 
 # SIGTERM once the first verdict is out: the rest is undecided, exit status 1.
 ip netns exec "judge-tx-$$-2" "$program" test "${files[0]}" --to 10.216.2.2 --port 16600 \

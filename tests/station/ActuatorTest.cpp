@@ -30,6 +30,12 @@ struct Row {
     std::vector<std::pair<double, double>> positions;
 };
 
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class ActuatorTest : public testing::TestWithParam<Row> {};
 
 TEST_P(ActuatorTest, Travel)
