@@ -3,6 +3,7 @@
 
 #include "station/Actuator.h"
 #include "node/ScratchDir.h"
+#include "station/ScenarioError.h"
 #include "station/ScenarioReader.h"
 #include "station/Station.h"
 
@@ -89,6 +90,59 @@ TEST(ActuatorFault, SilentStopsReportsUntilRecover)
     actuator.fault(Fault::Recover, 0, 2);
     EXPECT_FALSE(actuator.silent());
 }
+
+// A node with an actuator, lines 1 to 7, for the refused rows after it.
+constexpr const char* kActuatorHead = R"([[node]]
+[[node.ccm]]
+type = "WRainfall"
+generator = { kind = "constant", value = 0 }
+[[node.actuator]]
+command = { type = "VenRfWin.rcA" }
+state = { type = "VenRfWin.opr" }
+)";
+
+struct BadActuator {
+    const char* name;
+    const char* text;
+    const char* error;
+};
+
+class RefusedActuator : public testing::TestWithParam<BadActuator> {};
+
+TEST_P(RefusedActuator, NamesLineColumnAndWhat)
+{
+    ScratchDir dir;
+    const std::string path = dir.write("a.toml", std::string(kActuatorHead) + GetParam().text);
+    try {
+        station::ReadScenario(path);
+        FAIL() << "accepted";
+    } catch (const station::ScenarioError& e) {
+        EXPECT_EQ(e.what(), path + ":" + GetParam().error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, RefusedActuator,
+    testing::Values(
+        BadActuator{"MaxBelowMin", "min = 10\nmax = 5\n", "9:7: max must not be below min"},
+        BadActuator{"InitialOutOfRange", "initial = 101\n",
+                    "8:11: initial must be 0..100, got 101"},
+        BadActuator{"UnknownFault",
+                    "[[event]]\nat = 1\nccm = \"VenRfWin.opr\"\nfault = \"broken\"\n",
+                    "11:9: fault must be stuck, slow, ignore, silent or recover, got 'broken'"},
+        BadActuator{
+            "FaultOnNoActuator", "[[event]]\nat = 1\nccm = \"WRainfall\"\nfault = \"stuck\"\n",
+            "10:7: no actuator whose state is 'WRainfall' with that room, region and order"},
+        BadActuator{"SlowWithoutRate",
+                    "[[event]]\nat = 1\nccm = \"VenRfWin.opr\"\nfault = \"slow\"\n",
+                    "8:1: missing key 'rate'"},
+        BadActuator{"FaultWithValue",
+                    "[[event]]\nat = 1\nccm = \"VenRfWin.opr\"\nfault = \"stuck\"\nvalue = 1\n",
+                    "8:1: a fault event sets no value or generator"},
+        BadActuator{"RateOnStuck",
+                    "[[event]]\nat = 1\nccm = \"VenRfWin.opr\"\nfault = \"stuck\"\nrate = 2\n",
+                    "12:1: unknown key 'rate'"}),
+    [](const testing::TestParamInfo<BadActuator>& info) { return std::string(info.param.name); });
 
 // In a station: the state CCM is sent at its level with the position, the
 // command of another key moves nothing, and a silent fault stops the sends.
