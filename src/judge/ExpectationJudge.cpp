@@ -112,11 +112,15 @@ void ExpectationJudge::advance(double now)
     if (decided_ || expect_.mode != Mode::Within)
         return;
     if (expect_.test == Test::Silent) {
-        if (now >= quietSince_ + expect_.holds)
-            decide(Outcome::Pass, quietSince_ + expect_.holds,
-                   nothing(quietSince_ + expect_.holds, "nothing matching arrived from " +
-                                                            Seconds(quietSince_) + " to " +
-                                                            Seconds(quietSince_ + expect_.holds)));
+        if (now < quietSince_ + expect_.holds)
+            return;
+        // The span that passed, for the chart.
+        result_.holdsStartSeconds = quietSince_;
+        result_.holdsEndSeconds = quietSince_ + expect_.holds;
+        decide(Outcome::Pass, quietSince_ + expect_.holds,
+               nothing(quietSince_ + expect_.holds, "nothing matching arrived from " +
+                                                        Seconds(quietSince_) + " to " +
+                                                        Seconds(quietSince_ + expect_.holds)));
     } else if (met_ && now >= *result_.holdsEndSeconds) {
         decide(Outcome::Pass, *result_.holdsEndSeconds, *met_);
     } else if (!met_ && now > windowEnd()) {
