@@ -37,7 +37,8 @@ TestCommand::TestCommand(CLI::App& program)
         "reached: PASS or FAIL with the datagram that decided it, or why none did; a scenario "
         "ends when every expectation is decided. SIGINT and SIGTERM end the run with the "
         "verdicts so far, the rest undecided. Exit status: 0 all passed, 1 any failed or "
-        "undecided, 2 bad usage or a bad scenario (refused before anything is sent).");
+        "undecided (or a datagram or the capture could not be written), 2 bad usage or a bad "
+        "scenario (refused before anything is sent).");
 }
 
 void TestCommand::check()

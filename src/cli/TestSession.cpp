@@ -115,11 +115,20 @@ void TestSession::startNext()
     const std::string& file = path;
     const std::string address = UsesAutoAddress(scenario) ? DiscoveredAddress(common_) : "";
     const double seconds = duration_(scenario);
-    current_ = std::make_unique<TestRun>(
-        file, std::move(scenario), address, seconds,
-        [this](const std::string& ip, const std::string& wire) { send(ip, wire); },
-        [this, &file](const report::ExpectationResult& result) { output_.decided(file, result); },
-        [this] { ended(); });
+    try {
+        current_ = std::make_unique<TestRun>(
+            file, std::move(scenario), address, seconds,
+            [this](const std::string& ip, const std::string& wire) { send(ip, wire); },
+            [this, &file](const report::ExpectationResult& result) {
+                output_.decided(file, result);
+            },
+            [this] { ended(); });
+    } catch (const runtime::Exception& e) {
+        // Copies of an "auto" node past the last address: known only now.
+        std::fprintf(stderr, "setarome-cli: %s\n", e.what());
+        QCoreApplication::exit(2);
+        return;
+    }
     current_->start();
 }
 
