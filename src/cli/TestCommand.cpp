@@ -23,6 +23,10 @@ TestCommand::TestCommand(CLI::App& program)
     // scenario's duration bounds the run.
     command_->remove_option(command_->get_option("--dry-run"));
     command_->remove_option(command_->get_option("--count"));
+    command_->get_option("--interface")
+        ->description("Send and hear on this interface only and take its IPv4 address for "
+                      "address = \"auto\". Binding to a device needs CAP_NET_RAW on Linux "
+                      "before 5.7");
     command_->get_option("--json")->description(
         "One JSON object per verdict (file, expectation, outcome, mode, condition, decided, "
         "evidence) and per scenario (file, summary)");
