@@ -34,7 +34,8 @@ TestCommand::TestCommand(CLI::App& program)
                       "Run each scenario at most this long (default: its `duration`, else 300 s)");
     command_
         ->add_option("--capture", capturePath_,
-                     "Append every datagram heard to FILE in the monitor's capture format")
+                     "Append every datagram sent and heard to FILE in the monitor's capture format "
+                     "(a sent one with source_port 0)")
         ->type_name("FILE");
     command_->footer(
         "The controller's CCMs are heard on UDP 16520. A verdict is printed as soon as it is "

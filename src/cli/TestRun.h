@@ -35,7 +35,10 @@ public:
             double seconds, Send send, Decided decided, Ended ended);
 
     void start();
-    // A datagram the receiver heard.
+    // Whether the datagram is one of this run's own sends coming back (a
+    // broadcast, or --to this host): judged already when it was sent.
+    bool echo(const loop::ReceivedDatagram& received);
+    // A datagram the receiver heard, not an echo.
     void take(const loop::ReceivedDatagram& received);
     // Stopped by a signal: the expectations not decided stay so.
     void stop();
@@ -46,9 +49,6 @@ public:
 private:
     double secondsAt(Clock::time_point when) const;
     void sendOne(const station::Outgoing& outgoing);
-    // Whether the datagram is one of this run's own sends coming back (a
-    // broadcast, or --to this host): judged already when it was sent.
-    bool echo(const loop::ReceivedDatagram& received);
     void tick();
     void end(double at, bool finished);
 

@@ -70,22 +70,11 @@ void TestSession::stop()
 
 void TestSession::heard(const loop::ReceivedDatagram& received)
 {
-    if (capture_) {
-        monitor::CaptureRecord record{monitor::LocalCaptureTime(received.received),
-                                      received.sourceIp,
-                                      received.sourcePort,
-                                      received.localPort,
-                                      std::string(received.bytes),
-                                      ccm::Decode(received.bytes)};
-        try {
-            capture_->write(monitor::ToJsonLine(record));
-        } catch (const runtime::Exception& e) {
-            std::fprintf(stderr, "setarome-cli: test: %s\n", OneLine(e.what()).c_str());
-            // The writer is of no further use; the verdicts go on.
-            capture_.reset();
-            failed_ = true;
-        }
-    }
+    // An echo of our own send is in the capture and the verdicts already.
+    if (current_ && current_->echo(received))
+        return;
+    capture(received.received, received.sourceIp, received.sourcePort, received.localPort,
+            received.bytes);
     if (current_)
         current_->take(received);
 }
@@ -99,6 +88,30 @@ void TestSession::send(const std::string& ip, const std::string& wire)
         if (sendFailures_++ == 0)
             std::fprintf(stderr, "setarome-cli: test: %s: %s\n", ip.c_str(),
                          SystemErrorText(e).c_str());
+        failed_ = true;
+        return;
+    }
+    // The stimulus too, so that a replay of the capture shows the whole run.
+    capture(std::chrono::system_clock::now(), ip, 0, common_.port, wire);
+}
+
+void TestSession::capture(std::chrono::system_clock::time_point when, const std::string& source,
+                          std::uint16_t sourcePort, std::uint16_t port, std::string_view bytes)
+{
+    if (!capture_)
+        return;
+    monitor::CaptureRecord record{monitor::LocalCaptureTime(when),
+                                  source,
+                                  sourcePort,
+                                  port,
+                                  std::string(bytes),
+                                  ccm::Decode(bytes)};
+    try {
+        capture_->write(monitor::ToJsonLine(record));
+    } catch (const runtime::Exception& e) {
+        std::fprintf(stderr, "setarome-cli: test: %s\n", OneLine(e.what()).c_str());
+        // The writer is of no further use; the verdicts go on.
+        capture_.reset();
         failed_ = true;
     }
 }

@@ -11,10 +11,12 @@
 
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,6 +45,9 @@ public:
 private:
     void heard(const loop::ReceivedDatagram& received);
     void send(const std::string& ip, const std::string& wire);
+    // One datagram, heard or sent (source port 0), appended to the capture.
+    void capture(std::chrono::system_clock::time_point when, const std::string& source,
+                 std::uint16_t sourcePort, std::uint16_t port, std::string_view bytes);
     void startNext();
     void ended();
     void flushCapture();

@@ -166,6 +166,10 @@ import base64, json, sys
 records = [json.loads(line) for line in open(sys.argv[1])]
 assert any(b"VenRfWin.rcA" in base64.b64decode(r["bytes"]) and r["source"] == "10.216.0.2"
            for r in records), len(records)
+# The stimulus is kept too, once each, as sent.
+rain = [r for r in records if b"WRainfall" in base64.b64decode(r["bytes"])]
+assert rain and all(r["source"] == "10.216.0.1" and r["source_port"] == 0 for r in rain), rain
+assert len(rain) == len({r["time"] for r in rain}), rain
 PY
 expect faults 0 "^PASS  stuck half way " "^PASS  never shut " \
   "^PASS  silent once muted .*nothing matching arrived from 5 s to 6\.5 s"
