@@ -98,6 +98,7 @@ void TestOutput::summary(const report::ScenarioResult& scenario)
         summary.integer("passed", count(report::Outcome::Pass));
         summary.integer("failed", count(report::Outcome::Fail));
         summary.integer("undecided", count(report::Outcome::Undecided));
+        summary.decimal("seconds", scenario.durationSeconds);
     } else {
         line = monitor::Escaped(scenario.file) + ": " +
                std::to_string(count(report::Outcome::Pass)) + " passed, " +

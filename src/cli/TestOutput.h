@@ -11,7 +11,7 @@ namespace cli {
 // summary per scenario, as aligned text or as JSON Lines
 // ({"file", "expectation", "outcome", "mode", "condition", "decided",
 // "evidence": {"time", "source", "datagram" or "text", "note"}} and
-// {"file", "summary": {"passed", "failed", "undecided"}}). Text from the
+// {"file", "summary": {"passed", "failed", "undecided", "seconds"}}). Text from the
 // network goes through the one escaper.
 class TestOutput {
 public:

@@ -160,6 +160,10 @@ assert rain["evidence"]["source"].startswith("10.216.4.2:"), rain
 assert verdicts["vents open while dry"]["outcome"] == "pass"
 summaries = [l for l in lines if "summary" in l]
 assert len(summaries) == 3 and summaries[0]["summary"]["failed"] >= 1, summaries
+# A run lasts at least until its last verdict.
+for summary in summaries:
+    last = max(l["decided"] for l in lines if l.get("file") == summary["file"] and "decided" in l)
+    assert summary["summary"]["seconds"] >= last, (summary, last)
 PY
 python3 - "$session_work/good.capture" <<'PY' || fail "good: the capture"
 import base64, json, sys
@@ -173,6 +177,33 @@ assert len(rain) == len({r["time"] for r in rain}), rain
 PY
 expect faults 0 "^PASS  stuck half way " "^PASS  never shut " \
   "^PASS  silent once muted .*nothing matching arrived from 5 s to 6\.5 s"
+
+# The station's own CCM judged as sent, broadcast to 16520 so that it also
+# comes back to the receiver: it counts once, is captured once, and the run
+# lasts until its verdict (in parallel with the SIGTERM run below).
+cat >"$session_work/own.toml" <<'TOML'
+duration = 4
+[[node]]
+address = "auto"
+[[node.ccm]]
+type = "WRainfall"
+level = "A-1S-0"
+generator = { kind = "constant", value = 0 }
+[[event]]
+name = "rain"
+at = 1
+ccm = "WRainfall"
+value = 1
+[[expect]]
+name = "own rain"
+ccm = { type = "WRainfall" }
+after = "rain"
+within = 1
+value = 1
+TOML
+ip netns exec "judge-tx-$$-5" "$program" test "$session_work/own.toml" --interface vtx --json \
+  --capture "$session_work/own.capture" >"$session_work/own.out" 2>&1 &
+own_pid=$!
 
 # SIGTERM once the first verdict is out: the rest is undecided, exit status 1.
 ip netns exec "judge-tx-$$-2" "$program" test "${files[0]}" --to 10.216.2.2 --port 16600 \
@@ -188,9 +219,22 @@ wait "$sigterm_pid" || status=$?
 [ "$status" = 1 ] || fail "sigterm: exit status $status, not 1"
 grep -qE "^UNDECIDED  vents close when it rains .*the run was stopped" "$session_work/sigterm.out" ||
   fail "sigterm: no undecided verdict"
+wait "$own_pid" || fail "own: exit status $?"
+python3 - "$session_work/own.out" "$session_work/own.capture" <<'PY' || fail "own: verdict or capture"
+import base64, json, sys
+lines = [json.loads(line) for line in open(sys.argv[1])]
+verdict, summary = lines
+assert verdict["outcome"] == "pass" and verdict["evidence"]["source"].endswith("(this station)"), verdict
+assert summary["summary"]["seconds"] >= verdict["decided"], (summary, verdict)
+# The stand-in of this pair goes on commanding: only the rain is ours.
+records = [r for r in map(json.loads, open(sys.argv[2]))
+           if b"WRainfall" in base64.b64decode(r["bytes"])]
+assert records and all(r["source_port"] == 0 for r in records), records
+assert len(records) == len({(r["time"], r["bytes"]) for r in records}), records
+PY
 
 if [ "$failures" -ne 0 ]; then
-  for variant in "${variants[@]}" sigterm; do
+  for variant in "${variants[@]}" sigterm own; do
     echo "--- $variant"; cat "$session_work/$variant.out"
   done
   exit 1
