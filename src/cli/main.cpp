@@ -9,6 +9,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/StandardOutput.h"
 #include "cli/StationCommand.h"
+#include "cli/TestCommand.h"
 #include "loop/InputFile.h"
 #include "loop/StopSignals.h"
 #include "station/ScenarioError.h"
@@ -39,8 +40,9 @@ int Run(int argc, char** argv)
     cli::LintCommand lint(program);
     cli::ScanCommand scan(program);
     cli::ConvertCommand convert(program);
-    const std::array<cli::Subcommand*, 7> commands{&node, &station, &monitor, &replay,
-                                                   &lint, &scan,    &convert};
+    cli::TestCommand test(program);
+    const std::array<cli::Subcommand*, 8> commands{&node, &station, &monitor, &replay,
+                                                   &lint, &scan,    &convert, &test};
     cli::Subcommand* chosen = nullptr;
     try {
         program.parse(argc, argv);

@@ -116,17 +116,32 @@ RowFlags KeyTable::flags(const Row& row, Clock::time_point now) const
     flags.stale = row.interval && now - row.last > 3 * *row.interval;
     flags.mismatch = row.ipText != row.source;
     flags.literalDrop = row.literalDrop.has_value();
-    const auto current = [&](const Sender& sender) {
-        const std::optional<Clock::duration> interval =
-            sender.interval ? sender.interval : row.interval;
-        const Clock::duration window = interval ? 3 * *interval : kUnknownIntervalWindow;
-        return now - sender.last <= window;
-    };
     for (std::size_t a = 0; a < row.senders.size() && !flags.conflict; ++a)
         for (std::size_t b = a + 1; b < row.senders.size() && !flags.conflict; ++b)
             flags.conflict = row.senders[a].priority == row.senders[b].priority &&
-                             current(row.senders[a]) && current(row.senders[b]);
+                             current(row, row.senders[a], now) && current(row, row.senders[b], now);
     return flags;
+}
+
+bool KeyTable::current(const Row& row, const Sender& sender, Clock::time_point now)
+{
+    const std::optional<Clock::duration> interval =
+        sender.interval ? sender.interval : row.interval;
+    const Clock::duration window = interval ? 3 * *interval : kUnknownIntervalWindow;
+    return now - sender.last <= window;
+}
+
+const Sender* KeyTable::winner(const Row& row, Clock::time_point now)
+{
+    const Sender* best = nullptr;
+    for (const Sender& sender : row.senders) {
+        if (!current(row, sender, now))
+            continue;
+        if (best == nullptr || sender.priority < best->priority ||
+            (sender.priority == best->priority && sender.last > best->last))
+            best = &sender;
+    }
+    return best;
 }
 
 } // namespace monitor

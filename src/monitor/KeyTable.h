@@ -115,6 +115,13 @@ public:
 
     const Row& update(const Update& update);
     RowFlags flags(const Row& row, Clock::time_point now) const;
+    // Whether receivers still take the sender's value: heard within three
+    // times its interval (or the row's, or kUnknownIntervalWindow).
+    static bool current(const Row& row, const Sender& sender, Clock::time_point now);
+    // The sender whose value receivers take: the lowest priority number among
+    // the current senders, the most recently heard of equals; null when none
+    // is current.
+    static const Sender* winner(const Row& row, Clock::time_point now);
 
     // In key order.
     const std::map<CcmKey, Row>& rows() const { return rows_; }

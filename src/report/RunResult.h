@@ -24,6 +24,9 @@ struct Evidence {
     std::string text;
     // Whether `text` is a datagram (true) or an explanation (false).
     bool isDatagram = false;
+    // What about the datagram decided it, for people: "value 100", or the
+    // lint finding "attribute-order: ..."; empty when `text` says it all.
+    std::string note;
 };
 
 struct SeriesPoint {

@@ -6,6 +6,7 @@
 #include "ccm/Ipv4Text.h"
 #include "discovery/Identity.h"
 #include "station/CopyAddress.h"
+#include "station/ExpectReader.h"
 #include "station/GeneratorReader.h"
 #include "station/KeyDepthCheck.h"
 #include "station/TomlFields.h"
@@ -57,9 +58,9 @@ void ReadClamp(TomlFields& fields, CcmSettings& ccm)
         fields.fail(*node, "clamp's max must not be below its min");
 }
 
-CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Context& context)
+// Everything of a CCM but how its value moves.
+CcmSettings ReadCcmFields(TomlFields& fields, const NodeSettings& node)
 {
-    TomlFields fields(table, context.file);
     CcmSettings ccm;
     ccm.type = fields.required(fields.text("type", ccm::kTypeMaxChars), "type");
     if (ccm.type.empty())
@@ -76,6 +77,25 @@ CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Co
     ccm.level = ReadLevel(fields);
     ccm.cast = static_cast<std::int32_t>(fields.integer("cast", 0, ccm::kMaxCast).value_or(0));
     ccm.unit = fields.text("unit", 16).value_or("");
+    return ccm;
+}
+
+void RequireNewKey(const TomlFields& fields, const toml::node& at, const NodeSettings& node,
+                   const CcmSettings& ccm)
+{
+    const auto sameKey = [&](const CcmSettings& other) {
+        return other.type == ccm.type && other.room == ccm.room && other.region == ccm.region &&
+               other.order == ccm.order;
+    };
+    if (std::any_of(node.ccms.begin(), node.ccms.end(), sameKey))
+        fields.fail(at, "the node already has a CCM '" + ccm.type +
+                            "' with that room, region and order");
+}
+
+CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Context& context)
+{
+    TomlFields fields(table, context.file);
+    CcmSettings ccm = ReadCcmFields(fields, node);
     ccm.noise = fields.number("noise", 0, kLargestValue).value_or(0);
     ReadClamp(fields, ccm);
     const toml::table* generator = fields.table("generator");
@@ -83,14 +103,55 @@ CcmSettings ReadCcm(const toml::table& table, const NodeSettings& node, const Co
         fields.fail(table, "missing key 'generator'");
     ccm.generator = ReadGenerator(*generator, context.file, context.baseDir);
     fields.finish();
-    const auto sameKey = [&](const CcmSettings& other) {
-        return other.type == ccm.type && other.room == ccm.room && other.region == ccm.region &&
-               other.order == ccm.order;
-    };
-    if (std::any_of(node.ccms.begin(), node.ccms.end(), sameKey))
-        fields.fail(*fields.node("type"), "the node already has a CCM '" + ccm.type +
-                                              "' with that room, region and order");
+    RequireNewKey(fields, *fields.node("type"), node, ccm);
     return ccm;
+}
+
+void ReadCommand(TomlFields& outer, const toml::table& table, const NodeSettings& node,
+                 const Context& context, ActuatorSettings& actuator)
+{
+    const toml::table* command = outer.table("command");
+    if (!command)
+        outer.fail(table, "missing key 'command'");
+    TomlFields fields(*command, context.file);
+    actuator.commandType = fields.required(fields.text("type", ccm::kTypeMaxChars), "type");
+    if (actuator.commandType.empty())
+        fields.fail(*fields.node("type"), "type must not be empty");
+    actuator.commandRoom =
+        static_cast<std::int32_t>(fields.integer("room", 0, 127).value_or(node.room));
+    actuator.commandRegion =
+        static_cast<std::int32_t>(fields.integer("region", 0, 127).value_or(node.region));
+    actuator.commandOrder =
+        static_cast<std::int32_t>(fields.integer("order", 0, 30000).value_or(1));
+    fields.finish();
+}
+
+// An actuator adds its state CCM to the node's, sent like any other.
+void ReadActuator(const toml::table& table, NodeSettings& node, const Context& context)
+{
+    TomlFields fields(table, context.file);
+    ActuatorSettings actuator;
+    ReadCommand(fields, table, node, context, actuator);
+    actuator.min = fields.number("min", -kLargestValue, kLargestValue).value_or(0);
+    actuator.max = fields.number("max", -kLargestValue, kLargestValue).value_or(100);
+    if (actuator.max < actuator.min)
+        fields.fail(*fields.node("max"), "max must not be below min");
+    actuator.rate = fields.number("rate", 1e-9, kLargestValue).value_or(1);
+    actuator.initial = fields.number("initial", actuator.min, actuator.max).value_or(actuator.min);
+    const toml::table* stateTable = fields.table("state");
+    if (!stateTable)
+        fields.fail(table, "missing key 'state'");
+    TomlFields stateFields(*stateTable, context.file);
+    CcmSettings state = ReadCcmFields(stateFields, node);
+    stateFields.finish();
+    RequireNewKey(stateFields, *stateFields.node("type"), node, state);
+    state.generator.value = actuator.initial;
+    state.clampMin = actuator.min;
+    state.clampMax = actuator.max;
+    fields.finish();
+    actuator.stateIndex = node.ccms.size();
+    node.ccms.push_back(std::move(state));
+    node.actuators.push_back(actuator);
 }
 
 // A UECSID or MAC: 12 hex digits, or six pairs split by ':' or '-'.
@@ -154,19 +215,65 @@ NodeSettings ReadNode(const toml::table& table, const Context& context)
         for (const toml::node& ccm : *ccms)
             node.ccms.push_back(ReadCcm(*ccm.as_table(), node, context));
     }
+    if (const toml::array* actuators = fields.tables("actuator")) {
+        for (const toml::node& actuator : *actuators)
+            ReadActuator(*actuator.as_table(), node, context);
+    }
     fields.finish();
     return node;
+}
+
+// A fault for the actuators whose state CCM the event names.
+void ReadFault(TomlFields& fields, const toml::table& table, const std::string& text,
+               const Scenario& scenario, EventSettings& event)
+{
+    using Fault = EventSettings::Fault;
+    constexpr std::pair<const char*, Fault> kFaults[] = {{"stuck", Fault::Stuck},
+                                                         {"slow", Fault::Slow},
+                                                         {"ignore", Fault::Ignore},
+                                                         {"silent", Fault::Silent},
+                                                         {"recover", Fault::Recover}};
+    const auto* found = std::find_if(std::begin(kFaults), std::end(kFaults),
+                                     [&](const auto& fault) { return text == fault.first; });
+    if (found == std::end(kFaults))
+        fields.fail(*fields.node("fault"),
+                    "fault must be stuck, slow, ignore, silent or recover, got " + Quoted(text));
+    event.fault = found->second;
+    if (event.fault == Fault::Slow)
+        event.rate = fields.required(fields.number("rate", 1e-9, kLargestValue), "rate");
+    if (fields.node("value") || fields.node("generator"))
+        fields.fail(table, "a fault event sets no value or generator");
+    const bool exists =
+        std::any_of(scenario.nodes.begin(), scenario.nodes.end(), [&](const NodeSettings& node) {
+            return std::any_of(node.actuators.begin(), node.actuators.end(),
+                               [&](const ActuatorSettings& actuator) {
+                                   return EventMatches(event, node.ccms[actuator.stateIndex]);
+                               });
+        });
+    if (!exists)
+        fields.fail(*fields.node("ccm"), "no actuator whose state is '" + event.type +
+                                             "' with that room, region and order");
 }
 
 EventSettings ReadEvent(const toml::table& table, const Scenario& scenario, const Context& context)
 {
     TomlFields fields(table, context.file);
     EventSettings event;
+    event.name = fields.text("name", 200);
+    if (event.name &&
+        std::any_of(scenario.events.begin(), scenario.events.end(),
+                    [&](const EventSettings& other) { return other.name == event.name; }))
+        fields.fail(*fields.node("name"), "another event is named " + Quoted(*event.name));
     event.at = fields.required(fields.number("at", 0, 366 * 86400.0), "at");
     event.type = fields.required(fields.text("ccm", ccm::kTypeMaxChars), "ccm");
     event.room = fields.integer("room", 0, 127);
     event.region = fields.integer("region", 0, 127);
     event.order = fields.integer("order", 0, 30000);
+    if (const std::optional<std::string> fault = fields.text("fault", 8)) {
+        ReadFault(fields, table, *fault, scenario, event);
+        fields.finish();
+        return event;
+    }
     event.value = fields.number("value", -kLargestValue, kLargestValue);
     if (const toml::table* generator = fields.table("generator"))
         event.generator = ReadGenerator(*generator, context.file, context.baseDir);
@@ -212,6 +319,9 @@ Scenario ReadScenario(const std::string& path)
     const Context context{path, slash == std::string::npos ? "" : path.substr(0, slash + 1)};
     TomlFields fields(root, path);
     Scenario scenario;
+    scenario.name = fields.text("name", 200);
+    // Test runs only; the station runs until stopped.
+    scenario.duration = fields.number("duration", 1, 366 * 86400.0);
     if (const std::optional<std::int64_t> seed = fields.integer("seed", 0, 0xFFFFFFFF))
         scenario.seed = static_cast<std::uint32_t>(*seed);
     const toml::array* nodes = fields.tables("node");
@@ -222,6 +332,10 @@ Scenario ReadScenario(const std::string& path)
     if (const toml::array* events = fields.tables("event")) {
         for (const toml::node& event : *events)
             scenario.events.push_back(ReadEvent(*event.as_table(), scenario, context));
+    }
+    if (const toml::array* expectations = fields.tables("expect")) {
+        for (const toml::node& expect : *expectations)
+            scenario.expectations.push_back(ReadExpect(*expect.as_table(), scenario, path));
     }
     fields.finish();
     std::stable_sort(scenario.events.begin(), scenario.events.end(),

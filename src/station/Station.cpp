@@ -2,8 +2,9 @@
 
 #include "ccm/DataMessage.h"
 #include "ccm/Ipv4Text.h"
-#include "station/CopyAddress.h"
 #include "runtime/Exception.h"
+#include "station/Actuator.h"
+#include "station/CopyAddress.h"
 
 #include <algorithm>
 
@@ -27,6 +28,8 @@ struct Station::Ccm {
     double jitter = 0;
     bool sent = false;
     std::string lastValue;
+    // Set for an actuator's state: its value is where the actuator is.
+    std::unique_ptr<Actuator> actuator;
 };
 
 struct Station::Node {
@@ -81,6 +84,18 @@ void Station::addNode(const NodeSettings& settings, std::int32_t copy, const std
             SendSecond(ccm.level, lastOctet, static_cast<std::int32_t>(index));
         node.ccms.emplace_back(ccm, second);
     }
+    const std::size_t first = settings.condition ? 1 : 0;
+    for (const ActuatorSettings& actuator : settings.actuators)
+        node.ccms[first + actuator.stateIndex].actuator = std::make_unique<Actuator>(actuator);
+}
+
+void Station::command(const std::string& type, std::int32_t room, std::int32_t region,
+                      std::int32_t order, double value, double seconds)
+{
+    for (Node& node : nodes_)
+        for (Ccm& ccm : node.ccms)
+            if (ccm.actuator && ccm.actuator->obeys(type, room, region, order))
+                ccm.actuator->command(value, seconds);
 }
 
 std::size_t Station::nodeCount() const
@@ -128,6 +143,11 @@ void Station::applyEvents(double time)
             for (Ccm& ccm : node.ccms) {
                 if (!EventMatches(event, *ccm.settings))
                     continue;
+                if (event.fault != EventSettings::Fault::None) {
+                    if (ccm.actuator)
+                        ccm.actuator->fault(event.fault, event.rate, time);
+                    continue;
+                }
                 // A ramp without `from` starts where the value is now, also
                 // for a CCM that has not been sent yet.
                 if (!ccm.evaluated)
@@ -155,7 +175,10 @@ void Station::runCcm(const Node& node, Ccm& ccm, const SendFunction& send)
     if (!periodic && !watching)
         return;
     const bool step = periodic || settings.level.interval == 0;
-    double value = ccm.generator->value(time_ - ccm.startedAt, step, random_);
+    if (ccm.actuator && ccm.actuator->silent())
+        return;
+    double value = ccm.actuator ? ccm.actuator->position(time_)
+                                : ccm.generator->value(time_ - ccm.startedAt, step, random_);
     if (step && settings.noise > 0)
         ccm.jitter = settings.noise * (2.0 * random_.next() / node::RandomSequence::kMax - 1.0);
     ccm.current = value;

@@ -47,6 +47,10 @@ public:
     // second: what skipping its turn leaves unsent.
     std::int64_t periodicSends(std::size_t index) const;
     std::size_t nodeCount() const;
+    // A command CCM's value that receivers take, heard `seconds` into the
+    // run: the actuators it drives follow it.
+    void command(const std::string& type, std::int32_t room, std::int32_t region,
+                 std::int32_t order, double value, double seconds);
 
     // A node as scans describe it: its address text, its settings, which of
     // the settings' copies it is (from 0), and its CCMs ("cnd" first).

@@ -87,6 +87,23 @@ TEST(KeyTable, ConflictWhenTwoCurrentSendersShareKeyAndPriority)
     EXPECT_TRUE(texts.flags(both, kStart).mismatch);
 }
 
+TEST(KeyTable, WinnerIsTheLowestPriorityNumberAmongCurrentSenders)
+{
+    KeyTable table(10);
+    table.update(Data("cnd", kStart, "10.0.0.1", 10));
+    table.update(Data("cnd", kStart + 1s, "10.0.0.1", 10));
+    table.update(Data("cnd", kStart + 1s, "10.0.0.2", 20));
+    const monitor::Row& row = table.update(Data("cnd", kStart + 2s, "10.0.0.2", 20));
+    EXPECT_EQ(KeyTable::winner(row, kStart + 2s)->source, "10.0.0.1");
+    EXPECT_EQ(KeyTable::winner(row, kStart + 4s)->source, "10.0.0.1");
+    // Silent for more than three of its intervals: the next one is taken.
+    EXPECT_EQ(KeyTable::winner(row, kStart + 4001ms)->source, "10.0.0.2");
+    EXPECT_EQ(KeyTable::winner(row, kStart + 1h), nullptr);
+    // Of equal priorities, the one heard last.
+    const monitor::Row& tie = table.update(Data("cnd", kStart + 3s, "10.0.0.3", 10));
+    EXPECT_EQ(KeyTable::winner(tie, kStart + 3s)->source, "10.0.0.3");
+}
+
 TEST(KeyTable, MismatchFollowsTheLastUpdate)
 {
     KeyTable table(10);

@@ -4,8 +4,8 @@
 // not decode. The dissector's fields are compared with these.
 //   decoded_fields CAPTURE
 
-#include "monitor/CaptureReader.h"
-#include "monitor/CaptureRecordFields.h"
+#include "capture/CaptureReader.h"
+#include "capture/CaptureRecordFields.h"
 #include "monitor/JsonObject.h"
 #include "monitor/SenderEncodings.h"
 
@@ -21,8 +21,8 @@ std::string Line(std::size_t number, const ccm::DecodeResult& decoded)
         monitor::JsonObject object(line);
         object.integer("line", static_cast<std::int64_t>(number));
         if (decoded.message) {
-            object.string("kind", monitor::KindName(decoded.message->kind));
-            monitor::AppendFields(object.member("fields"), *decoded.message);
+            object.string("kind", capture::KindName(decoded.message->kind));
+            capture::AppendFields(object.member("fields"), *decoded.message);
         } else {
             object.null("kind");
         }
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        monitor::CaptureReader reader(argv[1]);
+        capture::CaptureReader reader(argv[1]);
         monitor::SenderEncodings encodings;
         while (auto entry = reader.nextEntry()) {
             if (!entry->record) {
