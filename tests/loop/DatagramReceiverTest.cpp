@@ -191,6 +191,36 @@ TEST_F(DatagramReceiverTest, ABroadcastArrivesWithItsSourceItsPortAndTheKernelsT
     EXPECT_LE(copies[0].received, copies[1].received);
 }
 
+// More than one system call's worth, with the largest datagram UDP carries
+// among small ones: each keeps its own bytes and its own kernel time.
+TEST_F(DatagramReceiverTest, ABurstArrivesWholeInOrderWithEachItsOwnTime)
+{
+    std::vector<Copy> copies;
+    loop::ReceiverOptions options;
+    options.receiveBuffer = 8 << 20;
+    const auto receiver = Listen(options, copies);
+    std::vector<std::string> sent;
+    for (int i = 0; i < 100; ++i)
+        sent.push_back(i == 40 ? std::string(65507, 'L') : "datagram " + std::to_string(i));
+    const auto before = system_clock::now();
+    ns.RunInSender([&] {
+        for (const std::string& bytes : sent)
+            peer->Send(bytes, NetNamespace::kReceiverAddress);
+    });
+    WaitFor(copies, sent.size());
+    const auto after = system_clock::now();
+
+    ASSERT_EQ(copies.size(), sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(copies[i].bytes, sent[i]) << i;
+        EXPECT_GE(copies[i].received, before) << i;
+        EXPECT_LE(copies[i].received, after) << i;
+        if (i > 0)
+            EXPECT_LE(copies[i - 1].received, copies[i].received) << i;
+    }
+    EXPECT_EQ(receiver->kernelDrops(), 0u);
+}
+
 TEST_F(DatagramReceiverTest, ReceiversSharingThePortEachGetEveryBroadcast)
 {
     std::vector<Copy> first;
