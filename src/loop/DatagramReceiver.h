@@ -111,7 +111,8 @@ private:
     std::vector<Slot> slots_;
     std::vector<mmsghdr> messages_;
     QSocketNotifier* notifier_ = nullptr;
-    QTimer gather_;
+    // A child, so that it moves with the receiver to another thread.
+    QTimer gather_{this};
     std::uint64_t drops_ = 0;
 };
 
