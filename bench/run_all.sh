@@ -61,6 +61,7 @@ station_round() {
     /bare sendto paced/ { paced = $(NF - 3) }
     END {
       printf "station CPU per datagram, us (vs bare sendto loop, paced alike)\t%s\t%s\n", station, paced
+      printf "station: datagrams a second one core can send (1 / CPU per datagram), thousands\t%.0f\t%.0f\n", 1e3 / station, 1e3 / paced
       printf "station at 100 000/s: lateness median, ms\t%s\t\n", median
       printf "station at 100 000/s: lateness 99th percentile, ms\t%s\t\n", p99
       printf "station at 100 000/s: datagrams lost\t%d\t\n", lost
@@ -164,6 +165,7 @@ aim() {
     "receiver at 1 000/s: CPU"*) echo "< 10 x the 100 000/s figure" ;;
     "headless node"*) echo "<= 1.1 x bare" ;;
     decoder*) echo ">= 2" ;;
+    *"one core"*) echo "-" ;;
   esac
 }
 printf '%-92s %10s  %-28s %10s %7s\n' figure value aim baseline ratio
