@@ -77,7 +77,7 @@ struct ReceiverOptions {
 class DatagramReceiver : public QObject {
 public:
     using Handler = std::function<void(const ReceivedDatagram&)>;
-    static constexpr std::chrono::milliseconds kGatherInterval{5};
+    static constexpr std::chrono::milliseconds kGatherInterval{10};
 
     // Throws transport::EIdSocketError when the socket cannot be opened,
     // bound or tied to the interface.
