@@ -6,8 +6,8 @@
 #include "cli/StandardOutput.h"
 #include "cli/SystemErrorText.h"
 #include "loop/DatagramReceiver.h"
-#include "loop/QtTimerService.h"
 #include "loop/InputFile.h"
+#include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
 #include "monitor/CaptureReader.h"
 #include "monitor/ListenPorts.h"
@@ -253,6 +253,10 @@ bool LintCommand::lintLive(monitor::LintSession& session)
         return false;
     }
     QCoreApplication::exec();
+    // What arrived before the stop is still judged.
+    if (!OutputFailed())
+        for (const auto& receiver : receivers)
+            receiver->readQueued();
     std::uint64_t drops = 0;
     for (const auto& receiver : receivers)
         drops += receiver->kernelDrops();

@@ -169,6 +169,17 @@ void DatagramReceiver::readPending()
         gather_.start();
 }
 
+void DatagramReceiver::readQueued()
+{
+    // Bounded, should a flood refill the socket as fast as it is read: more
+    // calls than a 16 MiB buffer holds datagrams.
+    constexpr int kMostCalls = 4096;
+    for (int call = 0; call < kMostCalls; ++call) {
+        if (readBatch() < static_cast<int>(kPerCall))
+            return;
+    }
+}
+
 int DatagramReceiver::readBatch()
 {
     for (unsigned i = 0; i < kPerCall; ++i) {

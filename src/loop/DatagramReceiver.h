@@ -89,6 +89,10 @@ public:
     int receiveBufferSize() const;
     // Datagrams the kernel dropped for want of buffer since binding (SO_RXQ_OVFL).
     std::uint64_t kernelDrops() const;
+    // Hands on every datagram waiting in the socket now, at once: a stop
+    // calls it, so that nothing that arrived while the receiver gathered is
+    // left unread.
+    void readQueued();
     // One unicast datagram from this socket, so it leaves from the bound
     // port. Throws transport::EIdSocketError on failure.
     void sendTo(const std::string& ip, std::uint16_t port, std::string_view bytes);

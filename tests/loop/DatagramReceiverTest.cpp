@@ -221,6 +221,28 @@ TEST_F(DatagramReceiverTest, ABurstArrivesWholeInOrderWithEachItsOwnTime)
     EXPECT_EQ(receiver->kernelDrops(), 0u);
 }
 
+// A stop reads what waits in the socket without the event loop: nothing
+// that arrived while the receiver gathered is left behind.
+TEST_F(DatagramReceiverTest, WhatWaitsIsReadAtOnceOnRequest)
+{
+    std::vector<Copy> copies;
+    const auto receiver = Listen({}, copies);
+    const int witness = WitnessSocket();
+    ns.RunInSender([&] {
+        for (const char* bytes : {"one", "two", "three"})
+            peer->Send(bytes);
+    });
+    char buffer[16];
+    for (int i = 0; i < 3; ++i)
+        ASSERT_GT(recv(witness, buffer, sizeof buffer, 0), 0);
+    close(witness);
+
+    receiver->readQueued();
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies[0].bytes, "one");
+    EXPECT_EQ(copies[2].bytes, "three");
+}
+
 TEST_F(DatagramReceiverTest, ReceiversSharingThePortEachGetEveryBroadcast)
 {
     std::vector<Copy> first;
