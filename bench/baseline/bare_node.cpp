@@ -1,7 +1,8 @@
 // The headless node's bare baseline: what any program sending one datagram a
 // second must do, and nothing more: sleep to an absolute deadline
 // (clock_nanosleep), one sendto of a prebuilt datagram of a node's size, one
-// write of a log line. Runs until killed; bench/run_all.sh measures its CPU
+// write of a log line stamped with the local time (as the node's log is).
+// Runs until killed; bench/run_all.sh measures its CPU
 // time beside setarome-cli node's.
 //   bare_node ADDRESS PORT
 
@@ -28,14 +29,19 @@ int main(int argc, char** argv)
     to.sin_port = htons(static_cast<std::uint16_t>(std::atoi(argv[2])));
     inet_pton(AF_INET, argv[1], &to.sin_addr);
     const std::string payload(180, 'x');
-    const std::string line = "2026/01/01 00:00:00 送信 0.0\n";
     timespec next{};
     clock_gettime(CLOCK_MONOTONIC, &next);
     for (;;) {
         ++next.tv_sec;
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
         sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        if (write(STDOUT_FILENO, line.data(), line.size()) < 0)
+        const time_t now = time(nullptr);
+        tm local{};
+        localtime_r(&now, &local);
+        char line[64];
+        const std::size_t length =
+            strftime(line, sizeof line, "%Y/%m/%d %H:%M:%S 送信 0.0\n", &local);
+        if (write(STDOUT_FILENO, line, length) < 0)
             return 1;
     }
 }
