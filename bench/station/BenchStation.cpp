@@ -1,5 +1,5 @@
 // Sends a station's datagrams for real, as setarome-cli station does (the
-// same schedule, message, encoder and UDP client), and reports how late each
+// same schedule, message, encoder, UDP client and batches), and reports how late each
 // send was against its deadline and the CPU time per datagram; then sends as
 // many prebuilt datagrams of the same size in a bare sendto loop and reports
 // its CPU time per datagram, unpaced and paced as the station. Run inside a network namespace: see
@@ -126,20 +126,26 @@ int main(int argc, char** argv)
     std::size_t bytes = 0;
     QtTimerService timers;
     station::Runner* running = nullptr;
+    // Each queued datagram's deadline, until its batch has gone out.
+    std::vector<station::Runner::Clock::time_point> due;
     station::Runner runner(
         station, timers,
         [&](const station::Outgoing& out) {
             encoder.encode(out.message, wire);
-            try {
-                sender.SendToDestination(wire);
-            } catch (...) {
-                ++failed;
-            }
+            sender.Queue(wire);
+            due.push_back(running->deadline());
             bytes = wire.size();
-            const auto late = timers.now() - running->deadline();
-            lateMs.push_back(std::chrono::duration<float, std::milli>(late).count());
         },
         seconds, [](bool) { QCoreApplication::exit(0); });
+    // As setarome-cli station sends: what one wake-up made, in one batch.
+    runner.setWakeEnd([&] {
+        sender.SendQueued(
+            [&](std::size_t, const std::exception* error) { failed += error != nullptr; });
+        const auto now = timers.now();
+        for (const auto deadline : due)
+            lateMs.push_back(std::chrono::duration<float, std::milli>(now - deadline).count());
+        due.clear();
+    });
     running = &runner;
     const double cpu0 = CpuSeconds();
     runner.start();

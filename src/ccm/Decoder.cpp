@@ -8,6 +8,8 @@
 #include "runtime/Exception.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace ccm {
@@ -26,10 +28,29 @@ struct TextCheck {
     std::size_t nonAscii = std::string_view::npos;
 };
 
+// Whether eight bytes are all printable ASCII (0x20..0x7F): no high bit
+// set, and none below 0x20 (subtracting 0x20 from such a byte borrows into
+// its high bit).
+bool printableWord(const char* bytes)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHigh = 0x8080808080808080;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return ((word | (word - 0x20 * kOnes)) & kHigh) == 0;
+}
+
 TextCheck checkText(std::string_view text)
 {
     TextCheck check;
     for (std::size_t at = 0; at < text.size();) {
+        // Typical messages are printable ASCII throughout: eight at a time
+        // until something else comes.
+        if (check.nonAscii == std::string_view::npos && at + 8 <= text.size() &&
+            printableWord(text.data() + at)) {
+            at += 8;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(text[at]);
         if (c >= 0x20 && c < 0x80) {
             ++at;

@@ -1,5 +1,7 @@
 #include "ccm/XmlScanner.h"
 
+#include <array>
+
 namespace ccm::xml {
 
 namespace {
@@ -71,10 +73,18 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// A table, not a chain of comparisons: names are most of what is scanned.
+constexpr auto kNameChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '_' || c == '-' || c == '.' || c == ':';
+    return table;
+}();
+
 bool isNameChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ':';
+    return kNameChars[static_cast<unsigned char>(c)];
 }
 
 class Scanner {
@@ -174,11 +184,17 @@ bool Scanner::attribute(std::uint16_t first, std::uint16_t& count)
     if (at(pos_) != '"')
         return fail("attribute value without quotes", pos_, name);
     const std::size_t valueAt = ++pos_;
-    const std::size_t end = text_.find('"', valueAt);
-    if (end == std::string_view::npos)
+    // One pass for the closing quote and the two characters a value may not
+    // hold as they are: values are short, and a search per character costs
+    // more than the scan.
+    std::size_t end = valueAt;
+    bool marked = false;
+    for (; end < text_.size() && text_[end] != '"'; ++end)
+        marked |= text_[end] == '<' || text_[end] == '&';
+    if (end == text_.size())
         return fail("unterminated attribute value", valueAt - 1, name);
     const std::string_view value = text_.substr(valueAt, end - valueAt);
-    if (!checkEntities(value, true))
+    if (marked && !checkEntities(value, true))
         return false;
     pos_ = end + 1;
     for (std::size_t i = first; i < first + count; ++i) {

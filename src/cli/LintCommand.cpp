@@ -283,6 +283,10 @@ bool LintCommand::lintLive(monitor::LintSession& session)
         return false;
     }
     QCoreApplication::exec();
+    // What arrived before the stop is still judged.
+    if (!OutputFailed())
+        for (const auto& receiver : receivers)
+            receiver->readQueued();
     std::uint64_t drops = link ? link->kernelDrops() : 0;
     for (const auto& receiver : receivers)
         drops += receiver->kernelDrops();

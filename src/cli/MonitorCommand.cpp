@@ -98,6 +98,15 @@ public:
         }
     }
 
+    // A stop from outside (a signal, --duration): what arrived before it is
+    // still taken.
+    void stop()
+    {
+        for (const auto& receiver : receivers_)
+            receiver->readQueued();
+        end(0);
+    }
+
     void end(int status)
     {
         // A signal may arrive in the wake-up that ends the run.
@@ -358,13 +367,13 @@ int MonitorCommand::run()
     // On the node's timer, which waits out any --duration in bounded steps.
     QtTimerService stopTimer;
     if (seconds_ > 0 &&
-        !stopTimer.arm(stopTimer.now() + std::chrono::seconds(seconds_), [&] { session.end(0); })) {
+        !stopTimer.arm(stopTimer.now() + std::chrono::seconds(seconds_), [&] { session.stop(); })) {
         view.reset();
         Complain("the system gives no timer");
         return 1;
     }
     loop::StopSignals stopSignals;
-    QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { session.end(0); });
+    QObject::connect(&stopSignals, &loop::StopSignals::received, [&] { session.stop(); });
     QTimer::singleShot(0, [&] { session.refresh(); });
     QCoreApplication::exec();
     return session.status();

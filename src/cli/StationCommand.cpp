@@ -4,6 +4,7 @@
 #include "cli/Duration.h"
 #include "cli/OptionChecks.h"
 #include "cli/OutputText.h"
+#include "cli/PendingSends.h"
 #include "cli/SendingSide.h"
 #include "cli/StandardOutput.h"
 #include "cli/StationOutput.h"
@@ -62,7 +63,8 @@ StationCommand::StationCommand(CLI::App& program)
         ->check(DecimalIn(0.001, 100000))
         ->type_name(DecimalRange(0.001, 100000))
         ->capture_default_str();
-    constexpr auto kLargest = static_cast<std::int64_t>(discovery::ScanResponder::kLargestReplyBound);
+    constexpr auto kLargest =
+        static_cast<std::int64_t>(discovery::ScanResponder::kLargestReplyBound);
     command_
         ->add_option("--scan-reply-bytes", scanReplyBytes_,
                      "The most one scan request draws in replies; raise it on a bench network "
@@ -104,30 +106,13 @@ StationCommand::listen(const station::Station& station) const
     // The sends matter more than the answers: a port held by a program that
     // does not share it costs the answers only.
     try {
-        return std::make_unique<discovery::ScanListener>(
-            std::move(nodes), common_.interfaceName, static_cast<std::size_t>(scanReplyBytes_));
+        return std::make_unique<discovery::ScanListener>(std::move(nodes), common_.interfaceName,
+                                                         static_cast<std::size_t>(scanReplyBytes_));
     } catch (const transport::EIdException& e) {
         std::fprintf(stderr, "setarome-cli: station: scans go unanswered: %s\n",
                      SystemErrorText(e).c_str());
         return nullptr;
     }
-}
-
-void StationCommand::sendOne(SendingSide& sending, StationOutput& output,
-                             const station::Outgoing& outgoing, const std::string& wire) const
-{
-    loop::DestinationSender* destination = sending.destination();
-    if (destination == nullptr) {
-        output.notSent(outgoing, wire);
-        return;
-    }
-    try {
-        destination->SendToDestination(wire);
-    } catch (const std::exception& e) {
-        output.sendFailed(outgoing, SystemErrorText(e));
-        return;
-    }
-    output.sent(outgoing);
 }
 
 std::string StationCommand::autoAddress() const
@@ -166,20 +151,36 @@ int StationCommand::run()
         sd_notify(0, "STOPPING=1");
         QCoreApplication::exit(status);
     };
+    // A closed or failed standard output ends the run (see main), once the
+    // wake-up has ended.
+    const auto checkOutput = [&] {
+        if (outputFailed || StandardOutputError() == 0)
+            return;
+        outputFailed = true;
+        QTimer::singleShot(0, [&] {
+            runner->stop();
+            end(0);
+        });
+    };
+    PendingSends pending;
+    loop::DestinationSender* destination = sending.destination();
     const auto send = [&](const station::Outgoing& outgoing) {
         if (outputFailed)
             return;
         encoder.encode(outgoing.message, wire);
-        sendOne(sending, output, outgoing, wire);
-        // A closed or failed standard output ends the run (see main), once
-        // the tick has ended.
-        if (StandardOutputError() != 0) {
-            outputFailed = true;
-            QTimer::singleShot(0, [&] {
-                runner->stop();
-                end(0);
-            });
+        if (destination != nullptr) {
+            pending.add(*destination, outgoing, wire);
+        } else {
+            output.notSent(outgoing, wire);
+            checkOutput();
         }
+    };
+    // The datagrams due in one wake-up leave together, then are told.
+    const auto wakeEnd = [&] {
+        if (destination == nullptr || outputFailed)
+            return;
+        pending.send(*destination, output);
+        checkOutput();
     };
     QtTimerService timers;
     runner.emplace(
@@ -192,6 +193,7 @@ int StationCommand::run()
         [&output](std::int64_t sends, station::Runner::Clock::duration late) {
             output.skipped(sends, late);
         });
+    runner->setWakeEnd(wakeEnd);
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&] {
         runner->stop();

@@ -41,10 +41,6 @@ private:
     // The text of "auto" addresses: the address of --interface, else the one
     // this host sends from.
     std::string autoAddress() const;
-    // One datagram sent (or written, in a dry run), and what became of it
-    // reported.
-    void sendOne(SendingSide& sending, StationOutput& output, const station::Outgoing& outgoing,
-                 const std::string& wire) const;
     // Answers scans for the nodes that do, unless this is a dry run.
     std::unique_ptr<discovery::ScanListener> listen(const station::Station& station) const;
 

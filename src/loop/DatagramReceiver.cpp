@@ -18,8 +18,10 @@ namespace {
 // The largest UDP payload over IPv4 is 65507 bytes; one more tells a
 // truncation apart.
 constexpr std::size_t kBufferBytes = 65536;
-// Datagrams read per wake-up before the event loop gets its turn back.
-constexpr int kBatch = 256;
+// Datagrams per system call, and calls per wake-up before the event loop
+// gets its turn back.
+constexpr unsigned kPerCall = 32;
+constexpr int kCallsPerWake = 8;
 
 void SetFlag(transport::TIdSocketHandle& handle, int name)
 {
@@ -65,6 +67,12 @@ void ReadControl(msghdr& message, ReceivedDatagram& datagram, std::uint64_t& dro
 
 } // namespace
 
+struct DatagramReceiver::Slot {
+    sockaddr_in from;
+    iovec data;
+    alignas(cmsghdr) std::array<char, kControlBytes> control;
+};
+
 std::chrono::steady_clock::time_point
 ArrivalOnSteadyClock(std::chrono::system_clock::time_point received,
                      std::chrono::system_clock::time_point wallNow,
@@ -77,7 +85,8 @@ ArrivalOnSteadyClock(std::chrono::system_clock::time_point received,
 }
 
 DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)), buffer_(kBufferBytes, '\0')
+    : QObject(parent), handler_(std::move(handler)), buffers_(new char[kPerCall * kBufferBytes]),
+      slots_(kPerCall), messages_(kPerCall)
 {
     handle_.OpenSocket(SOCK_DGRAM, IPPROTO_UDP);
     // Both reuse options: other receivers on the machine may have set either,
@@ -99,8 +108,12 @@ DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handl
     handle_.SetIP("0.0.0.0");
     handle_.SetPort(options.port);
     handle_.Bind();
-    auto* notifier = new QSocketNotifier(handle_.Socket(), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &DatagramReceiver::readPending);
+    notifier_ = new QSocketNotifier(handle_.Socket(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &DatagramReceiver::readPending);
+    gather_.setSingleShot(true);
+    gather_.setInterval(kGatherInterval);
+    gather_.setTimerType(Qt::PreciseTimer);
+    connect(&gather_, &QTimer::timeout, this, &DatagramReceiver::readPending);
 }
 
 DatagramReceiver::~DatagramReceiver() = default;
@@ -141,32 +154,67 @@ void DatagramReceiver::sendTo(const std::string& ip, std::uint16_t port, std::st
 
 void DatagramReceiver::readPending()
 {
-    transport::TIdStack& stack = *transport::SharedStack();
-    for (int i = 0; i < kBatch; ++i) {
-        sockaddr_in from{};
-        iovec data{buffer_.data(), buffer_.size()};
-        alignas(cmsghdr) std::array<char, kControlBytes> control{};
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = sizeof from;
-        message.msg_iov = &data;
-        message.msg_iovlen = 1;
-        message.msg_control = control.data();
-        message.msg_controllen = control.size();
-        const ssize_t size = handle_.ReceiveMessage(message, MSG_DONTWAIT | MSG_TRUNC);
-        // Nothing left is the usual end; after any other error of the
-        // system's the next wake-up tries again.
-        if (size < 0)
+    int read = 0;
+    bool emptied = false;
+    for (int call = 0; call < kCallsPerWake && !emptied; ++call) {
+        const int count = readBatch();
+        read += count;
+        emptied = count < static_cast<int>(kPerCall);
+    }
+    // After a wake-up that found datagrams and emptied the socket, the next
+    // ones are gathered for a short while; an idle socket, or one with more
+    // waiting, is watched again at once.
+    const bool gather = emptied && read > 0;
+    notifier_->setEnabled(!gather);
+    if (gather)
+        gather_.start();
+}
+
+void DatagramReceiver::readQueued()
+{
+    // Bounded, should a flood refill the socket as fast as it is read: more
+    // calls than a 16 MiB buffer holds datagrams.
+    constexpr int kMostCalls = 4096;
+    for (int call = 0; call < kMostCalls; ++call) {
+        if (readBatch() < static_cast<int>(kPerCall))
             return;
+    }
+}
+
+int DatagramReceiver::readBatch()
+{
+    for (unsigned i = 0; i < kPerCall; ++i) {
+        Slot& slot = slots_[i];
+        slot.data = iovec{buffers_.get() + i * kBufferBytes, kBufferBytes};
+        msghdr& message = messages_[i].msg_hdr;
+        message = msghdr{};
+        message.msg_name = &slot.from;
+        message.msg_namelen = sizeof slot.from;
+        message.msg_iov = &slot.data;
+        message.msg_iovlen = 1;
+        message.msg_control = slot.control.data();
+        message.msg_controllen = slot.control.size();
+    }
+    transport::TIdStack& stack = *transport::SharedStack();
+    const int count =
+        stack.SockRecvMany(handle_.Socket(), messages_.data(), kPerCall, MSG_DONTWAIT | MSG_TRUNC);
+    // Nothing left is the usual end; after any other error of the system's
+    // the next wake-up tries again.
+    if (count <= 0)
+        return 0;
+    const auto wallNow = std::chrono::system_clock::now();
+    const auto steadyNow = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        msghdr& message = messages_[i].msg_hdr;
+        const sockaddr_in& from = slots_[i].from;
         ReceivedDatagram datagram;
-        const auto wallNow = std::chrono::system_clock::now();
         datagram.received = wallNow;
         ReadControl(message, datagram, drops_);
-        datagram.arrived =
-            ArrivalOnSteadyClock(datagram.received, wallNow, std::chrono::steady_clock::now());
-        const auto length = static_cast<std::size_t>(size);
-        datagram.truncated = length > buffer_.size();
-        datagram.bytes = std::string_view(buffer_.data(), std::min(length, buffer_.size()));
+        datagram.arrived = ArrivalOnSteadyClock(datagram.received, wallNow, steadyNow);
+        const std::size_t length = messages_[i].msg_len;
+        datagram.truncated = length > kBufferBytes;
+        datagram.bytes = std::string_view(static_cast<const char*>(slots_[i].data.iov_base),
+                                          std::min(length, kBufferBytes));
         transport::IPv4Bytes address{};
         std::memcpy(address.data(), &from.sin_addr, address.size());
         datagram.sourceIp = stack.AddressToText(address);
@@ -175,6 +223,7 @@ void DatagramReceiver::readPending()
         datagram.localPort = localPort();
         handler_(datagram);
     }
+    return count;
 }
 
 } // namespace loop

@@ -4,6 +4,7 @@
 #include "transport/TIdSocketHandle.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +12,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace loop {
 
@@ -67,11 +71,16 @@ struct ReceiverOptions {
 // beside any other receiver on the machine (broadcasts reach every one that
 // shares the port),
 // read on the Qt Core event loop through a socket notifier. Each wake-up
-// reads the queued datagrams (a bounded number, so timers and signals keep
-// their turn). The handler must not throw.
+// reads the queued datagrams many to a system call (recvmmsg), a bounded
+// number, so timers and signals keep their turn. A datagram that finds the
+// socket idle is handed on at once; once a wake-up has emptied the socket,
+// the next read comes kGatherInterval later, so a steady trickle costs one
+// wake-up per interval rather than one per datagram, at the price of at most
+// that much added latency. The handler must not throw.
 class DatagramReceiver : public QObject {
 public:
     using Handler = std::function<void(const ReceivedDatagram&)>;
+    static constexpr std::chrono::milliseconds kGatherInterval{10};
 
     // Throws transport::EIdSocketError when the socket cannot be opened,
     // bound or tied to the interface.
@@ -83,20 +92,34 @@ public:
     int receiveBufferSize() const;
     // Datagrams the kernel dropped for want of buffer since binding (SO_RXQ_OVFL).
     std::uint64_t kernelDrops() const;
+    // Hands on every datagram waiting in the socket now, at once: a stop
+    // calls it, so that nothing that arrived while the receiver gathered is
+    // left unread.
+    void readQueued();
     // One unicast datagram from this socket, so it leaves from the bound
     // port. Throws transport::EIdSocketError on failure.
     void sendTo(const std::string& ip, std::uint16_t port, std::string_view bytes);
 
 private:
+    struct Slot;
+
     void readPending();
+    // One recvmmsg, each datagram handed on; how many it read, 0 when none.
+    int readBatch();
     void applyReceiveBuffer(int bytes);
 
     // Keeps the shared socket stack alive as long as the handle.
     transport::TIdComponent user_;
     transport::TIdSocketHandle handle_;
     Handler handler_;
-    std::string buffer_;
-    std::string sourceIp_;
+    // Room for a full batch of the largest datagrams; the system touches
+    // only the pages the datagrams fill.
+    std::unique_ptr<char[]> buffers_;
+    std::vector<Slot> slots_;
+    std::vector<mmsghdr> messages_;
+    QSocketNotifier* notifier_ = nullptr;
+    // A child, so that it moves with the receiver to another thread.
+    QTimer gather_{this};
     std::uint64_t drops_ = 0;
 };
 

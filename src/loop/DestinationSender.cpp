@@ -32,4 +32,22 @@ void DestinationSender::SendToDestination(const std::string& payload)
         client_.SendText(address_, port_, payload);
 }
 
+void DestinationSender::Queue(std::string_view payload)
+{
+    if (!batch_)
+        batch_.emplace(address_, port_);
+    batch_->Add(payload);
+}
+
+void DestinationSender::SendQueued(const transport::DatagramBatch::Result& result)
+{
+    if (!batch_ || batch_->Size() == 0)
+        return;
+    // One datagram after another to the limited broadcast address switches
+    // the option on and off around each; a batch keeps it on.
+    if (address_ == kLimitedBroadcast)
+        client_.SetBroadcastEnabled(true);
+    batch_->Send(client_.EnsureBinding(), result);
+}
+
 } // namespace loop

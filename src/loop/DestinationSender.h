@@ -1,9 +1,12 @@
 #pragma once
 
 #include "node/Sender.h"
+#include "transport/DatagramBatch.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace transport {
 class TIdUDPClient;
@@ -32,10 +35,18 @@ public:
     // which is --port.
     void Send(const std::string& payload, std::uint16_t) override { SendToDestination(payload); }
 
+    // Keeps a datagram for the next SendQueued, which sends all kept ones in
+    // order in as few system calls as it can: byte for byte what
+    // SendToDestination sends, to the same place.
+    void Queue(std::string_view payload);
+    std::size_t Queued() const { return batch_ ? batch_->Size() : 0; }
+    void SendQueued(const transport::DatagramBatch::Result& result);
+
 private:
     transport::TIdUDPClient& client_;
     std::string address_;
     std::uint16_t port_;
+    std::optional<transport::DatagramBatch> batch_;
 };
 
 } // namespace loop

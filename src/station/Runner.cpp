@@ -63,6 +63,8 @@ void Runner::fire()
         skipped += take(now);
         more = advance();
     } while (more && deadline() <= now);
+    if (wakeEnd_)
+        wakeEnd_();
     skippedSends_ += skipped;
     if (skipped > 0 && skipped_)
         skipped_(skipped, late);

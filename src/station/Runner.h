@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace station {
 
@@ -30,6 +31,10 @@ public:
     Runner(Station& station, node::TimerService& timers, Station::SendFunction send,
            std::int64_t seconds, Finished finished, Skipped skipped = nullptr);
 
+    // Called at the end of every wake-up, once the sends of every node due
+    // by then have been made: a sender that gathers them sends them here.
+    void setWakeEnd(std::function<void()> wakeEnd) { wakeEnd_ = std::move(wakeEnd); }
+
     // Runs the first node at once and arms the next.
     void start();
     void stop();
@@ -52,6 +57,7 @@ private:
     std::int64_t seconds_;
     Finished finished_;
     Skipped skipped_;
+    std::function<void()> wakeEnd_;
     Clock::time_point start_;
     std::int64_t tick_ = 0;
     std::size_t node_ = 0;

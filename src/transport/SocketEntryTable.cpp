@@ -19,7 +19,7 @@ SocketEntryBase& SocketEntryAt(std::size_t index)
         &t.listen,        &t.ntohl,         &t.ntohs,         &t.recv,        &t.recvfrom,
         &t.select,        &t.send,          &t.sendto,        &t.setsockopt,  &t.shutdown,
         &t.socket,        &t.gethostbyaddr, &t.gethostbyname, &t.gethostname, &t.getservbyport,
-        &t.getservbyname, &t.recvmsg,
+        &t.getservbyname, &t.recvmsg,       &t.sendmmsg,      &t.recvmmsg,
     };
     return *byIndex.at(index);
 }

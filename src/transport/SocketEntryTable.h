@@ -53,10 +53,12 @@ struct SocketEntryTable {
     SocketEntry<24, decltype(&::getservbyport)> getservbyport{"getservbyport"};
     SocketEntry<25, decltype(&::getservbyname)> getservbyname{"getservbyname"};
     SocketEntry<26, decltype(&::recvmsg)> recvmsg{"recvmsg"};
+    SocketEntry<27, decltype(&::sendmmsg)> sendmmsg{"sendmmsg"};
+    SocketEntry<28, decltype(&::recvmmsg)> recvmmsg{"recvmmsg"};
 };
 #pragma GCC diagnostic pop
 
-constexpr std::size_t kSocketEntryCount = 27;
+constexpr std::size_t kSocketEntryCount = 29;
 
 // The process's one table.
 SocketEntryTable& SocketEntries();

@@ -49,12 +49,16 @@ public:
     // recvmsg, for a receiver that wants the control messages (receive time,
     // drop count) beside the datagram; the caller reads the address fields.
     virtual ssize_t SockRecvMsg(int socket, msghdr& message, int flags) = 0;
+    // recvmmsg without a timeout: up to `count` datagrams in one call.
+    virtual int SockRecvMany(int socket, mmsghdr* messages, unsigned count, int flags) = 0;
     // timeoutMs -2 waits without limit; a null list stands for an empty set.
     virtual int SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                            TIdSocketList* error) = 0;
     virtual ssize_t SockSend(int socket, const void* buffer, std::size_t length, int flags) = 0;
     virtual ssize_t SockSendTo(int socket, const void* buffer, std::size_t length, int flags,
                                const std::string& ip, std::int32_t port) = 0;
+    // sendmmsg: the datagrams in order, in one call; how many went out.
+    virtual int SockSendMany(int socket, mmsghdr* messages, unsigned count, int flags) = 0;
     virtual int SockSetOption(int socket, int level, int name, const void* value,
                               socklen_t length) = 0;
     virtual int SockOpen(int family, int type, int protocol) = 0;

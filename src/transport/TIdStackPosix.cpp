@@ -262,6 +262,11 @@ ssize_t TIdStackPosix::SockRecvMsg(int socket, msghdr& message, int flags)
     return Restarted([&] { return Entries().recvmsg(socket, &message, flags); });
 }
 
+int TIdStackPosix::SockRecvMany(int socket, mmsghdr* messages, unsigned count, int flags)
+{
+    return Restarted([&] { return Entries().recvmmsg(socket, messages, count, flags, nullptr); });
+}
+
 int TIdStackPosix::SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                               TIdSocketList* error)
 {
@@ -302,6 +307,12 @@ ssize_t TIdStackPosix::SockSendTo(int socket, const void* buffer, std::size_t le
         return Entries().sendto(socket, buffer, length, flags | MSG_NOSIGNAL, AsGeneric(&address),
                                 sizeof address);
     });
+}
+
+int TIdStackPosix::SockSendMany(int socket, mmsghdr* messages, unsigned count, int flags)
+{
+    return Restarted(
+        [&] { return Entries().sendmmsg(socket, messages, count, flags | MSG_NOSIGNAL); });
 }
 
 int TIdStackPosix::SockSetOption(int socket, int level, int name, const void* value,

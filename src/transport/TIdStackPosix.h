@@ -37,11 +37,13 @@ public:
     ssize_t SockRecvFrom(int socket, void* buffer, std::size_t length, int flags,
                          std::int32_t& port, std::string& ip) override;
     ssize_t SockRecvMsg(int socket, msghdr& message, int flags) override;
+    int SockRecvMany(int socket, mmsghdr* messages, unsigned count, int flags) override;
     int SockSelect(TIdSocketList* read, TIdSocketList* write, std::int32_t timeoutMs,
                    TIdSocketList* error) override;
     ssize_t SockSend(int socket, const void* buffer, std::size_t length, int flags) override;
     ssize_t SockSendTo(int socket, const void* buffer, std::size_t length, int flags,
                        const std::string& ip, std::int32_t port) override;
+    int SockSendMany(int socket, mmsghdr* messages, unsigned count, int flags) override;
     int SockSetOption(int socket, int level, int name, const void* value,
                       socklen_t length) override;
     int SockOpen(int family, int type, int protocol) override;

@@ -247,6 +247,28 @@ INSTANTIATE_TEST_SUITE_P(
                    "TTT"},
         RefusalRow{"unterminated attribute value", kHead + R"(<SEARCH type="x)", "\"x"}));
 
+// The check reads plain text eight bytes at a time: a control character at
+// any place in a word, and the smallest and largest bytes around the
+// printable range, are each found where they are.
+TEST(Decoder, EveryControlCharacterIsFoundWhereverItStands)
+{
+    const std::size_t value = kData.find("23.5");
+    for (const char control : {'\x01', '\x1f', '\x00'}) {
+        for (std::size_t shift = 0; shift < 8; ++shift) {
+            std::string datagram = kData;
+            datagram.insert(value, std::string(shift, '1'));
+            datagram[value + shift] = control;
+            const DecodeResult result = Decode(datagram);
+            EXPECT_FALSE(result.message) << int(control) << " at " << shift;
+            EXPECT_EQ(result.offset, value + shift) << int(control) << " at " << shift;
+        }
+    }
+    // Space and DEL are plain text to the check; the value is then no number.
+    const DecodeResult del = Decode(replaced(kData, "23.5", "2\x7f"));
+    ASSERT_TRUE(del.message);
+    EXPECT_EQ(del.message->data->value, "2\x7f");
+}
+
 // Nothing past the bound is read, so that is where it goes wrong.
 TEST(Decoder, RefusesWhatIsLongerThanItReads)
 {

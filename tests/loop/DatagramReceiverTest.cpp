@@ -191,6 +191,58 @@ TEST_F(DatagramReceiverTest, ABroadcastArrivesWithItsSourceItsPortAndTheKernelsT
     EXPECT_LE(copies[0].received, copies[1].received);
 }
 
+// More than one system call's worth, with the largest datagram UDP carries
+// among small ones: each keeps its own bytes and its own kernel time.
+TEST_F(DatagramReceiverTest, ABurstArrivesWholeInOrderWithEachItsOwnTime)
+{
+    std::vector<Copy> copies;
+    loop::ReceiverOptions options;
+    options.receiveBuffer = 8 << 20;
+    const auto receiver = Listen(options, copies);
+    std::vector<std::string> sent;
+    for (int i = 0; i < 100; ++i)
+        sent.push_back(i == 40 ? std::string(65507, 'L') : "datagram " + std::to_string(i));
+    const auto before = system_clock::now();
+    ns.RunInSender([&] {
+        for (const std::string& bytes : sent)
+            peer->Send(bytes, NetNamespace::kReceiverAddress);
+    });
+    WaitFor(copies, sent.size());
+    const auto after = system_clock::now();
+
+    ASSERT_EQ(copies.size(), sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(copies[i].bytes, sent[i]) << i;
+        EXPECT_GE(copies[i].received, before) << i;
+        EXPECT_LE(copies[i].received, after) << i;
+        if (i > 0)
+            EXPECT_LE(copies[i - 1].received, copies[i].received) << i;
+    }
+    EXPECT_EQ(receiver->kernelDrops(), 0u);
+}
+
+// A stop reads what waits in the socket without the event loop: nothing
+// that arrived while the receiver gathered is left behind.
+TEST_F(DatagramReceiverTest, WhatWaitsIsReadAtOnceOnRequest)
+{
+    std::vector<Copy> copies;
+    const auto receiver = Listen({}, copies);
+    const int witness = WitnessSocket();
+    ns.RunInSender([&] {
+        for (const char* bytes : {"one", "two", "three"})
+            peer->Send(bytes);
+    });
+    char buffer[16];
+    for (int i = 0; i < 3; ++i)
+        ASSERT_GT(recv(witness, buffer, sizeof buffer, 0), 0);
+    close(witness);
+
+    receiver->readQueued();
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies[0].bytes, "one");
+    EXPECT_EQ(copies[2].bytes, "three");
+}
+
 TEST_F(DatagramReceiverTest, ReceiversSharingThePortEachGetEveryBroadcast)
 {
     std::vector<Copy> first;

@@ -383,6 +383,20 @@ TEST(Runner, AfterAStallEachNodeSendsAtItsNextTurnAndSkippedSendsAreCounted)
     EXPECT_EQ(run.runner.skippedSends(), 130);
 }
 
+// A sender that gathers sends them at each wake-up's end: once per wake-up,
+// after every node due by then, the late ones of a delayed wake-up included.
+TEST(Runner, EachWakeUpEndsOnceAfterAllItsSends)
+{
+    StalledRun run;
+    run.timers.lateness = std::chrono::milliseconds(900);
+    run.runner.setWakeEnd(
+        [&] { run.sends.push_back(std::to_string(run.sinceStart().count()) + " end"); });
+    run.runner.start();
+    run.timers.advance(std::chrono::milliseconds(2000));
+    EXPECT_EQ(run.sends, (std::vector<std::string>{"0 10.0.0.1 T", "0 end", "1400 10.0.0.2 T",
+                                                   "1400 10.0.0.1 T", "1400 end"}));
+}
+
 TEST(Runner, ASystemWithoutTimersEndsTheRun)
 {
     station::Scenario scenario;
