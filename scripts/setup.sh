@@ -30,6 +30,8 @@ packages=(
   # captures as the field makes them (pcap, pcapng, link-layer capture), the
   # Wireshark dissector's check, and the monitor window's charts
   libpcap-dev tshark qt6-charts-dev
+  # Qt Charts' CMake package needs Qt OpenGL's, which it does not pull in
+  libqt6opengl6-dev
 )
 
 sudo_cmd=()

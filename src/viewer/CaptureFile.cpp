@@ -1,0 +1,38 @@
+#include "viewer/CaptureFile.h"
+
+#include "monitor/CaptureReader.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr std::size_t kWarningsKept = 10;
+
+} // namespace
+
+CaptureFile CaptureFile::open(const std::string& path)
+{
+    CaptureFile file;
+    monitor::CaptureReader reader(path);
+    std::size_t refused = 0;
+    while (std::optional<monitor::CaptureReader::Entry> entry = reader.nextEntry()) {
+        if (!entry->record) {
+            if (++refused <= kWarningsKept)
+                file.warnings.push_back(reader.name() + ":" + std::to_string(entry->line) + ": " +
+                                        entry->error);
+            continue;
+        }
+        if (file.records.size() == kMaxRecords) {
+            file.warnings.push_back(reader.name() + ": only the first " +
+                                    std::to_string(kMaxRecords) + " records are shown");
+            break;
+        }
+        file.records.push_back(std::move(*entry->record));
+    }
+    if (refused > kWarningsKept)
+        file.warnings.push_back(reader.name() + ": " + std::to_string(refused) +
+                                " lines refused in all");
+    return file;
+}
+
+} // namespace viewer
