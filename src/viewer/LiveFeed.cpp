@@ -9,14 +9,8 @@
 
 namespace viewer {
 
-LiveFeed::LiveFeed(TrafficLimits limits, Opener opener)
-    : opener_(std::move(opener)), context_(std::make_unique<QObject>()), model_(limits)
+LiveFeed::LiveFeed(TrafficLimits limits) : context_(std::make_unique<QObject>()), model_(limits)
 {
-    if (!opener_)
-        opener_ = [](const loop::ReceiverOptions& options,
-                     loop::DatagramReceiver::Handler handler) {
-            return std::make_unique<loop::DatagramReceiver>(options, std::move(handler));
-        };
     context_->moveToThread(&thread_);
     thread_.start();
 }
@@ -73,9 +67,9 @@ void LiveFeed::openAll(const FeedOptions& options)
             receiver.port = options.ports[i];
             receiver.interfaceName = options.interfaceName;
             receiver.receiveBuffer = options.receiveBuffer;
-            receivers_.push_back(
-                opener_(receiver,
-                        [this, i](const loop::ReceivedDatagram& datagram) { take(i, datagram); }));
+            receivers_.push_back(std::make_unique<loop::DatagramReceiver>(
+                receiver,
+                [this, i](const loop::ReceivedDatagram& datagram) { take(i, datagram); }));
         }
     } catch (...) {
         receivers_.clear();

@@ -31,12 +31,7 @@ struct FeedOptions {
 // reads the model under the feed's lock a few times a second.
 class LiveFeed {
 public:
-    // Opens a receiver; a test opens it in a network namespace of its own.
-    // The receiver must live in the calling thread when it is returned.
-    using Opener = std::function<std::unique_ptr<loop::DatagramReceiver>(
-        const loop::ReceiverOptions&, loop::DatagramReceiver::Handler)>;
-
-    explicit LiveFeed(TrafficLimits limits, Opener opener = {});
+    explicit LiveFeed(TrafficLimits limits);
     ~LiveFeed();
     LiveFeed(const LiveFeed&) = delete;
     LiveFeed& operator=(const LiveFeed&) = delete;
@@ -62,7 +57,6 @@ private:
     void take(std::size_t receiver, const loop::ReceivedDatagram& datagram);
     void onWorker(const std::function<void()>& work);
 
-    Opener opener_;
     QThread thread_;
     std::unique_ptr<QObject> context_;
     // Touched on the worker thread only.

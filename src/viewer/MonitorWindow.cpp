@@ -35,9 +35,9 @@ QString TimeText(double ms)
 
 } // namespace
 
-MonitorWindow::MonitorWindow(ViewerSettings settings, LiveFeed::Opener opener, QWidget* parent)
+MonitorWindow::MonitorWindow(ViewerSettings settings, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::MonitorWindow>()),
-      settings_(std::move(settings)), opener_(std::move(opener))
+      settings_(std::move(settings))
 {
     ui_->setupUi(this);
     usePixelFontSizes(this);
@@ -64,8 +64,9 @@ MonitorWindow::MonitorWindow(ViewerSettings settings, LiveFeed::Opener opener, Q
                          : QFileDialog::getOpenFileName(this, QStringLiteral("キャプチャを開く"),
                                                         {}, filter);
     };
+    ui_->recordButton->setEnabled(false);
+    ui_->fileLabel->setText(QStringLiteral("受信停止中"));
     connectControls();
-    startLive();
     tick_.setInterval(kRefreshEvery);
     connect(&tick_, &QTimer::timeout, this, &MonitorWindow::refresh);
     tick_.start();
@@ -101,15 +102,21 @@ void MonitorWindow::connectControls()
 void MonitorWindow::startLive()
 {
     feed_.reset();
-    feed_ = std::make_unique<LiveFeed>(settings_.limits(), opener_);
+    feed_ = std::make_unique<LiveFeed>(settings_.limits());
     nodes_->setInterface(settings_.interfaceName);
     try {
         feed_->start(settings_.feedOptions());
         statusBar()->clearMessage();
     } catch (const runtime::Exception& e) {
         // The window stays useful for captures without the port.
+        feed_.reset();
         statusBar()->showMessage(QStringLiteral("受信できません: ") +
                                  QString::fromStdString(e.Message()));
+    }
+    if (!browser_) {
+        ui_->fileLabel->setText(feed_ ? QStringLiteral("ライブ受信中")
+                                      : QStringLiteral("受信停止中"));
+        ui_->recordButton->setEnabled(feed_ != nullptr);
     }
     lastReceived_ = 0;
     lastTick_ = std::chrono::steady_clock::now();
@@ -123,6 +130,8 @@ void MonitorWindow::refresh()
         showStatus(browser_->model(), 0);
         return;
     }
+    if (!feed_)
+        return;
     if (const std::string error = feed_->flushRecording(); !error.empty()) {
         ui_->recordButton->setChecked(false);
         ui_->recordLabel->setText(QStringLiteral("記録停止: ") + QString::fromStdString(error));
@@ -262,10 +271,10 @@ void MonitorWindow::backToLive()
     browser_.reset();
     rows_->clear();
     selectionDirty_ = true;
-    ui_->fileLabel->setText(QStringLiteral("ライブ受信中"));
+    ui_->fileLabel->setText(feed_ ? QStringLiteral("ライブ受信中") : QStringLiteral("受信停止中"));
     ui_->timeLabel->clear();
     ui_->liveButton->setEnabled(false);
-    ui_->recordButton->setEnabled(true);
+    ui_->recordButton->setEnabled(feed_ != nullptr);
     ui_->timeSlider->setEnabled(false);
     refresh();
 }
@@ -278,17 +287,19 @@ void MonitorWindow::editOptions()
     settings_ = dialog.settings();
     settings_.save();
     ui_->recordButton->setChecked(false);
-    startLive();
+    if (feed_)
+        startLive();
     rows_->clear();
     selectionDirty_ = true;
 }
 
 void MonitorWindow::applyUnits(const std::map<monitor::CcmKey, std::string>& units)
 {
-    feed_->read([&](TrafficModel& traffic, std::uint64_t) {
-        for (const auto& [key, unit] : units)
-            traffic.setUnit(key, unit);
-    });
+    if (feed_)
+        feed_->read([&](TrafficModel& traffic, std::uint64_t) {
+            for (const auto& [key, unit] : units)
+                traffic.setUnit(key, unit);
+        });
     if (browser_)
         for (const auto& [key, unit] : units)
             browser_->setUnit(key, unit);

@@ -38,8 +38,8 @@ public:
     // Answers a file question: the path, or empty for none.
     using FileQuestion = std::function<QString(bool forSaving)>;
 
-    explicit MonitorWindow(ViewerSettings settings, LiveFeed::Opener opener = {},
-                           QWidget* parent = nullptr);
+    // Receives nothing until startLive().
+    explicit MonitorWindow(ViewerSettings settings, QWidget* parent = nullptr);
     ~MonitorWindow() override;
 
     // Replaces the file dialogs, for tests.
@@ -49,6 +49,9 @@ public:
     // read (the reason is in the status bar).
     bool openCapture(const QString& path);
     void backToLive();
+    // Listens as the settings say, closing what listened before; a port that
+    // cannot be bound is told in the status bar.
+    void startLive();
     // Redraws now rather than at the next tick.
     void refresh();
 
@@ -61,7 +64,6 @@ public:
 
 private:
     void connectControls();
-    void startLive();
     void drawFrom(const TrafficModel& traffic, monitor::Clock::time_point now, double nowMs);
     void showStatus(const TrafficModel& traffic, std::uint64_t drops);
     void selectionChanged();
@@ -75,7 +77,6 @@ private:
 
     std::unique_ptr<Ui::MonitorWindow> ui_;
     ViewerSettings settings_;
-    LiveFeed::Opener opener_;
     std::unique_ptr<LiveFeed> feed_;
     std::unique_ptr<CaptureBrowser> browser_;
     RowTableModel* rows_;

@@ -22,6 +22,7 @@ int main(int argc, char** argv)
         return 2;
     }
     viewer::MonitorWindow window(viewer::ViewerSettings::load());
+    window.startLive();
     if (!arguments.isEmpty() && !window.openCapture(arguments[0]))
         return 2;
     window.show();
