@@ -240,6 +240,8 @@ bool MonitorWindow::openCapture(const QString& path)
         statusBar()->showMessage(QString::fromStdString(e.Message()));
         return false;
     }
+    for (const auto& [key, unit] : units_)
+        browser_->setUnit(key, unit);
     for (const std::string& warning : browser_->file().warnings)
         statusBar()->showMessage(QString::fromStdString(monitor::Escaped(warning)));
     ui_->fileLabel->setText(QFileInfo(path).fileName());
@@ -295,6 +297,8 @@ void MonitorWindow::editOptions()
 
 void MonitorWindow::applyUnits(const std::map<monitor::CcmKey, std::string>& units)
 {
+    for (const auto& [key, unit] : units)
+        units_[key] = unit;
     if (feed_)
         feed_->read([&](TrafficModel& traffic, std::uint64_t) {
             for (const auto& [key, unit] : units)

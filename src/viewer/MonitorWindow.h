@@ -92,6 +92,8 @@ private:
     std::uint64_t lastReceived_ = 0;
     std::chrono::steady_clock::time_point lastTick_;
     std::uint64_t refreshes_ = 0;
+    // What scans told, for captures opened later too.
+    std::map<monitor::CcmKey, std::string> units_;
 };
 
 } // namespace viewer
