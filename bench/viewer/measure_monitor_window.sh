@@ -35,7 +35,7 @@ session_namespaces || { echo "needs root (network namespaces)"; exit 1; }
 
 port=17200
 ip netns exec "$rx" xvfb-run -a -s "-screen 0 1280x800x24" \
-  "$bench" "$((seconds + 4))" "$port" "$charted" >"$session_work/window.out" 2>&1 &
+  "$bench" "$((seconds + 1))" "$port" "$charted" >"$session_work/window.out" 2>&1 &
 window_pid=$!
 session_pids+=("$window_pid")
 session_listening "$rx" "$port"

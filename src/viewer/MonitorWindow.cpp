@@ -1,6 +1,7 @@
 #include "viewer/MonitorWindow.h"
 
 #include "app/PanelFonts.h"
+#include "monitor/RowText.h"
 #include "monitor/TerminalText.h"
 #include "runtime/Exception.h"
 #include "ui_MonitorWindow.h"
@@ -48,6 +49,7 @@ MonitorWindow::MonitorWindow(ViewerSettings settings, QWidget* parent)
     proxy_->setFilterKeyColumn(-1);
     proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
     ui_->rowTable->setModel(proxy_);
+    ui_->rowTable->sortByColumn(monitor::Type, Qt::AscendingOrder);
     ui_->rowTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     chart_ = new SeriesChart(ui_->chartView);
     nodes_ = new NodeScanPanel(ui_->scanButton, ui_->scanLabel, ui_->nodesTree);
