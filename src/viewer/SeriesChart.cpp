@@ -25,12 +25,8 @@ QString SeriesName(const monitor::CcmKey& key)
 
 } // namespace
 
-SeriesChart::SeriesChart(ZoomChartView* view)
-    : QObject(view), view_(view), chart_(new QChart), time_(new QDateTimeAxis)
+SeriesChart::SeriesChart(ZoomChartView* view) : QObject(view), view_(view), chart_(new QChart)
 {
-    time_->setFormat(QStringLiteral("HH:mm:ss"));
-    time_->setTitleText(QStringLiteral("時刻"));
-    chart_->addAxis(time_, Qt::AlignBottom);
     chart_->legend()->setAlignment(Qt::AlignBottom);
     view_->setChart(chart_);
     connect(view_, &ZoomChartView::movedByUser, this, [this] {
@@ -55,9 +51,16 @@ void SeriesChart::show(const std::vector<monitor::CcmKey>& keys, const TrafficMo
         units_.erase(it->first);
         it = series_.erase(it);
     }
+    if (series_.empty() && time_ != nullptr) {
+        chart_->removeAxis(time_);
+        delete time_;
+        time_ = nullptr;
+    }
     for (const monitor::CcmKey& key : keys) {
         if (series_.contains(key))
             continue;
+        if (time_ == nullptr)
+            addTimeAxis();
         auto* line = new QLineSeries;
         line->setName(SeriesName(key));
         line->setUseOpenGL(false);
@@ -69,6 +72,18 @@ void SeriesChart::show(const std::vector<monitor::CcmKey>& keys, const TrafficMo
         units_[key] = unit;
     }
     dropUnusedAxes();
+}
+
+// Qt Charts hides for good an axis it lays out while no line uses it, so
+// the time axis, like the value axes, is there only while lines are.
+void SeriesChart::addTimeAxis()
+{
+    time_ = new QDateTimeAxis;
+    time_->setFormat(QStringLiteral("HH:mm:ss"));
+    time_->setTitleText(QStringLiteral("時刻"));
+    chart_->addAxis(time_, Qt::AlignBottom);
+    time_->setRange(QDateTime::fromMSecsSinceEpoch(qint64(fromMs_)),
+                    QDateTime::fromMSecsSinceEpoch(qint64(toMs_)));
 }
 
 QValueAxis* SeriesChart::axisFor(const std::string& unit)
@@ -110,11 +125,15 @@ void SeriesChart::setPaused(bool paused)
 
 void SeriesChart::refresh(const TrafficModel& traffic, double nowMs)
 {
+    if (time_ == nullptr)
+        return;
     if (!paused_)
         time_->setRange(QDateTime::fromMSecsSinceEpoch(qint64(nowMs - spanMs_)),
                         QDateTime::fromMSecsSinceEpoch(qint64(nowMs)));
-    const double from = double(time_->min().toMSecsSinceEpoch());
-    const double to = double(time_->max().toMSecsSinceEpoch());
+    // A zoom or pan moved the axis itself.
+    fromMs_ = double(time_->min().toMSecsSinceEpoch());
+    toMs_ = double(time_->max().toMSecsSinceEpoch());
+    const double from = fromMs_, to = toMs_;
     const int columns = std::max(1, int(chart_->plotArea().width()));
     for (const auto& [key, line] : series_) {
         QList<QPointF> points;
@@ -128,8 +147,6 @@ void SeriesChart::refresh(const TrafficModel& traffic, double nowMs)
 
 void SeriesChart::fitValues()
 {
-    const double from = double(time_->min().toMSecsSinceEpoch());
-    const double to = double(time_->max().toMSecsSinceEpoch());
     for (const auto& [unit, axis] : axes_) {
         double low = std::numeric_limits<double>::max(),
                high = std::numeric_limits<double>::lowest();
@@ -137,7 +154,7 @@ void SeriesChart::fitValues()
             if (units_.at(key) != unit)
                 continue;
             for (const QPointF& p : line->points())
-                if (p.x() >= from && p.x() <= to) {
+                if (p.x() >= fromMs_ && p.x() <= toMs_) {
                     low = std::min(low, p.y());
                     high = std::max(high, p.y());
                 }

@@ -46,13 +46,18 @@ public:
     void onPausedByUser(std::function<void()> paused) { pausedByUser_ = std::move(paused); }
 
 private:
+    void addTimeAxis();
     QValueAxis* axisFor(const std::string& unit);
     void dropUnusedAxes();
     void fitValues();
 
     ZoomChartView* view_;
     QChart* chart_;
-    QDateTimeAxis* time_;
+    // Null while no line is drawn.
+    QDateTimeAxis* time_ = nullptr;
+    // The time shown, kept for the next time axis.
+    double fromMs_ = 0;
+    double toMs_ = 60'000;
     std::map<monitor::CcmKey, QLineSeries*> series_;
     std::map<monitor::CcmKey, std::string> units_;
     std::map<std::string, QValueAxis*> axes_;

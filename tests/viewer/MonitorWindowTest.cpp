@@ -5,6 +5,8 @@
 #include "viewer/SeriesChart.h"
 
 #include <QChart>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -193,6 +195,14 @@ void MonitorWindowTest::selectedRowsAreChartedWithTheirPointsOnAnAxisPerUnit()
         titles << axis->titleText();
     titles.sort();
     QCOMPARE(titles, (QStringList{"(単位なし)", "C"}));
+    // Qt Charts hides an axis it lays out while no line uses it, for good:
+    // the time axis drawn in the empty chart must show once lines come.
+    QApplication::processEvents();
+    bool timeShown = false;
+    for (const QGraphicsItem* item : chart.chart()->scene()->items())
+        if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item))
+            timeShown = timeShown || (text->toPlainText() == "時刻" && text->isVisible());
+    QVERIFY(timeShown);
 
     clickRow("Other", Qt::NoModifier);
     window_->refresh();
