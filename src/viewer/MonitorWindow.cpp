@@ -159,19 +159,25 @@ void MonitorWindow::drawFrom(const TrafficModel& traffic, monitor::Clock::time_p
 
 void MonitorWindow::showStatus(const TrafficModel& traffic, std::uint64_t drops)
 {
-    const auto now = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(now - lastTick_).count();
-    if (browser_)
+    undecodable_->setText(QStringLiteral("解読不能 %1").arg(traffic.notDecoded()));
+    drops_->setText(QStringLiteral("カーネル破棄 %1").arg(drops));
+    if (browser_) {
         rate_->setText(QStringLiteral("%1 / %2 件")
                            .arg(browser_->taken())
                            .arg(browser_->file().records.size()));
-    else if (seconds > 0)
+        return;
+    }
+    // Over a second at least: a refresh a click brings between two ticks
+    // would make a rate of a few datagrams.
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - lastTick_).count();
+    if (seconds < 1.0 && traffic.received() >= lastReceived_)
+        return;
+    if (traffic.received() >= lastReceived_)
         rate_->setText(QStringLiteral("%1 件/秒")
                            .arg(qRound(double(traffic.received() - lastReceived_) / seconds)));
     lastReceived_ = traffic.received();
     lastTick_ = now;
-    undecodable_->setText(QStringLiteral("解読不能 %1").arg(traffic.notDecoded()));
-    drops_->setText(QStringLiteral("カーネル破棄 %1").arg(drops));
 }
 
 std::vector<monitor::CcmKey> MonitorWindow::selectedKeys() const
