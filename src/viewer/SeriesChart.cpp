@@ -17,9 +17,16 @@ namespace viewer {
 
 namespace {
 
+// Qt Charts draws legends and axis titles as rich text: a wire text is
+// escaped for the terminal's sake and then for HTML's, so it shows as sent.
+QString ChartText(const std::string& wire)
+{
+    return QString::fromStdString(monitor::Escaped(wire)).toHtmlEscaped();
+}
+
 QString SeriesName(const monitor::CcmKey& key)
 {
-    return QString::fromStdString(monitor::Escaped(key.type)) +
+    return ChartText(key.type) +
            QStringLiteral(" %1-%2-%3").arg(key.room).arg(key.region).arg(key.order);
 }
 
@@ -91,8 +98,7 @@ QValueAxis* SeriesChart::axisFor(const std::string& unit)
     if (const auto found = axes_.find(unit); found != axes_.end())
         return found->second;
     auto* axis = new QValueAxis;
-    axis->setTitleText(unit.empty() ? QStringLiteral("(単位なし)")
-                                    : QString::fromStdString(monitor::Escaped(unit)));
+    axis->setTitleText(unit.empty() ? QStringLiteral("(単位なし)") : ChartText(unit));
     chart_->addAxis(axis, axes_.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
     axes_[unit] = axis;
     return axis;

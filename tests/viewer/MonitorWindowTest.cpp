@@ -3,8 +3,10 @@
 #include "CaptureLines.h"
 #include "viewer/RowTableModel.h"
 #include "viewer/SeriesChart.h"
+#include "viewer/ZoomChartView.h"
 
 #include <QChart>
+#include <QDateTimeAxis>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QLabel>
@@ -15,8 +17,10 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QValueAxis>
+#include <QWheelEvent>
 #include <QtTest>
 
 using viewer::MonitorWindow;
@@ -43,6 +47,8 @@ private slots:
     void flagsShowInColour();
     void selectedRowsAreChartedWithTheirPointsOnAnAxisPerUnit();
     void aHostileDatagramIsShownEscaped();
+    void wireTextsOnTheChartAreNotMarkup();
+    void theWheelZoomsTimeAndPauses();
     void theFilterNarrowsTheTableAsYouType();
     void anUnreadableCaptureIsToldAndTheWindowGoesOn();
 
@@ -235,6 +241,52 @@ void MonitorWindowTest::aHostileDatagramIsShownEscaped()
         escaped = escaped || detail.contains(R"(\u202e)");
     }
     QVERIFY(escaped);
+}
+
+// Qt Charts draws legends and axis titles as rich text: a type or unit from
+// the wire must show as written, not as markup.
+void MonitorWindowTest::wireTextsOnTheChartAreNotMarkup()
+{
+    QVERIFY(window_->openCapture(
+        capture({Record(0, kSource, viewertest::ScanReply("&lt;i&gt;T", "S", "&lt;b&gt;C")),
+                 Record(1, kSource, Data("&lt;i&gt;T", 1, "1", kSource))})));
+    window_->findChild<QTableView*>("rowTable")->selectRow(0);
+    window_->refresh();
+    QApplication::processEvents();
+    QStringList shown;
+    for (const QGraphicsItem* item : window_->seriesChart().chart()->scene()->items())
+        if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item))
+            shown << text->toPlainText();
+    QVERIFY2(shown.contains("<i>T 1-1-1"), qPrintable(shown.join('|')));
+    QVERIFY2(shown.contains("<b>C"), qPrintable(shown.join('|')));
+}
+
+void MonitorWindowTest::theWheelZoomsTimeAndPauses()
+{
+    std::vector<monitor::CaptureRecord> records;
+    for (int second = 0; second <= 60; ++second)
+        records.push_back(Record(second, kSource, Data("WAirTemp", 1, "1", kSource)));
+    QVERIFY(window_->openCapture(capture(records)));
+    window_->findChild<QTableView*>("rowTable")->selectRow(0);
+    window_->refresh();
+    QAbstractAxis* time = window_->seriesChart().chart()->axes(Qt::Horizontal).value(0);
+    QVERIFY(time);
+    const auto span = [&] {
+        const auto* axis = static_cast<QDateTimeAxis*>(time);
+        return axis->min().msecsTo(axis->max());
+    };
+    QCOMPARE(span(), 60'000);
+    auto* view = window_->findChild<viewer::ZoomChartView*>("chartView");
+    const QPointF middle = window_->seriesChart().chart()->plotArea().center();
+    QWheelEvent wheel(middle, view->mapToGlobal(middle), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QVERIFY(window_->findChild<QToolButton*>("pauseButton")->isChecked());
+    QVERIFY2(span() < 45'000, qPrintable(QString::number(span())));
+    // Paused: the next refresh keeps the engineer's view.
+    const qint64 zoomed = span();
+    window_->refresh();
+    QCOMPARE(span(), zoomed);
 }
 
 void MonitorWindowTest::theFilterNarrowsTheTableAsYouType()
