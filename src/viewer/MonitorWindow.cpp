@@ -191,11 +191,22 @@ std::vector<monitor::CcmKey> MonitorWindow::selectedKeys() const
 void MonitorWindow::showFindings(const TrafficModel& traffic)
 {
     const QModelIndex current = ui_->rowTable->selectionModel()->currentIndex();
-    ui_->findingsTree->clear();
-    if (!current.isValid())
+    std::optional<FindingsShown> now;
+    const std::deque<RowFinding>* findings = nullptr;
+    if (current.isValid()) {
+        const monitor::CcmKey& key = rows_->keyAt(proxy_->mapToSource(current).row());
+        findings = &traffic.findings(key);
+        now = FindingsShown{key, findings->size(),
+                            findings->empty() ? monitor::CaptureTime{} : findings->back().time};
+    }
+    // Refilled only when it changed, so a scrolled list stays where it is.
+    if (now == findingsShown_)
         return;
-    const monitor::CcmKey& key = rows_->keyAt(proxy_->mapToSource(current).row());
-    for (const RowFinding& found : traffic.findings(key))
+    findingsShown_ = now;
+    ui_->findingsTree->clear();
+    if (findings == nullptr)
+        return;
+    for (const RowFinding& found : *findings)
         ui_->findingsTree->addTopLevelItem(new QTreeWidgetItem(
             QStringList{QString::fromStdString(monitor::FormatCaptureTime(found.time)),
                         QString::fromStdString(monitor::Escaped(found.source)),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/CaptureRecord.h"
 #include "viewer/LiveFeed.h"
 #include "viewer/ViewerSettings.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -92,6 +94,15 @@ private:
     std::uint64_t lastReceived_ = 0;
     std::chrono::steady_clock::time_point lastTick_;
     std::uint64_t refreshes_ = 0;
+    // What the findings list shows: its row, how many and the latest.
+    struct FindingsShown {
+        monitor::CcmKey key;
+        std::size_t count = 0;
+        monitor::CaptureTime latest;
+
+        bool operator==(const FindingsShown&) const = default;
+    };
+    std::optional<FindingsShown> findingsShown_;
     // What scans told, for captures opened later too.
     std::map<monitor::CcmKey, std::string> units_;
 };

@@ -50,6 +50,7 @@ private slots:
     void wireTextsOnTheChartAreNotMarkup();
     void theWheelZoomsTimeAndPauses();
     void theFilterNarrowsTheTableAsYouType();
+    void numbersSortAsNumbers();
     void anUnreadableCaptureIsToldAndTheWindowGoesOn();
 
 private:
@@ -304,6 +305,23 @@ void MonitorWindowTest::theFilterNarrowsTheTableAsYouType()
     QTest::keyClicks(filter, "10.0.0.7");
     QCOMPARE(window_->shownRows().rowCount(), 1);
     QCOMPARE(cell("InAirTemp", monitor::Room), QString("2"));
+}
+
+void MonitorWindowTest::numbersSortAsNumbers()
+{
+    QVERIFY(window_->openCapture(capture({Record(0, kSource, Data("A", 10, "-2.5", kSource)),
+                                          Record(0, kSource, Data("B", 9, "10", kSource)),
+                                          Record(0, kSource, Data("C", 100, "9", kSource))})));
+    auto* table = window_->findChild<QTableView*>("rowTable");
+    const auto column = [&](int sortedBy) {
+        table->sortByColumn(sortedBy, Qt::AscendingOrder);
+        QStringList types;
+        for (int row = 0; row < window_->shownRows().rowCount(); ++row)
+            types << window_->shownRows().index(row, monitor::Type).data().toString();
+        return types.join("");
+    };
+    QCOMPARE(column(monitor::Room), QString("BAC"));
+    QCOMPARE(column(monitor::Value), QString("ACB"));
 }
 
 void MonitorWindowTest::anUnreadableCaptureIsToldAndTheWindowGoesOn()
