@@ -18,8 +18,8 @@ LiveFeed::LiveFeed(TrafficLimits limits) : context_(std::make_unique<QObject>())
 LiveFeed::~LiveFeed()
 {
     stop();
-    // The context belongs to the worker: it goes while the worker runs.
-    onWorker([this] { context_.reset(); });
+    // The context belongs to the worker thread, which deletes it as it ends.
+    context_.release()->deleteLater();
     thread_.quit();
     thread_.wait();
     std::lock_guard lock(mutex_);
