@@ -6,6 +6,7 @@
 
 #include <QChart>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -116,6 +117,7 @@ void MonitorWindowLiveTest::whatWasRecordedOpensAsACapture()
     auto* record = window_->findChild<QToolButton*>("recordButton");
     record->click();
     QVERIFY(record->isChecked());
+    QVERIFY(window_->findChild<QLabel*>("recordLabel")->text().endsWith(path));
     // Each second brings three datagrams; a flush comes with each refresh.
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() > 0, kPatience);
     record->click();
