@@ -6,6 +6,7 @@
 #include "viewer/ZoomChartView.h"
 
 #include <QChart>
+#include <QComboBox>
 #include <QDateTimeAxis>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
@@ -276,6 +277,11 @@ void MonitorWindowTest::theWheelZoomsTimeAndPauses()
         const auto* axis = static_cast<QDateTimeAxis*>(time);
         return axis->min().msecsTo(axis->max());
     };
+    QCOMPARE(span(), 60'000);
+    auto* spans = window_->findChild<QComboBox*>("spanCombo");
+    spans->setCurrentIndex(1);
+    QCOMPARE(span(), 600'000);
+    spans->setCurrentIndex(0);
     QCOMPARE(span(), 60'000);
     auto* view = window_->findChild<viewer::ZoomChartView*>("chartView");
     const QPointF middle = window_->seriesChart().chart()->plotArea().center();
