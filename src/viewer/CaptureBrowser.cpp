@@ -24,7 +24,7 @@ CaptureBrowser::CaptureBrowser(CaptureFile file, TrafficLimits limits)
 {
     // A capture's clock may have stepped: the bounds are the extremes, not
     // the first and last lines.
-    for (const monitor::CaptureRecord& record : file_.records) {
+    for (const StoredDatagram& record : file_.records) {
         const double ms = Milliseconds(record.time);
         firstMs_ = &record == &file_.records.front() ? ms : std::min(firstMs_, ms);
         lastMs_ = std::max(lastMs_, ms);
@@ -36,6 +36,7 @@ CaptureBrowser::CaptureBrowser(CaptureFile file, TrafficLimits limits)
 void CaptureBrowser::restart()
 {
     model_ = std::make_unique<TrafficModel>(limits_);
+    encodings_ = monitor::SenderEncodings();
     for (const auto& [key, unit] : units_)
         model_->setUnit(key, unit);
     next_ = 0;
@@ -48,8 +49,11 @@ void CaptureBrowser::seek(double ms)
     positionMs_ = std::clamp(ms, firstMs_, lastMs_);
     const auto& records = file_.records;
     while (next_ < records.size() && Milliseconds(records[next_].time) <= positionMs_) {
-        model_->take(records[next_], OnTableClock(records[next_].time));
-        ++next_;
+        const StoredDatagram& stored = records[next_++];
+        const monitor::CaptureRecord record{
+            stored.time, stored.sourceIp, stored.sourcePort,
+            stored.port, stored.bytes,    encodings_.decode(stored.sourceIp, stored.bytes)};
+        model_->take(record, OnTableClock(stored.time));
     }
     model_->trim();
 }

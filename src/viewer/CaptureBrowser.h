@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/SenderEncodings.h"
 #include "viewer/CaptureFile.h"
 #include "viewer/TrafficModel.h"
 
@@ -41,6 +42,8 @@ private:
     CaptureFile file_;
     TrafficLimits limits_;
     std::unique_ptr<TrafficModel> model_;
+    // Decodes as the live feed does, so a capture reads as it was heard.
+    monitor::SenderEncodings encodings_;
     std::map<monitor::CcmKey, std::string> units_;
     std::size_t next_ = 0;
     double firstMs_ = 0;

@@ -27,7 +27,9 @@ CaptureFile CaptureFile::open(const std::string& path)
                                     std::to_string(kMaxRecords) + " records are shown");
             break;
         }
-        file.records.push_back(std::move(*entry->record));
+        monitor::CaptureRecord& record = *entry->record;
+        file.records.push_back({record.time, std::move(record.sourceIp), record.sourcePort,
+                                record.port, std::move(record.bytes)});
     }
     if (refused > kWarningsKept)
         file.warnings.push_back(reader.name() + ": " + std::to_string(refused) +
