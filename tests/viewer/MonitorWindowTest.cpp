@@ -49,7 +49,7 @@ private slots:
     void selectedRowsAreChartedWithTheirPointsOnAnAxisPerUnit();
     void aHostileDatagramIsShownEscaped();
     void wireTextsOnTheChartAreNotMarkup();
-    void theWheelZoomsTimeAndPauses();
+    void theMouseZoomsAndPansTimeAndPauses();
     void theFilterNarrowsTheTableAsYouType();
     void numbersSortAsNumbers();
     void anUnreadableCaptureIsToldAndTheWindowGoesOn();
@@ -263,7 +263,7 @@ void MonitorWindowTest::wireTextsOnTheChartAreNotMarkup()
     QVERIFY2(shown.contains("<b>C"), qPrintable(shown.join('|')));
 }
 
-void MonitorWindowTest::theWheelZoomsTimeAndPauses()
+void MonitorWindowTest::theMouseZoomsAndPansTimeAndPauses()
 {
     std::vector<monitor::CaptureRecord> records;
     for (int second = 0; second <= 60; ++second)
@@ -294,6 +294,26 @@ void MonitorWindowTest::theWheelZoomsTimeAndPauses()
     const qint64 zoomed = span();
     window_->refresh();
     QCOMPARE(span(), zoomed);
+
+    // A span drawn with the right button: zoomed to about its width.
+    const QRectF area = window_->seriesChart().chart()->plotArea();
+    const QPoint from(int(area.left() + area.width() * 0.25), int(area.center().y()));
+    const QPoint to(int(area.left() + area.width() * 0.5), int(area.center().y()));
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, from);
+    QTest::mouseMove(view->viewport(), to);
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, to);
+    QVERIFY2(span() < zoomed * 0.4 && span() > zoomed * 0.1,
+             qPrintable(QString::number(span()) + " of " + QString::number(zoomed)));
+
+    // A drag with the left button moves time and keeps the span.
+    const auto* axis = static_cast<QDateTimeAxis*>(time);
+    const QDateTime before = axis->min();
+    const qint64 width = span();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, to);
+    QTest::mouseMove(view->viewport(), from);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, from);
+    QVERIFY(axis->min() > before);
+    QVERIFY(qAbs(span() - width) <= 1);
 }
 
 void MonitorWindowTest::theFilterNarrowsTheTableAsYouType()
