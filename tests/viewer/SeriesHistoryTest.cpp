@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 using viewer::Point;
 using viewer::SeriesHistory;
@@ -94,4 +95,8 @@ TEST_P(SeriesHistoryReduction, KeepsEachColumnsExtremesInTimeOrder)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SeriesHistoryReduction,
                          testing::Values(Reduction{86'400, 300}, Reduction{10'000, 977},
-                                         Reduction{5'000, 1'249}));
+                                         Reduction{5'000, 1'249}),
+                         [](const testing::TestParamInfo<Reduction>& info) {
+                             return std::to_string(info.param.points) + "PointsOn" +
+                                    std::to_string(info.param.columns) + "Columns";
+                         });
