@@ -15,8 +15,10 @@ on the network segment, on demand and as often as wanted, from a fixed value,
 a periodic or random pattern, or the playback of a file.
 
 The package holds the window program (setarome), the same node without a
-window for benches, scripts and services (setarome-cli), systemd units
-that run it as a service, and a Wireshark dissector for UECS messages.")
+window for benches, scripts and services (setarome-cli), a window that
+watches the segment's CCMs with live charts (setarome-monitor), systemd
+units that run the node as a service, and a Wireshark dissector for UECS
+messages.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)

@@ -36,6 +36,8 @@ packages=(
   # the test run's reports checked as their readers take them: the JUnit XML
   # against its schema (xmllint), the HTML page against HTML5 (tidy)
   libxml2-utils tidy
+  # Qt Charts' CMake package needs Qt OpenGL's, which it does not pull in
+  libqt6opengl6-dev
 )
 
 sudo_cmd=()

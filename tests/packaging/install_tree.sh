@@ -17,11 +17,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --
 share="$prefix/share"
 cli="$prefix/bin/setarome-cli"
 
-for program in setarome setarome-cli; do
+for program in setarome setarome-cli setarome-monitor; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
 done
 for file in applications/setarome.desktop icons/hicolor/scalable/apps/setarome.svg \
-  man/man1/setarome.1.gz man/man1/setarome-cli.1.gz man/man5/setarome-scenario.5.gz \
+  applications/setarome-monitor.desktop icons/hicolor/scalable/apps/setarome-monitor.svg \
+  man/man1/setarome.1.gz man/man1/setarome-cli.1.gz man/man1/setarome-monitor.1.gz \
+  man/man5/setarome-scenario.5.gz \
   man/man5/setarome-capture.5.gz bash-completion/completions/setarome-cli \
   doc/setarome/copyright doc/setarome/example.conf; do
   [ -s "$share/$file" ] || fail "share/$file is missing or empty"
@@ -31,18 +33,21 @@ find "$prefix" -path '*/wireshark/plugins/uecs.lua' | grep -q . ||
   fail "wireshark/plugins/uecs.lua is not installed"
 # Each theme size holds a picture of that size.
 for size in 16 22 24 32 48 64 128 256; do
-  png="$share/icons/hicolor/${size}x${size}/apps/setarome.png"
-  grep -q "PNG image data, $size x $size," <<<"$(file -b "$png")" || fail "$png: $(file -b "$png")"
+  for icon in setarome setarome-monitor; do
+    png="$share/icons/hicolor/${size}x${size}/apps/$icon.png"
+    grep -q "PNG image data, $size x $size," <<<"$(file -b "$png")" || fail "$png: $(file -b "$png")"
+  done
 done
 
 # The menu entry: valid, and naming a program and an icon that are installed.
-desktop="$share/applications/setarome.desktop"
-if have desktop-file-validate; then
-  desktop-file-validate "$desktop" | grep -v ': hint: ' | grep . && fail "desktop-file-validate"
-fi
-[ -x "$prefix/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")" ] || fail "Exec= names no installed program"
-[ -e "$share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$desktop").svg" ] ||
-  fail "Icon= names no installed icon"
+for desktop in "$share"/applications/setarome*.desktop; do
+  if have desktop-file-validate; then
+    desktop-file-validate "$desktop" | grep -v ': hint: ' | grep . && fail "desktop-file-validate $desktop"
+  fi
+  [ -x "$prefix/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")" ] || fail "$desktop: Exec= names no installed program"
+  [ -e "$share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$desktop").svg" ] ||
+    fail "$desktop: Icon= names no installed icon"
+done
 
 # The options of every subcommand, as --help lists them.
 subcommands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z][a-z0-9-]*\) .*/\1/p')
