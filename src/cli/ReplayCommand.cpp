@@ -105,7 +105,8 @@ class CaptureStream {
 public:
     CaptureStream(std::unique_ptr<capture::RecordSource>& reader, std::set<std::uint16_t> ports,
                   std::size_t roundLimit, std::size_t totalLimit)
-        : reader_(reader), ports_(std::move(ports)), roundLimit_(roundLimit), totalLimit_(totalLimit)
+        : reader_(reader), ports_(std::move(ports)), roundLimit_(roundLimit),
+          totalLimit_(totalLimit)
     {
     }
 
@@ -333,7 +334,8 @@ ReplayCommand::ReplayCommand(CLI::App& program)
         "stop at once with exit status 0. From a pcap or pcapng file (Ethernet, VLAN, Linux "
         "cooked capture v1 and v2, raw IPv4) the UDP datagrams to the UECS ports 16520, 16521 "
         "and 16529 (and to --port where given) are sent, IPv4 fragments joined; what else it "
-        "holds is counted on standard error; a damaged record is refused as FILE:RECORD: what. At the end a summary goes to standard error (with "
+        "holds is counted on standard error; a damaged record is refused as FILE:RECORD: what. At "
+        "the end a summary goes to standard error (with "
         "--json, a last JSON object to standard output): datagrams sent (written, with "
         "--dry-run), their bytes, those that failed, rounds begun, the duration and the rate "
         "achieved.");

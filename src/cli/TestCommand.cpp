@@ -3,12 +3,16 @@
 #include "cli/Duration.h"
 #include "cli/TestSession.h"
 #include "loop/StopSignals.h"
+#include "report/HtmlReport.h"
+#include "report/JUnitXml.h"
+#include "report/ReportFile.h"
 #include "station/ScenarioError.h"
 #include "station/ScenarioReader.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace cli {
 
@@ -36,6 +40,16 @@ TestCommand::TestCommand(CLI::App& program)
         ->add_option("--capture", capturePath_,
                      "Append every datagram sent and heard to FILE in the monitor's capture format "
                      "(a sent one with source_port 0)")
+        ->type_name("FILE");
+    command_
+        ->add_option("--junit", junitPath_,
+                     "Write the verdicts to FILE as JUnit XML, as CI "
+                     "systems read it: a testsuite per scenario")
+        ->type_name("FILE");
+    command_
+        ->add_option("--report", reportPath_,
+                     "Write one self-contained HTML page to FILE: the verdicts and a chart per "
+                     "expectation")
         ->type_name("FILE");
     command_->footer(
         "The controller's CCMs are heard on UDP 16520. A verdict is printed as soon as it is "
@@ -72,7 +86,25 @@ int TestCommand::run()
     loop::StopSignals stopSignals;
     QObject::connect(&stopSignals, &loop::StopSignals::received, [&session] { session.stop(); });
     session.start();
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    return std::max(status, writeReports());
+}
+
+int TestCommand::writeReports() const
+{
+    int status = 0;
+    const auto write = [&](const std::string& path, const std::string& contents) {
+        if (path.empty())
+            return;
+        const std::string error = report::WriteReportFile(path, contents);
+        if (!error.empty()) {
+            std::fprintf(stderr, "setarome-cli: test: %s\n", error.c_str());
+            status = 1;
+        }
+    };
+    write(junitPath_, report::JUnitXml(results_));
+    write(reportPath_, report::HtmlReport(results_));
+    return status;
 }
 
 } // namespace cli

@@ -33,11 +33,15 @@ public:
 
 private:
     double durationOf(const station::Scenario& scenario) const;
+    // The JUnit and HTML files asked for; 1 when one cannot be written.
+    int writeReports() const;
 
     CommonOptions common_;
     std::vector<std::string> files_;
     std::int64_t seconds_ = 0;
     std::string capturePath_;
+    std::string junitPath_;
+    std::string reportPath_;
     std::vector<std::pair<std::string, station::Scenario>> scenarios_;
     std::vector<report::ScenarioResult> results_;
 };

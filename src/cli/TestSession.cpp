@@ -1,8 +1,8 @@
 #include "cli/TestSession.h"
 
+#include "capture/CaptureRecord.h"
 #include "cli/OutputText.h"
 #include "cli/SystemErrorText.h"
-#include "capture/CaptureRecord.h"
 #include "runtime/Exception.h"
 
 #include <QCoreApplication>
@@ -103,6 +103,7 @@ void TestSession::capture(std::chrono::system_clock::time_point when, const std:
     capture::CaptureRecord record{capture::LocalCaptureTime(when),
                                   source,
                                   sourcePort,
+                                  {},
                                   port,
                                   std::string(bytes),
                                   ccm::Decode(bytes)};

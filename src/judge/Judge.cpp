@@ -46,7 +46,7 @@ void Judge::take(std::string_view datagram, const std::string& sourceIp, std::ui
                  double seconds)
 {
     const ccm::DecodeResult decoded = ccm::Decode(datagram);
-    const monitor::LintResult lint = linter_.check(sourceIp, decoded);
+    const monitor::LintResult lint = linter_.check(sourceIp, datagram, decoded);
     Observation seen;
     seen.seconds = seconds;
     seen.source = sourcePort == 0 ? sourceIp + " (this station)"

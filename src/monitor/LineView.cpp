@@ -70,8 +70,9 @@ void WriteCounters(JsonObject& object, const Row& row)
     else
         object.null("rate");
     object.integer("missed", static_cast<std::int64_t>(row.missed));
-    object.string("first_seen", FormatCaptureTime(LocalCaptureTime(row.firstSeen)));
-    object.string("last_seen", FormatCaptureTime(LocalCaptureTime(row.lastSeen)));
+    object.string("first_seen",
+                  capture::FormatCaptureTime(capture::LocalCaptureTime(row.firstSeen)));
+    object.string("last_seen", capture::FormatCaptureTime(capture::LocalCaptureTime(row.lastSeen)));
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 
 namespace monitor {
 
-Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view, capture::RecordSink* capture,
-                 ccm::ReceiverProfile receiver)
+Monitor::Monitor(std::size_t maxKeys, KeyFilter filter, MonitorView& view,
+                 capture::RecordSink* capture, ccm::ReceiverProfile receiver)
     : table_(maxKeys), filter_(std::move(filter)), view_(view), capture_(capture),
       receiver_(receiver)
 {

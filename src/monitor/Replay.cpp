@@ -53,9 +53,9 @@ Replay::Replay(Next next, double speed, node::TimerService& timers, Send send, F
 {
 }
 
-std::optional<CaptureRecord> Replay::nextRecord()
+std::optional<capture::CaptureRecord> Replay::nextRecord()
 {
-    std::optional<CaptureRecord> record = next_();
+    std::optional<capture::CaptureRecord> record = next_();
     // A round that sent nothing (an empty capture) would send nothing again.
     if (record || sent_ == sentBeforeRound_ || round_ >= rounds_ || !rewind_ || !rewind_())
         return record;

@@ -78,7 +78,7 @@ private:
     // The next record into pending_, with its time in due_.
     void takeNext();
     // The next record, from the next round once this one has run out.
-    std::optional<CaptureRecord> nextRecord();
+    std::optional<capture::CaptureRecord> nextRecord();
 
     Next next_;
     ReplaySchedule schedule_;

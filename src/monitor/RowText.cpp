@@ -93,7 +93,8 @@ Cells RowCells(const Row& row, const RowFlags& flags, Clock::time_point now)
     cells[Rate] = RateText(row.rate());
     cells[Missed] = std::to_string(row.missed);
     // "23:10:04" of "2026-12-08T23:10:04.123456+09:00".
-    cells[FirstSeen] = FormatCaptureTime(LocalCaptureTime(row.firstSeen)).substr(11, 8);
+    cells[FirstSeen] =
+        capture::FormatCaptureTime(capture::LocalCaptureTime(row.firstSeen)).substr(11, 8);
     cells[Flags] = FlagsText(flags);
     return cells;
 }

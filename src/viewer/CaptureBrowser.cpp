@@ -50,9 +50,13 @@ void CaptureBrowser::seek(double ms)
     const auto& records = file_.records;
     while (next_ < records.size() && Milliseconds(records[next_].time) <= positionMs_) {
         const StoredDatagram& stored = records[next_++];
-        const capture::CaptureRecord record{
-            stored.time, stored.sourceIp, stored.sourcePort,
-            stored.port, stored.bytes,    encodings_.decode(stored.sourceIp, stored.bytes)};
+        const capture::CaptureRecord record{stored.time,
+                                            stored.sourceIp,
+                                            stored.sourcePort,
+                                            {},
+                                            stored.port,
+                                            stored.bytes,
+                                            encodings_.decode(stored.sourceIp, stored.bytes)};
         model_->take(record, OnTableClock(stored.time));
     }
     model_->trim();

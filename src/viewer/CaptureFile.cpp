@@ -1,6 +1,7 @@
 #include "viewer/CaptureFile.h"
 
-#include "capture/CaptureReader.h"
+#include "capture/OpenCapture.h"
+#include "capture/RecordSource.h"
 
 namespace viewer {
 
@@ -13,12 +14,14 @@ constexpr std::size_t kWarningsKept = 10;
 CaptureFile CaptureFile::open(const std::string& path)
 {
     CaptureFile file;
-    capture::CaptureReader reader(path);
+    const std::unique_ptr<capture::RecordSource> source =
+        capture::OpenCapture(path, capture::UecsPorts());
+    capture::RecordSource& reader = *source;
     std::size_t refused = 0;
-    while (std::optional<capture::CaptureReader::Entry> entry = reader.nextEntry()) {
+    while (std::optional<capture::RecordSource::Entry> entry = reader.next()) {
         if (!entry->record) {
             if (++refused <= kWarningsKept)
-                file.warnings.push_back(reader.name() + ":" + std::to_string(entry->line) + ": " +
+                file.warnings.push_back(reader.name() + ":" + std::to_string(entry->number) + ": " +
                                         entry->error);
             continue;
         }
@@ -33,7 +36,7 @@ CaptureFile CaptureFile::open(const std::string& path)
     }
     if (refused > kWarningsKept)
         file.warnings.push_back(reader.name() + ": " + std::to_string(refused) +
-                                " lines refused in all");
+                                " records refused in all");
     return file;
 }
 

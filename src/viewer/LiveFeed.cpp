@@ -1,5 +1,7 @@
 #include "viewer/LiveFeed.h"
 
+#include "ccm/Ipv4Text.h"
+
 #include "runtime/Exception.h"
 
 #include <QMetaObject>
@@ -88,6 +90,7 @@ void LiveFeed::take(std::size_t receiver, const loop::ReceivedDatagram& datagram
     capture::CaptureRecord record{capture::LocalCaptureTime(datagram.received),
                                   datagram.sourceIp,
                                   datagram.sourcePort,
+                                  ccm::Ipv4Text(datagram.destinationAddress),
                                   datagram.localPort,
                                   std::string(datagram.bytes),
                                   encodings_.decode(datagram.sourceIp, datagram.bytes)};

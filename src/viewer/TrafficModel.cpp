@@ -30,7 +30,7 @@ TrafficModel::TrafficModel(TrafficLimits limits) : limits_(limits), table_(limit
 void TrafficModel::take(const capture::CaptureRecord& record, monitor::Clock::time_point arrived)
 {
     ++received_;
-    const monitor::LintResult lint = linter_.check(record.sourceIp, record.decoded);
+    const monitor::LintResult lint = linter_.check(record.sourceIp, record.bytes, record.decoded);
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message) {
         ++notDecoded_;

@@ -13,6 +13,7 @@ set -euo pipefail
 program=$1
 standin=$2
 scenarios=$3
+report_schema=$4
 source "$(dirname "$0")/../app/panel_session.sh"
 variants=(good late none wrong-room flap faults)
 pairs=()
@@ -109,6 +110,10 @@ for i in "${!variants[@]}"; do
   extra=()
   [ "${variants[$i]}" = flap ] && extra=(--json)
   [ "${variants[$i]}" = good ] && extra=(--capture "$session_work/good.capture")
+  # A passing and a failing run write their reports too.
+  case ${variants[$i]} in good | late)
+    extra+=(--junit "$session_work/${variants[$i]}.xml" --report "$session_work/${variants[$i]}.html") ;;
+  esac
   (
     set +e
     ip netns exec "judge-tx-$$-$i" "$program" test "${run_files[@]}" --to "10.216.$i.2" --port 16600 \
@@ -137,6 +142,29 @@ expect good 0 "^PASS  vents open while dry .* value 100 from 10\.216\.0\.2:" \
   "^PASS  windward vent closes " "^PASS  leeward vent stays open " \
   "vents-close-on-rain.toml: 3 passed, 0 failed, 0 undecided"
 [ "$(grep -c '^PASS' "$session_work/good.out")" = 7 ] || fail "good: not seven verdicts"
+
+# report VARIANT FAILURES: the JUnit file as its schema says, one testcase and
+# one chart per verdict printed, the failures counted, the page valid HTML5.
+report() {
+  local variant=$1 failures=$2 verdicts
+  verdicts=$(grep -cE '^(PASS|FAIL|UNDECIDED) ' "$session_work/$variant.out")
+  xmllint --noout --schema "$report_schema" "$session_work/$variant.xml" 2>/dev/null ||
+    fail "$variant: the JUnit file does not follow its schema"
+  [ "$(grep -c '<testcase ' "$session_work/$variant.xml")" = "$verdicts" ] ||
+    fail "$variant: not one testcase per verdict"
+  [ "$(grep -c '<failure ' "$session_work/$variant.xml")" = "$failures" ] ||
+    fail "$variant: not $failures failures in the JUnit file"
+  [ "$(grep -c '<section class="expectation ' "$session_work/$variant.html")" = "$verdicts" ] &&
+    [ "$(grep -c '<svg ' "$session_work/$variant.html")" = "$verdicts" ] ||
+    fail "$variant: not one section and chart per verdict in the page"
+  tidy -quiet -errors --doctype html5 "$session_work/$variant.html" 2>/dev/null ||
+    fail "$variant: the page is not valid HTML5"
+}
+if command -v xmllint >/dev/null && command -v tidy >/dev/null; then
+  report good 0
+  report late "$(grep -c '^FAIL ' "$session_work/late.out")"
+  [ "$(grep -c '<failure ' "$session_work/late.xml")" -gt 0 ] || fail "late: no failure in the JUnit file"
+fi
 expect late 1 "^PASS  vents open while dry " \
   "^FAIL  vents close when it rains .*nothing matching arrived; last value seen 100 at" \
   "^FAIL  heater on when it gets cold .*last value seen 0 at" \

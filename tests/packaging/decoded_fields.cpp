@@ -41,14 +41,14 @@ int main(int argc, char** argv)
     try {
         capture::CaptureReader reader(argv[1]);
         monitor::SenderEncodings encodings;
-        while (auto entry = reader.nextEntry()) {
+        while (auto entry = reader.next()) {
             if (!entry->record) {
-                std::fprintf(stderr, "decoded_fields: line %zu: %s\n", entry->line,
+                std::fprintf(stderr, "decoded_fields: line %zu: %s\n", entry->number,
                              entry->error.c_str());
                 return 1;
             }
             const auto decoded = encodings.decode(entry->record->sourceIp, entry->record->bytes);
-            std::printf("%s\n", Line(entry->line, decoded).c_str());
+            std::printf("%s\n", Line(entry->number, decoded).c_str());
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "decoded_fields: %s\n", e.what());

@@ -2,8 +2,8 @@
 
 // Datagrams and captures made up for the window's tests.
 
-#include "ccm/Decoder.h"
 #include "capture/CaptureRecord.h"
+#include "ccm/Decoder.h"
 #include "monitor/KeyTable.h"
 
 #include <chrono>
@@ -45,7 +45,7 @@ inline capture::CaptureTime At(double seconds)
 inline capture::CaptureRecord Record(double seconds, const std::string& source,
                                      const std::string& bytes)
 {
-    return {At(seconds), source, 16520, 16520, bytes, ccm::Decode(bytes)};
+    return {At(seconds), source, 16520, {}, 16520, bytes, ccm::Decode(bytes)};
 }
 
 inline void WriteCapture(const std::string& path,
