@@ -1,5 +1,7 @@
 #include "viewer/RowTableModel.h"
 
+#include <array>
+
 #include "monitor/TerminalText.h"
 #include "viewer/TrafficModel.h"
 
@@ -13,8 +15,10 @@ const QColor RowTableModel::kMismatch(0xff, 0xe8, 0x90);
 
 namespace {
 
-const char* const kTitles[monitor::kColumns] = {"種別", "部屋",   "区画", "番号", "優先度", "値",
-                                                "<IP>", "送信元", "経過", "間隔", "状態"};
+constexpr std::array kTitles{"種別", "部屋", "区画",   "番号", "優先度", "値",     "<IP>", "送信元",
+                             "経過", "間隔", "受信数", "毎秒", "欠落",   "初受信", "状態"};
+// A column the row text gains needs its title here too.
+static_assert(kTitles.size() == monitor::kColumns);
 
 double Seconds(std::optional<monitor::Clock::duration> duration)
 {
@@ -39,6 +43,9 @@ RowTableModel::Shown RowTableModel::Show(const monitor::Row& row, const monitor:
     shown.sortKeys[monitor::Value] = shown.cells[monitor::Value].section(' ', 0, 0).toDouble();
     shown.sortKeys[monitor::Age] = Seconds(now > row.last ? now - row.last : now - now);
     shown.sortKeys[monitor::Interval] = Seconds(row.interval);
+    shown.sortKeys[monitor::Datagrams] = static_cast<double>(row.updates);
+    shown.sortKeys[monitor::Rate] = row.rate().value_or(-1.0);
+    shown.sortKeys[monitor::Missed] = static_cast<double>(row.missed);
     return shown;
 }
 

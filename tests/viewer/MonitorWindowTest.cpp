@@ -117,6 +117,9 @@ void MonitorWindowTest::theSliderMovesTheCapturesTime()
     QCOMPARE(window_->shownRows().rowCount(), 2);
     QCOMPARE(cell("WAirTemp", monitor::Value), QString("30"));
     QCOMPARE(cell("WAirTemp", monitor::Interval), QString("10.0s"));
+    QCOMPARE(cell("WAirTemp", monitor::Datagrams), QString("3"));
+    QCOMPARE(window_->shownRows().headerData(monitor::Datagrams, Qt::Horizontal).toString(),
+             QString("受信数"));
     const QString atEnd = time->text();
 
     slider->setValue(0);
