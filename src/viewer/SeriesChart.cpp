@@ -35,7 +35,10 @@ QString SeriesName(const monitor::CcmKey& key)
 SeriesChart::SeriesChart(ZoomChartView* view) : QObject(view), view_(view), chart_(new QChart)
 {
     chart_->legend()->setAlignment(Qt::AlignBottom);
+    // The view gives up the chart it made for itself without deleting it.
+    QChart* const own = view_->chart();
     view_->setChart(chart_);
+    delete own;
     connect(view_, &ZoomChartView::movedByUser, this, [this] {
         if (!paused_) {
             paused_ = true;
