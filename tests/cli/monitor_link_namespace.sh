@@ -26,16 +26,19 @@ for value in $(seq "$count"); do
     "$value" "$tx_ip" "$port" "$(printf '%s' "$data" | base64 -w0)"
 done >"$work/unicast.jsonl"
 
-# Packet sockets bound to an interface in the namespace: libpcap binds its
-# socket, then sets up its ring, within the moment; the sender starts well
-# after that.
+# Packet sockets in the namespace that carry their port filter. libpcap binds
+# its socket first, then sets a filter that drops everything, throws away
+# what has queued, and only then sets the real one: a datagram sent before
+# that is lost to the capture, so the sender waits for the real filter (more
+# than the one instruction of the drop-all).
 packet_sockets() {
   local namespace=$1 wanted=$2
   for _ in $(seq 200); do
-    [ "$(ip netns exec "$namespace" ss -H -0 | grep -c ':v[rt]x' || true)" -ge "$wanted" ] && return 0
+    [ "$(ip netns exec "$namespace" ss -H -0 -b | grep -cE 'bpf filter \(([2-9]|[0-9]{2,})\)' || true)" \
+      -ge "$wanted" ] && return 0
     sleep 0.05
   done
-  fail "$wanted packet sockets not bound in $namespace after 10 s"
+  fail "$wanted packet sockets not filtering in $namespace after 10 s"
 }
 
 ip netns exec "$rx" "$receiver" "$port" "$count" 15000 >"$work/received" &
