@@ -25,7 +25,7 @@ session_display
 
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 # Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
 
 session_program "$build/src/app/setarome"
 window_pid=$program_pid

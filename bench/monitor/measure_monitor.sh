@@ -35,7 +35,7 @@ session_namespaces || { echo "needs root (network namespaces)"; exit 1; }
 sent=$((nodes * (ccms + 1) * seconds))
 
 # Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
 
 port=17100
 for buffer in ${buffers//,/ }; do
