@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -76,11 +77,14 @@ std::optional<minutes> Offset(std::string_view text, std::size_t& at)
     return minutes(sign * (*hours * 60 + *mins));
 }
 
-std::string Base64(const std::string& bytes)
+// A JSON string of the bytes in base64, whose letters need no escape.
+void AppendBase64(std::string& out, const std::string& bytes)
 {
-    return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))
-        .toBase64()
-        .toStdString();
+    const QByteArray encoded =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())).toBase64();
+    out += '"';
+    out.append(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    out += '"';
 }
 
 std::optional<std::string> FromBase64(const QString& text)
@@ -107,11 +111,25 @@ std::optional<std::uint16_t> Port(const QJsonValue& value)
 
 CaptureTime LocalCaptureTime(system_clock::time_point when)
 {
+    // The zone's offset changes only on whole seconds, and localtime_r is
+    // dear: a receiver asks about thousands of datagrams in the same second,
+    // and about each row's first one beside them.
+    struct Known {
+        std::time_t second = -1;
+        minutes offset{0};
+    };
+    thread_local std::array<Known, 2> known;
+    thread_local std::size_t older = 0;
     const std::time_t seconds = system_clock::to_time_t(when);
+    for (const Known& entry : known)
+        if (entry.second == seconds)
+            return {floor<microseconds>(when), entry.offset};
     std::tm local{};
     localtime_r(&seconds, &local);
-    return {floor<microseconds>(when),
-            duration_cast<minutes>(std::chrono::seconds(local.tm_gmtoff))};
+    Known& entry = known[older];
+    older = 1 - older;
+    entry = {seconds, duration_cast<minutes>(std::chrono::seconds(local.tm_gmtoff))};
+    return {floor<microseconds>(when), entry.offset};
 }
 
 std::string FormatCaptureTime(const CaptureTime& time)
@@ -122,14 +140,42 @@ std::string FormatCaptureTime(const CaptureTime& time)
     const hh_mm_ss clock(local - day);
     const int offset = static_cast<int>(time.utcOffset.count());
     const int offsetAbs = offset < 0 ? -offset : offset;
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%06lld%c%02d:%02d",
-                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                  static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
-                  static_cast<int>(clock.minutes().count()),
-                  static_cast<int>(clock.seconds().count()),
-                  static_cast<long long>(clock.subseconds().count()), offset < 0 ? '-' : '+',
-                  offsetAbs / 60, offsetAbs % 60);
+    const int year = static_cast<int>(date.year());
+    if (year < 0 || year > 9999) { // from a capture file's own clock
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%06lld%c%02d:%02d", year,
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                      static_cast<int>(clock.hours().count()),
+                      static_cast<int>(clock.minutes().count()),
+                      static_cast<int>(clock.seconds().count()),
+                      static_cast<long long>(clock.subseconds().count()), offset < 0 ? '-' : '+',
+                      offsetAbs / 60, offsetAbs % 60);
+        return text;
+    }
+    // "2026-12-08T23:10:04.123456+09:00", digit by digit: a receiver writes
+    // one for each datagram it keeps.
+    std::string text(32, '0');
+    const auto put = [&text](std::size_t at, std::size_t digits, long long value) {
+        for (std::size_t i = at + digits; i > at; value /= 10)
+            text[--i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, 4, year);
+    text[4] = '-';
+    put(5, 2, static_cast<unsigned>(date.month()));
+    text[7] = '-';
+    put(8, 2, static_cast<unsigned>(date.day()));
+    text[10] = 'T';
+    put(11, 2, clock.hours().count());
+    text[13] = ':';
+    put(14, 2, clock.minutes().count());
+    text[16] = ':';
+    put(17, 2, clock.seconds().count());
+    text[19] = '.';
+    put(20, 6, clock.subseconds().count());
+    text[26] = offset < 0 ? '-' : '+';
+    put(27, 2, offsetAbs / 60);
+    text[29] = ':';
+    put(30, 2, offsetAbs % 60);
     return text;
 }
 
@@ -170,7 +216,7 @@ void WriteRecord(JsonObject& object, const CaptureRecord& record)
         object.string("destination", record.destinationIp);
     object.integer("port", record.port);
     object.integer("size", static_cast<std::int64_t>(record.bytes.size()));
-    object.string("bytes", Base64(record.bytes));
+    AppendBase64(object.member("bytes"), record.bytes);
     const std::optional<ccm::Decoded>& message = record.decoded.message;
     if (!message) {
         object.null("kind");

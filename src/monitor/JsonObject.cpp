@@ -56,7 +56,7 @@ std::string& JsonObject::member(std::string_view name)
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out += '"';
-    out += JsonEscaped(text);
+    AppendJsonEscaped(out, text);
     out += '"';
 }
 

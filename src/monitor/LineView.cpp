@@ -37,13 +37,17 @@ std::string TrimmedEnd(std::string line)
 // nothing at the moment of an update.
 std::string Joined(const Cells& cells, const std::string& first)
 {
-    std::string line = Padded(first, 12);
+    std::string line;
+    line.reserve(200);
+    AppendPadded(line, first, 12);
     for (std::size_t column = 0; column < kColumns; ++column) {
         if (column == Age)
             continue;
         line += ' ';
-        line +=
-            column + 1 == kColumns ? cells[column] : Padded(cells[column], kColumnWidths[column]);
+        if (column + 1 == kColumns)
+            line += cells[column];
+        else
+            AppendPadded(line, cells[column], kColumnWidths[column]);
     }
     return TrimmedEnd(std::move(line));
 }

@@ -4,8 +4,8 @@
 #include "monitor/TerminalText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
 namespace monitor {
@@ -23,21 +23,42 @@ std::string DurationText(std::optional<Clock::duration> duration)
     using namespace std::chrono;
     if (!duration)
         return "-";
-    // Rounded: a gap of 999.6 ms from kernel timestamps is a second.
-    const auto ms = round<milliseconds>(*duration).count();
-    char text[32];
-    if (ms < 1000)
-        std::snprintf(text, sizeof text, "%lldms", static_cast<long long>(ms));
-    else if (ms < 60'000) // tenths by hand: "%.1f" would write "1,5s" in a German locale
-        std::snprintf(text, sizeof text, "%lld.%llds", static_cast<long long>((ms + 50) / 1000),
-                      static_cast<long long>((ms + 50) / 100 % 10));
-    else if (ms < 3'600'000)
-        std::snprintf(text, sizeof text, "%lldm%02llds", static_cast<long long>(ms / 60'000),
-                      static_cast<long long>(ms / 1000 % 60));
-    else
-        std::snprintf(text, sizeof text, "%lldh%02lldm", static_cast<long long>(ms / 3'600'000),
-                      static_cast<long long>(ms / 60'000 % 60));
-    return text;
+    // Rounded: a gap of 999.6 ms from kernel timestamps is a second. Numbers
+    // by to_chars, tenths by hand: no locale can make "1.5s" read "1,5s".
+    const long long ms = round<milliseconds>(*duration).count();
+    char text[48];
+    char* end = text;
+    const auto number = [&end](long long value, int digits = 1) {
+        char digitsText[24];
+        const char* last = std::to_chars(digitsText, digitsText + sizeof digitsText, value).ptr;
+        for (auto width = last - digitsText; width < digits; ++width)
+            *end++ = '0';
+        end = std::copy(static_cast<const char*>(digitsText), last, end);
+    };
+    const auto unit = [&end](const char* name) {
+        while (*name != '\0')
+            *end++ = *name++;
+    };
+    if (ms < 1000) {
+        number(ms);
+        unit("ms");
+    } else if (ms < 60'000) {
+        number((ms + 50) / 1000);
+        unit(".");
+        number((ms + 50) / 100 % 10);
+        unit("s");
+    } else if (ms < 3'600'000) {
+        number(ms / 60'000);
+        unit("m");
+        number(ms / 1000 % 60, 2);
+        unit("s");
+    } else {
+        number(ms / 3'600'000);
+        unit("h");
+        number(ms / 60'000 % 60, 2);
+        unit("m");
+    }
+    return std::string(text, end);
 }
 
 std::string RateText(std::optional<double> perSecond)

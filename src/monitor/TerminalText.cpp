@@ -2,6 +2,8 @@
 
 #include "ccm/Utf8.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -24,6 +26,25 @@ std::optional<Decoded> DecodeOne(std::string_view bytes)
     if (length == 0)
         return std::nullopt;
     return Decoded{ccm::Utf8CodePoint(bytes, 0, length), length};
+}
+
+// Printable ASCII: copied as it is, but for the backslash (and in JSON the
+// quote). A table: this is every byte of every datagram a receiver shows.
+constexpr std::array<bool, 256> kPrintableAscii = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        table[c] = c != '\\';
+    return table;
+}();
+
+bool IsPlainText(char c)
+{
+    return kPrintableAscii[static_cast<unsigned char>(c)];
+}
+
+bool IsPlainJson(char c)
+{
+    return IsPlainText(c) && c != '"';
 }
 
 bool MustEscape(char32_t c)
@@ -70,6 +91,13 @@ std::string Escaped(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     while (!bytes.empty()) {
+        std::size_t plain = 0;
+        while (plain < bytes.size() && IsPlainText(bytes[plain]))
+            ++plain;
+        out.append(bytes.data(), plain);
+        bytes.remove_prefix(plain);
+        if (bytes.empty())
+            break;
         const std::optional<Decoded> one = DecodeOne(bytes);
         if (!one) {
             AppendEscape(out, static_cast<std::uint8_t>(bytes.front()), true);
@@ -103,6 +131,11 @@ std::size_t TextWidth(std::string_view text)
 {
     std::size_t width = 0;
     while (!text.empty()) {
+        if (static_cast<unsigned char>(text.front()) < 0x80) {
+            ++width;
+            text.remove_prefix(1);
+            continue;
+        }
         const std::optional<Decoded> one = DecodeOne(text);
         width += one ? DisplayWidth(one->character) : 1;
         text.remove_prefix(one ? one->length : 1);
@@ -110,12 +143,19 @@ std::size_t TextWidth(std::string_view text)
     return width;
 }
 
-std::string Padded(std::string_view text, std::size_t columns)
+void AppendPadded(std::string& out, std::string_view text, std::size_t columns)
 {
-    std::string out(text);
+    out.append(text);
     const std::size_t width = TextWidth(text);
     if (width < columns)
         out.append(columns - width, ' ');
+}
+
+std::string Padded(std::string_view text, std::size_t columns)
+{
+    std::string out;
+    out.reserve(std::max(text.size(), columns));
+    AppendPadded(out, text, columns);
     return out;
 }
 
@@ -153,17 +193,14 @@ std::string Fitted(std::string_view text, std::size_t columns)
     return out;
 }
 
-std::string JsonEscaped(std::string_view bytes)
+void AppendJsonEscaped(std::string& out, std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size());
     while (!bytes.empty()) {
         // Runs of printable ASCII, nearly all of a capture, are copied whole.
         std::size_t plain = 0;
-        while (plain < bytes.size() && bytes[plain] >= 0x20 && bytes[plain] < 0x7F &&
-               bytes[plain] != '"' && bytes[plain] != '\\')
+        while (plain < bytes.size() && IsPlainJson(bytes[plain]))
             ++plain;
-        out.append(bytes.substr(0, plain));
+        out.append(bytes.data(), plain);
         bytes.remove_prefix(plain);
         if (bytes.empty())
             break;
@@ -177,10 +214,17 @@ std::string JsonEscaped(std::string_view bytes)
         } else if (MustEscape(one->character)) {
             AppendJsonEscape(out, one->character);
         } else {
-            out.append(bytes.substr(0, length));
+            out.append(bytes.data(), length);
         }
         bytes.remove_prefix(length);
     }
+}
+
+std::string JsonEscaped(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    AppendJsonEscaped(out, bytes);
     return out;
 }
 

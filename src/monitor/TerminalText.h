@@ -22,6 +22,8 @@ std::size_t TextWidth(std::string_view text);
 
 // The text, then spaces up to `columns`; a longer text is kept whole.
 std::string Padded(std::string_view text, std::size_t columns);
+// The same, appended to `out`.
+void AppendPadded(std::string& out, std::string_view text, std::size_t columns);
 
 // Valid UTF-8 (as Escaped returns) cut to at most `columns` columns, ending
 // in "…" when cut, then padded with spaces to exactly `columns`.
@@ -32,6 +34,8 @@ std::string Fitted(std::string_view text, std::size_t columns);
 // \u001b, \u009b, \u202e), and a byte that is not UTF-8 becomes U+FFFD so
 // the line stays valid JSON whatever a peer sent.
 std::string JsonEscaped(std::string_view bytes);
+// The same, appended to `out`.
+void AppendJsonEscaped(std::string& out, std::string_view bytes);
 
 // A JSON line made safe for a terminal without changing what it means: the
 // C1 controls, DEL and the bidirectional overrides, which JSON allows raw,

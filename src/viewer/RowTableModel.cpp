@@ -31,8 +31,10 @@ RowTableModel::Shown RowTableModel::Show(const monitor::Row& row, const monitor:
                                          const std::string& unit, monitor::Clock::time_point now)
 {
     monitor::Cells cells = monitor::RowCells(row, flags, now);
-    if (!unit.empty())
-        cells[monitor::Value] += " " + monitor::Escaped(unit);
+    if (!unit.empty()) {
+        cells[monitor::Value] += ' ';
+        cells[monitor::Value] += monitor::Escaped(unit);
+    }
     Shown shown{row.key, {}, {}, flags};
     for (std::size_t c = 0; c < monitor::kColumns; ++c)
         shown.cells[c] = QString::fromStdString(cells[c]);

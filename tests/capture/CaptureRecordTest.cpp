@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -45,6 +47,36 @@ TEST(CaptureTime, WrittenAsLocalTimeWithItsOffset)
     // A day boundary crossed by the offset.
     EXPECT_EQ(capture::FormatCaptureTime({At("2026-12-31T23:30:00Z").instant, minutes(60)}),
               "2027-01-01T00:30:00.000000+01:00");
+}
+
+TEST(CaptureTime, YearsOfEveryWidthAsBefore)
+{
+    using namespace std::chrono;
+    const auto at = [](int y, unsigned m, unsigned d) {
+        return CaptureTime{sys_days(year_month_day{year(y), month(m), day(d)}), minutes(0)};
+    };
+    EXPECT_EQ(capture::FormatCaptureTime(at(999, 1, 2)), "0999-01-02T00:00:00.000000+00:00");
+    EXPECT_EQ(capture::FormatCaptureTime(at(9999, 12, 31)), "9999-12-31T00:00:00.000000+00:00");
+    // Only a capture file's clock goes this far; written whole, not cut.
+    EXPECT_EQ(capture::FormatCaptureTime(at(12026, 3, 4)), "12026-03-04T00:00:00.000000+00:00");
+}
+
+TEST(CaptureTime, LocalOffsetFollowsTheZoneFromSecondToSecond)
+{
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved != nullptr ? saved : "";
+    const auto when = std::chrono::system_clock::time_point(At("2031-05-06T07:08:09Z").instant);
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    EXPECT_EQ(capture::LocalCaptureTime(when).utcOffset, minutes(540));
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    EXPECT_EQ(capture::LocalCaptureTime(when + std::chrono::seconds(1)).utcOffset, minutes(0));
+    if (saved != nullptr)
+        setenv("TZ", before.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 TEST(CaptureTime, ReadsFewerOrMoreDecimalsAndRefusesOtherTexts)

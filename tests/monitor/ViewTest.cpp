@@ -129,8 +129,11 @@ capture::CaptureRecord Record(const monitor::Update& update)
 TEST(ScreenView, FrameFitsTheTerminalAndCountsWhatDoesNotFit)
 {
     monitor::KeyTable table(100);
-    for (int i = 0; i < 30; ++i)
-        table.update(Data("T" + std::to_string(i), "\x1b[31m降雨量が非常に多い状態です", kStart));
+    for (int i = 0; i < 30; ++i) {
+        std::string type = "T";
+        type += std::to_string(i);
+        table.update(Data(type, "\x1b[31m降雨量が非常に多い状態です", kStart));
+    }
     Written out;
     monitor::ScreenView view(out.file(), false, "monitor: port 16520");
     const std::string frame = view.frame(table, {30, 0, 0}, kStart + 1s, 10, 60);
@@ -268,6 +271,22 @@ TEST(LineView, NumbersDoNotFollowTheLocale)
     EXPECT_NE(out.text().find(R"("interval":0.303561,)"), std::string::npos) << out.text();
     EXPECT_EQ(monitor::DurationText(1500ms), "1.5s");
     EXPECT_EQ(monitor::DurationText(1960ms), "2.0s");
+}
+
+TEST(RowText, DurationsReadInTheirLargestUnits)
+{
+    for (const auto& [duration, text] : std::vector<std::pair<std::optional<Clock::duration>,
+                                                             std::string>>{
+             {std::nullopt, "-"},
+             {0ms, "0ms"},
+             {999ms, "999ms"},
+             {999600us, "1.0s"},
+             {59'949ms, "59.9s"},
+             {60'000ms, "1m00s"},
+             {3'599'000ms, "59m59s"},
+             {3'600'000ms, "1h00m"},
+             {std::chrono::hours(100) + 7min, "100h07m"}})
+        EXPECT_EQ(monitor::DurationText(duration), text) << text;
 }
 
 TEST(RowText, RatesReadPerSecondOrBelowOneAMinute)
