@@ -25,6 +25,15 @@ cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f
 # record ROW VALUE [BASELINE]: one round's figures of a row.
 record() { printf '%s\t%s\t%s\n' "$1" "$2" "${3:-}" >>"$results"; }
 
+# Waits (10 s at most) until the receiver on PORT in rx has read all that
+# is queued for it, so its CPU time covers every datagram it counts.
+drained() {
+  for _ in $(seq 200); do
+    [ "$(ip netns exec "$rx" ss -H -u -l -n "sport = :$1" | awk '{ print $2 }')" = 0 ] && return 0
+    sleep 0.05
+  done
+}
+
 # A scenario of NODES nodes of 9 CCMs and "cnd", all at A-1S-0: 10 a node a second.
 scenario() {
   {
@@ -83,6 +92,7 @@ monitor_round() {
   cpu0=$(cpu_ns "$pid")
   ip netns exec "$tx" "$cli" station "$session_work/station-$nodes.toml" --to "$rx_ip" \
     --port "$port" --count "$seconds" 2>/dev/null
+  drained "$port"
   cpu=$(($(cpu_ns "$pid") - cpu0))
   kill -TERM "$pid"
   wait "$pid" || true
@@ -98,6 +108,7 @@ monitor_round() {
   cpu0=$(cpu_ns "$pid")
   ip netns exec "$tx" "$cli" station "$session_work/station-$nodes.toml" --to "$rx_ip" \
     --port $((port + 1)) --count "$seconds" 2>/dev/null
+  drained $((port + 1))
   local bare_cpu
   bare_cpu=$(($(cpu_ns "$pid") - cpu0))
   wait "$pid" || true

@@ -333,8 +333,11 @@ int MonitorCommand::run()
         view = std::make_unique<monitor::ScreenView>(
             stdout, noColour == nullptr || *noColour == '\0', header());
     } else {
-        // Flushed at each refresh, not at each line.
-        std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
+        // Flushed at each refresh, not at each line. The buffer is ours:
+        // given none, glibc keeps the file's block size (4 KiB for a pipe or
+        // /dev/null), a write for every 30 lines.
+        static char lines[64 * 1024];
+        std::setvbuf(stdout, lines, _IOFBF, sizeof lines);
         view = std::make_unique<monitor::LineView>(stdout, json_);
     }
     monitor::Monitor monitor(static_cast<std::size_t>(maxKeys_), filter_, *view, capture.get(),
