@@ -8,7 +8,7 @@
 
 #include "ccm/Cp932Encoder.h"
 #include "loop/DestinationSender.h"
-#include "loop/QtTimerService.h"
+#include "loop/PreciseTimerService.h"
 #include "station/Runner.h"
 #include "station/Station.h"
 #include "transport/TIdUDPClient.h"
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     lateMs.reserve(static_cast<std::size_t>(seconds) * nodes * (ccms + 1));
     long failed = 0;
     std::size_t bytes = 0;
-    QtTimerService timers;
+    loop::PreciseTimerService timers;
     station::Runner* running = nullptr;
     // Each queued datagram's deadline, until its batch has gone out.
     std::vector<station::Runner::Clock::time_point> due;

@@ -12,7 +12,7 @@
 #include "discovery/ScanListener.h"
 #include "loop/DestinationSender.h"
 #include "loop/NetworkInterface.h"
-#include "loop/QtTimerService.h"
+#include "loop/PreciseTimerService.h"
 #include "loop/StopSignals.h"
 #include "runtime/Exception.h"
 #include "station/Runner.h"
@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace cli {
@@ -182,9 +183,15 @@ int StationCommand::run()
         pending.send(*destination, output);
         checkOutput();
     };
-    QtTimerService timers;
+    std::optional<loop::PreciseTimerService> timers;
+    try {
+        timers.emplace();
+    } catch (const runtime::Exception& e) {
+        std::fprintf(stderr, "setarome-cli: station: %s\n", e.what());
+        return 1;
+    }
     runner.emplace(
-        *station, timers, send, seconds_,
+        *station, *timers, send, seconds_,
         [&](bool completed) {
             if (!completed)
                 std::fprintf(stderr, "setarome-cli: station: the system gives no timer\n");
