@@ -42,7 +42,9 @@ void TrafficModel::take(const capture::CaptureRecord& record, monitor::Clock::ti
         return;
     const ccm::DataContent& data = *message->data;
     monitor::CcmKey key{data.type, data.room, data.region, data.order};
-    table_.update({key, data.priority, data.value, data.ip, record.sourceIp, arrived});
+    // The wall clock's moment labels the row's first and last seen.
+    table_.update({key, data.priority, data.value, data.ip, record.sourceIp, arrived,
+                   std::chrono::system_clock::time_point(record.time.instant), std::nullopt});
     keep(key, record, lint);
 }
 

@@ -40,6 +40,18 @@ TEST(TrafficModelTest, ChartsNumericValuesAndKeepsTheFindingsOfTheRow)
     EXPECT_EQ(model.notDecoded(), 1u);
 }
 
+// The table's FIRST column reads the first datagram's own time of day.
+TEST(TrafficModelTest, ARowIsFirstAndLastSeenAtItsDatagramsTimes)
+{
+    TrafficModel model;
+    Take(model, 5, viewertest::Data("InAirTemp", 1, "21.5", "10.0.0.1"));
+    Take(model, 7, viewertest::Data("InAirTemp", 1, "21.6", "10.0.0.1"));
+    ASSERT_EQ(model.table().size(), 1u);
+    const monitor::Row& row = model.table().rows().begin()->second;
+    EXPECT_EQ(row.firstSeen, std::chrono::system_clock::time_point(viewertest::At(5).instant));
+    EXPECT_EQ(row.lastSeen, std::chrono::system_clock::time_point(viewertest::At(7).instant));
+}
+
 TEST(TrafficModelTest, ACcmScanReplyOfASentCcmTellsItsUnit)
 {
     TrafficModel model;
@@ -60,12 +72,14 @@ TEST(TrafficModelTest, HistoriesStayWithinTheBudgetAndFollowTheTablesRows)
     TrafficModel model(limits);
     for (int i = 0; i < 200; ++i)
         for (int room = 1; room <= 100; ++room)
-            Take(model, i, viewertest::Data("T" + std::to_string(room), room, "1", "10.0.0.1"));
+            Take(model, i,
+                 viewertest::Data(std::string("T").append(std::to_string(room)), room, "1",
+                                  "10.0.0.1"));
     model.trim();
     std::size_t points = 0, series = 0;
     for (int room = 1; room <= 100; ++room)
         if (const viewer::SeriesHistory* history =
-                model.history({"T" + std::to_string(room), room, 1, 1})) {
+                model.history({std::string("T").append(std::to_string(room)), room, 1, 1})) {
             points += history->size();
             ++series;
         }
