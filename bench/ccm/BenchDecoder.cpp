@@ -55,13 +55,8 @@ BENCHMARK(BM_DecodeShiftJisData);
 
 void BM_DecodeCcmScanReply(benchmark::State& state)
 {
-    ccm::CcmScanReplyContent reply;
-    reply.page = 2;
-    reply.total = 3;
-    reply.unit = "C";
-    reply.sr = "S";
-    reply.level = "A-1S-0";
-    reply.type = "InAirTemp";
+    const ccm::CcmScanReplyContent reply{
+        .page = 2, .total = 3, .unit = "C", .sr = "S", .level = "A-1S-0", .type = "InAirTemp"};
     decodeEach(state, ccm::FormatCcmScanReply(reply));
 }
 BENCHMARK(BM_DecodeCcmScanReply);

@@ -61,7 +61,10 @@ void Judge::take(std::string_view datagram, const std::string& sourceIp, std::ui
                                data.value,
                                data.ip,
                                sourceIp,
-                               TableTime(seconds)};
+                               TableTime(seconds),
+                               // The judge's rows are never shown with a time of day.
+                               {},
+                               std::nullopt};
         const monitor::Row& row = table_.update(update);
         const monitor::Sender* winner = monitor::KeyTable::winner(row, update.received);
         seen.counts = winner != nullptr && winner->source == sourceIp && winner->ipText == data.ip;

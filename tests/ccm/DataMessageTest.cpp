@@ -61,7 +61,7 @@ TEST(DataValue, WrittenHalvesRoundAwayFromZero)
             expected.insert(
                 0, static_cast<std::size_t>(std::max<int>(0, cast + 1 - expected.size())), '0');
             if (cast > 0)
-                expected.insert(expected.size() - cast, ".");
+                expected.insert(expected.begin() + (expected.size() - cast), '.');
             double value = 0;
             std::from_chars(written.data(), written.data() + written.size(), value);
             ASSERT_EQ(Value(value, cast), expected) << written << " with " << cast;

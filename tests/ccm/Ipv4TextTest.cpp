@@ -21,8 +21,9 @@ class Ipv4TextTest : public testing::TestWithParam<AddressRow> {};
 TEST_P(Ipv4TextTest, ReadsDottedDecimalOnly)
 {
     EXPECT_EQ(ccm::ParseIpv4(GetParam().text), GetParam().address);
-    if (GetParam().address)
+    if (GetParam().address) {
         EXPECT_EQ(ccm::Ipv4Text(*GetParam().address), GetParam().text);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -215,8 +215,9 @@ TEST_F(DatagramReceiverTest, ABurstArrivesWholeInOrderWithEachItsOwnTime)
         EXPECT_EQ(copies[i].bytes, sent[i]) << i;
         EXPECT_GE(copies[i].received, before) << i;
         EXPECT_LE(copies[i].received, after) << i;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LE(copies[i - 1].received, copies[i].received) << i;
+        }
     }
     EXPECT_EQ(receiver->kernelDrops(), 0u);
 }

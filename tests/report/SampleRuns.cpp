@@ -71,7 +71,7 @@ ScenarioResult PassingRun()
     expectation.holdsStartSeconds = 86;
     expectation.holdsEndSeconds = 106;
     expectation.decidedSeconds = 106;
-    expectation.evidence = {86, "10.1.0.2:16520", VentDatagram(0), true};
+    expectation.evidence = {86, "10.1.0.2:16520", VentDatagram(0), true, ""};
     expectation.series = {Vent(106, 36, 0, 0), Rain(106)};
     scenario.expectations.push_back(expectation);
     return scenario;
@@ -85,7 +85,7 @@ ScenarioResult FailingRun()
     flap.holdsStartSeconds = 80;
     flap.holdsEndSeconds = 92;
     flap.decidedSeconds = 92;
-    flap.evidence = {92, "10.1.0.2:16520", VentDatagram(30), true};
+    flap.evidence = {92, "10.1.0.2:16520", VentDatagram(30), true, ""};
     flap.series = {Vent(120, 30, 92, 30), Rain(120)};
 
     ExpectationResult heater;
@@ -96,7 +96,7 @@ ScenarioResult FailingRun()
     heater.withinEndSeconds = 120;
     heater.holdsStartSeconds = 75;
     heater.decidedSeconds = 300;
-    heater.evidence = {300, "", "the run ended 225.000 s into holds = 600", false};
+    heater.evidence = {300, "", "the run ended 225.000 s into holds = 600", false, ""};
     heater.series = {{"HeaterCmd room 1 region 1 order 1", false, {{0, 0}, {75, 1}}, ""},
                      {"WAirTemp room 1 region 1 order 1", true, {{0, 12.5}, {60, 4.5}}, "C"}};
     heater.line = 20;
@@ -105,7 +105,7 @@ ScenarioResult FailingRun()
     wind.name = "wind closes the windward vents";
     wind.outcome = Outcome::Fail;
     wind.decidedSeconds = 90;
-    wind.evidence = {90, "", "nothing matching arrived", false};
+    wind.evidence = {90, "", "nothing matching arrived", false, ""};
     wind.series = {{"VenRfWin.opr room 2 region 1 order 1", false, {}, "%"}, Rain(300)};
 
     scenario.expectations = {flap, heater, wind};
@@ -138,7 +138,7 @@ ScenarioResult HostileRun()
     expectation.condition = kHostile;
     expectation.outcome = Outcome::Fail;
     expectation.decidedSeconds = 40;
-    expectation.evidence = {40, kHostile, kHostile, true};
+    expectation.evidence = {40, kHostile, kHostile, true, ""};
     expectation.series = {{kHostile, false, {{0, 1}, {40, 2}}, kHostile},
                           {kHostile, true, {{0, 0}}, ""}};
     scenario.expectations.push_back(expectation);
