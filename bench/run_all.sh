@@ -20,8 +20,7 @@ trap session_cleanup EXIT
 session_namespaces || { echo "needs root (network namespaces)"; exit 1; }
 results=$session_work/results
 
-# Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/process_usage.sh"
 # record ROW VALUE [BASELINE]: one round's figures of a row.
 record() { printf '%s\t%s\t%s\n' "$1" "$2" "${3:-}" >>"$results"; }
 

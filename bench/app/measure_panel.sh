@@ -23,9 +23,7 @@ launch() {
   done
   launch_ms=$(($(now_ms) - start))
 }
-rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
-# Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/process_usage.sh"
 
 launch "$build/bench/app/bare_window"
 bare_ms=$launch_ms bare_pid=$program_pid

@@ -23,9 +23,7 @@ receive 16520 window
 receive 16521 cli
 session_display
 
-rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
-# Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/process_usage.sh"
 
 session_program "$build/src/app/setarome"
 window_pid=$program_pid

@@ -34,8 +34,7 @@ session_namespaces || { echo "needs root (network namespaces)"; exit 1; }
 } >"$session_work/bench.toml"
 sent=$((nodes * (ccms + 1) * seconds))
 
-# Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/process_usage.sh"
 
 port=17100
 for buffer in ${buffers//,/ }; do

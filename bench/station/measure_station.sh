@@ -27,8 +27,7 @@ sent=$(awk '/^station:/ { print $2 }' "$session_work/bench")
 read -r received bare_received < <(tail -n1 "$session_work/count")
 echo "receiver: $received of $sent station datagrams, $((sent - received)) lost ($bare_received of the bare loops')"
 
-# Nanoseconds the process has run on a CPU, all its threads together.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/process_usage.sh"
 ip netns exec "$tx" "$build/src/cli/setarome-cli" station "$root/share/scenarios/weather-station.toml" \
   --to "$rx_ip" &
 pid=$!
