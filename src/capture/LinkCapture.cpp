@@ -83,7 +83,8 @@ LinkCapture::LinkCapture(const std::string& interfaceName, const std::set<std::u
     fd_ = pcap_get_selectable_fd(pcap_);
     if (fd_ < 0)
         fail("no descriptor to wait on");
-    decoder_.emplace(linkType, ports);
+    // Its receivers decode each datagram as they do a socket's.
+    decoder_.emplace(linkType, ports, PacketDecoder::Messages::left);
 }
 
 LinkCapture::~LinkCapture()

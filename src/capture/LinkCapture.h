@@ -16,7 +16,8 @@ namespace capture {
 // a socket: broadcast and unicast, incoming and outgoing, including those
 // the system hands to another program's socket, and taking none from it.
 // Needs CAP_NET_RAW. Non-blocking: the owner waits for fd() to be readable
-// and then calls take().
+// and then calls take(). Its records are not decoded as CCM messages: their
+// receivers decode each datagram as they do a socket's.
 class LinkCapture {
 public:
     // `interfaceName` empty: every interface ("any"). Throws

@@ -16,8 +16,8 @@ std::uint16_t Be16(const std::uint8_t* at)
 
 } // namespace
 
-PacketDecoder::PacketDecoder(int linkType, std::set<std::uint16_t> ports)
-    : linkType_(linkType), ports_(std::move(ports))
+PacketDecoder::PacketDecoder(int linkType, std::set<std::uint16_t> ports, Messages messages)
+    : linkType_(linkType), ports_(std::move(ports)), messages_(messages)
 {
 }
 
@@ -61,7 +61,8 @@ std::optional<CaptureRecord> PacketDecoder::udp(const Ipv4Packet& packet,
     record.sourcePort = Be16(&payload[0]);
     record.port = destinationPort;
     record.bytes.assign(bytes.begin(), bytes.end());
-    record.decoded = ccm::Decode(record.bytes);
+    if (messages_ == Messages::decoded)
+        record.decoded = ccm::Decode(record.bytes);
     return record;
 }
 

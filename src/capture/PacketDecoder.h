@@ -17,7 +17,12 @@ namespace capture {
 // first; everything else counted, nothing cut short passed on.
 class PacketDecoder {
 public:
-    PacketDecoder(int linkType, std::set<std::uint16_t> ports);
+    // Whether each record's datagram is decoded as a CCM message too, or
+    // left for a receiver that decodes whatever reaches it.
+    enum class Messages { decoded, left };
+
+    PacketDecoder(int linkType, std::set<std::uint16_t> ports,
+                  Messages messages = Messages::decoded);
 
     // The record of the packet captured at `time` (since the epoch), or
     // nothing when it is passed over or waits for more fragments.
@@ -34,6 +39,7 @@ private:
 
     int linkType_;
     std::set<std::uint16_t> ports_;
+    Messages messages_;
     Ipv4Reassembly fragments_;
     RecordSource::Skipped skipped_;
 };
