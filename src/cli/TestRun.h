@@ -3,7 +3,7 @@
 #include "ccm/Cp932Encoder.h"
 #include "judge/Judge.h"
 #include "loop/DatagramReceiver.h"
-#include "loop/QtTimerService.h"
+#include "loop/PreciseTimerService.h"
 #include "report/RunResult.h"
 #include "station/Runner.h"
 #include "station/Scenario.h"
@@ -58,7 +58,7 @@ private:
     Ended ended_callback_;
     judge::Judge judge_;
     station::Station station_;
-    QtTimerService timers_;
+    loop::PreciseTimerService timers_;
     std::optional<station::Runner> runner_;
     QTimer clock_;
     Clock::time_point start_;
