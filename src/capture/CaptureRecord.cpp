@@ -115,20 +115,21 @@ CaptureTime LocalCaptureTime(system_clock::time_point when)
     // dear: a receiver asks about thousands of datagrams in the same second,
     // and about each row's first one beside them.
     struct Known {
-        std::time_t second = -1;
+        bool set = false;
+        std::time_t second = 0;
         minutes offset{0};
     };
     thread_local std::array<Known, 2> known;
     thread_local std::size_t older = 0;
     const std::time_t seconds = system_clock::to_time_t(when);
     for (const Known& entry : known)
-        if (entry.second == seconds)
+        if (entry.set && entry.second == seconds)
             return {floor<microseconds>(when), entry.offset};
     std::tm local{};
     localtime_r(&seconds, &local);
     Known& entry = known[older];
     older = 1 - older;
-    entry = {seconds, duration_cast<minutes>(std::chrono::seconds(local.tm_gmtoff))};
+    entry = {true, seconds, duration_cast<minutes>(std::chrono::seconds(local.tm_gmtoff))};
     return {floor<microseconds>(when), entry.offset};
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -72,6 +73,15 @@ TEST(CaptureTime, LocalOffsetFollowsTheZoneFromSecondToSecond)
     setenv("TZ", "UTC0", 1);
     tzset();
     EXPECT_EQ(capture::LocalCaptureTime(when + std::chrono::seconds(1)).utcOffset, minutes(0));
+    // A second before 1970 is a second like any other, even as a thread's
+    // first question.
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    minutes offset{0};
+    std::thread([&offset] {
+        offset = capture::LocalCaptureTime(std::chrono::system_clock::time_point(-1s)).utcOffset;
+    }).join();
+    EXPECT_EQ(offset, minutes(540));
     if (saved != nullptr)
         setenv("TZ", before.c_str(), 1);
     else
