@@ -47,6 +47,18 @@ bool IsPlainJson(char c)
     return IsPlainText(c) && c != '"';
 }
 
+// Copies the run of bytes at the start of `bytes` that `plain` passes as
+// they are, and moves past it: nearly all of a datagram's text.
+template <typename Plain>
+void CopyPlainRun(std::string& out, std::string_view& bytes, Plain plain)
+{
+    std::size_t run = 0;
+    while (run < bytes.size() && plain(bytes[run]))
+        ++run;
+    out.append(bytes.data(), run);
+    bytes.remove_prefix(run);
+}
+
 bool MustEscape(char32_t c)
 {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
@@ -91,11 +103,7 @@ std::string Escaped(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     while (!bytes.empty()) {
-        std::size_t plain = 0;
-        while (plain < bytes.size() && IsPlainText(bytes[plain]))
-            ++plain;
-        out.append(bytes.data(), plain);
-        bytes.remove_prefix(plain);
+        CopyPlainRun(out, bytes, IsPlainText);
         if (bytes.empty())
             break;
         const std::optional<Decoded> one = DecodeOne(bytes);
@@ -196,12 +204,7 @@ std::string Fitted(std::string_view text, std::size_t columns)
 void AppendJsonEscaped(std::string& out, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        // Runs of printable ASCII, nearly all of a capture, are copied whole.
-        std::size_t plain = 0;
-        while (plain < bytes.size() && IsPlainJson(bytes[plain]))
-            ++plain;
-        out.append(bytes.data(), plain);
-        bytes.remove_prefix(plain);
+        CopyPlainRun(out, bytes, IsPlainJson);
         if (bytes.empty())
             break;
         const std::optional<Decoded> one = DecodeOne(bytes);
