@@ -1,13 +1,18 @@
 // Counts UDP datagrams on a port until none has come for IDLE_MS (after the
 // first), then prints two counts: CCM messages (they start with "<") and
-// others (the bare loop's). Reads in batches with a large receive
-// buffer, so it keeps up with a fast sender. Used by measure_station.sh
-// inside a network namespace it created.
+// others (the bare loop's). Reads as setarome-cli's receivers do: it empties
+// the socket in batches, then sleeps a gathering interval before it looks
+// again, with a buffer large enough for what comes meanwhile. A receiver
+// that blocked on the socket after every batch would be woken by each
+// datagram, and the kernel charges that wake-up to the sender: the figure
+// of the senders' CPU would be the receiver's. Used by measure_station.sh
+// and run_all.sh inside network namespaces they created.
 //   count_receive PORT IDLE_MS
 
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -44,15 +49,25 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     long count = 0;
     long ccms = 0;
-    const int idleMs = std::atoi(argv[2]);
-    pollfd waiting{fd, POLLIN, 0};
+    const long idleMs = std::atol(argv[2]);
     // The first datagram may take long: the sender starts after us.
-    while (poll(&waiting, 1, count == 0 ? 600000 : idleMs) > 0) {
-        const int got = recvmmsg(fd, messages.data(), kBatch, MSG_DONTWAIT, nullptr);
-        for (int i = 0; i < got; ++i)
-            ccms += messages[i].msg_len > 0 && buffers[i][0] == '<';
-        if (got > 0)
+    pollfd waiting{fd, POLLIN, 0};
+    if (poll(&waiting, 1, 600000) <= 0)
+        return 1;
+    constexpr long kGatherNs = 10'000'000;
+    long idleNs = 0;
+    while (idleNs < idleMs * 1'000'000) {
+        int got = 0;
+        bool any = false;
+        while ((got = recvmmsg(fd, messages.data(), kBatch, MSG_DONTWAIT, nullptr)) > 0) {
+            any = true;
             count += got;
+            for (int i = 0; i < got; ++i)
+                ccms += messages[i].msg_len > 0 && buffers[i][0] == '<';
+        }
+        idleNs = any ? 0 : idleNs + kGatherNs;
+        const timespec gather{0, kGatherNs};
+        nanosleep(&gather, nullptr);
     }
     std::printf("%ld %ld\n", ccms, count - ccms);
     return 0;

@@ -12,6 +12,7 @@
 #include "loop/DatagramReceiver.h"
 #include "loop/QtTimerService.h"
 #include "loop/StopSignals.h"
+#include "monitor/DiscardView.h"
 #include "monitor/LineView.h"
 #include "monitor/ListenPorts.h"
 #include "monitor/Monitor.h"
@@ -328,7 +329,9 @@ int MonitorCommand::run()
         return 2;
     }
     std::unique_ptr<monitor::MonitorView> view;
-    if (!json_ && OnTerminal()) {
+    if (IsNullDevice(STDOUT_FILENO)) {
+        view = std::make_unique<monitor::DiscardView>();
+    } else if (!json_ && OnTerminal()) {
         const char* noColour = std::getenv("NO_COLOR");
         view = std::make_unique<monitor::ScreenView>(
             stdout, noColour == nullptr || *noColour == '\0', header());

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cli {
@@ -44,6 +45,14 @@ int FinishStandardOutput(int status)
         return status;
     std::fprintf(stderr, "setarome-cli: standard output: %s\n", std::strerror(error));
     return 1;
+}
+
+bool IsNullDevice(int fd)
+{
+    struct stat given {};
+    struct stat null {};
+    return ::fstat(fd, &given) == 0 && ::stat("/dev/null", &null) == 0 && S_ISCHR(given.st_mode) &&
+           S_ISCHR(null.st_mode) && given.st_rdev == null.st_rdev;
 }
 
 } // namespace cli

@@ -18,4 +18,8 @@ int StandardOutputError();
 // system's reason on standard error.
 int FinishStandardOutput(int status);
 
+// Whether `fd` is the null device, which takes every write and keeps
+// nothing: what would only be written there need not be made.
+bool IsNullDevice(int fd);
+
 } // namespace cli
