@@ -48,8 +48,9 @@ std::string& JsonObject::member(std::string_view name)
     if (!first_)
         out_ += ',';
     first_ = false;
-    AppendJsonString(out_, name);
-    out_ += ':';
+    out_ += '"';
+    out_.append(name);
+    out_ += "\":";
     return out_;
 }
 

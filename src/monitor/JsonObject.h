@@ -7,8 +7,10 @@
 namespace monitor {
 
 // The one writer of this program's JSON records: one object, members in the
-// order they are added, every string through the terminal-safe JSON escaper
-// and every number in the same form whatever the locale. Written by hand
+// order they are added, every string value through the terminal-safe JSON
+// escaper and every number in the same form whatever the locale. Member
+// names are this program's own words in plain ASCII, written as given: never
+// pass text from the network or a file as a name. Written by hand
 // rather than through Qt's JSON objects, which sort their keys and would cost
 // the monitor a document per datagram.
 class JsonObject {
