@@ -18,6 +18,12 @@ namespace {
 // The largest UDP payload over IPv4 is 65507 bytes; one more tells a
 // truncation apart.
 constexpr std::size_t kBufferBytes = 65536;
+// Each datagram's first bytes land in a slot of this size, the slots side by
+// side; only a longer one goes on into its slot's own spill area. Whole
+// 64 KiB buffers a slot would start every datagram 64 KiB from the last,
+// in the same few cache sets, and each batch would evict the one before.
+constexpr std::size_t kSlotBytes = 2048;
+constexpr std::size_t kSpillBytes = kBufferBytes - kSlotBytes;
 // Datagrams per system call, and calls per wake-up before the event loop
 // gets its turn back.
 constexpr unsigned kPerCall = 32;
@@ -69,7 +75,8 @@ void ReadControl(msghdr& message, ReceivedDatagram& datagram, std::uint64_t& dro
 
 struct DatagramReceiver::Slot {
     sockaddr_in from;
-    iovec data;
+    // The slot's bytes, then its spill area.
+    std::array<iovec, 2> data;
     alignas(cmsghdr) std::array<char, kControlBytes> control;
 };
 
@@ -85,9 +92,10 @@ ArrivalOnSteadyClock(std::chrono::system_clock::time_point received,
 }
 
 DatagramReceiver::DatagramReceiver(const ReceiverOptions& options, Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)), buffers_(new char[kPerCall * kBufferBytes]),
-      slots_(kPerCall), messages_(kPerCall)
+    : QObject(parent), handler_(std::move(handler)), slotBytes_(new char[kPerCall * kSlotBytes]),
+      spills_(new char[kPerCall * kSpillBytes]), slots_(kPerCall), messages_(kPerCall)
 {
+    joined_.reserve(kBufferBytes);
     handle_.OpenSocket(SOCK_DGRAM, IPPROTO_UDP);
     // Both reuse options: other receivers on the machine may have set either,
     // and every socket on the port still gets each broadcast.
@@ -181,17 +189,28 @@ void DatagramReceiver::readQueued()
     }
 }
 
+std::string_view DatagramReceiver::bytesOf(const Slot& slot, std::size_t length)
+{
+    const auto* first = static_cast<const char*>(slot.data[0].iov_base);
+    if (length <= kSlotBytes)
+        return {first, length};
+    joined_.assign(first, kSlotBytes);
+    joined_.append(static_cast<const char*>(slot.data[1].iov_base), length - kSlotBytes);
+    return joined_;
+}
+
 int DatagramReceiver::readBatch()
 {
     for (unsigned i = 0; i < kPerCall; ++i) {
         Slot& slot = slots_[i];
-        slot.data = iovec{buffers_.get() + i * kBufferBytes, kBufferBytes};
+        slot.data[0] = iovec{slotBytes_.get() + i * kSlotBytes, kSlotBytes};
+        slot.data[1] = iovec{spills_.get() + i * kSpillBytes, kSpillBytes};
         msghdr& message = messages_[i].msg_hdr;
         message = msghdr{};
         message.msg_name = &slot.from;
         message.msg_namelen = sizeof slot.from;
-        message.msg_iov = &slot.data;
-        message.msg_iovlen = 1;
+        message.msg_iov = slot.data.data();
+        message.msg_iovlen = slot.data.size();
         message.msg_control = slot.control.data();
         message.msg_controllen = slot.control.size();
     }
@@ -213,8 +232,7 @@ int DatagramReceiver::readBatch()
         datagram.arrived = ArrivalOnSteadyClock(datagram.received, wallNow, steadyNow);
         const std::size_t length = messages_[i].msg_len;
         datagram.truncated = length > kBufferBytes;
-        datagram.bytes = std::string_view(static_cast<const char*>(slots_[i].data.iov_base),
-                                          std::min(length, kBufferBytes));
+        datagram.bytes = bytesOf(slots_[i], std::min(length, kBufferBytes));
         transport::IPv4Bytes address{};
         std::memcpy(address.data(), &from.sin_addr, address.size());
         datagram.sourceIp = stack.AddressToText(address);

@@ -106,15 +106,21 @@ private:
     void readPending();
     // One recvmmsg, each datagram handed on; how many it read, 0 when none.
     int readBatch();
+    // The datagram of `length` bytes in `slot`, in one piece: in place, or
+    // joined with what went on into the spill area.
+    std::string_view bytesOf(const Slot& slot, std::size_t length);
     void applyReceiveBuffer(int bytes);
 
     // Keeps the shared socket stack alive as long as the handle.
     transport::TIdComponent user_;
     transport::TIdSocketHandle handle_;
     Handler handler_;
-    // Room for a full batch of the largest datagrams; the system touches
-    // only the pages the datagrams fill.
-    std::unique_ptr<char[]> buffers_;
+    // Room for a full batch of the largest datagrams: the slots, and the
+    // spill areas that only a long datagram touches.
+    std::unique_ptr<char[]> slotBytes_;
+    std::unique_ptr<char[]> spills_;
+    // A long datagram made whole again.
+    std::string joined_;
     std::vector<Slot> slots_;
     std::vector<mmsghdr> messages_;
     QSocketNotifier* notifier_ = nullptr;

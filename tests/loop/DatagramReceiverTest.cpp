@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <map>
 #include <netinet/in.h>
 #include <optional>
 #include <sys/socket.h>
@@ -191,17 +192,33 @@ TEST_F(DatagramReceiverTest, ABroadcastArrivesWithItsSourceItsPortAndTheKernelsT
     EXPECT_LE(copies[0].received, copies[1].received);
 }
 
-// More than one system call's worth, with the largest datagram UDP carries
-// among small ones: each keeps its own bytes and its own kernel time.
+// `size` bytes that tell their positions apart, differing with `seed`.
+std::string Pattern(std::size_t size, int seed)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(seed)) % 251);
+    return bytes;
+}
+
+// More than one system call's worth, with long datagrams among small ones
+// (the largest UDP carries, two long ones side by side, sizes around the
+// point where a datagram goes on past its slot): each keeps its own bytes
+// and its own kernel time.
 TEST_F(DatagramReceiverTest, ABurstArrivesWholeInOrderWithEachItsOwnTime)
 {
     std::vector<Copy> copies;
     loop::ReceiverOptions options;
     options.receiveBuffer = 8 << 20;
     const auto receiver = Listen(options, copies);
+    const std::map<int, std::size_t> longOnes = {{7, 2047}, {8, 2048}, {9, 2049},
+                                                 {40, 65507}, {41, 30000}, {70, 4096}};
     std::vector<std::string> sent;
-    for (int i = 0; i < 100; ++i)
-        sent.push_back(i == 40 ? std::string(65507, 'L') : "datagram " + std::to_string(i));
+    for (int i = 0; i < 100; ++i) {
+        const auto size = longOnes.find(i);
+        sent.push_back(size != longOnes.end() ? Pattern(size->second, i)
+                                              : "datagram " + std::to_string(i));
+    }
     const auto before = system_clock::now();
     ns.RunInSender([&] {
         for (const std::string& bytes : sent)
