@@ -28,7 +28,7 @@ capture::CaptureRecord Record(std::int64_t micros, std::string destination, std:
     return record;
 }
 
-std::vector<capture::CaptureRecord> ReadAll(const std::string& path)
+std::vector<capture::CaptureRecord> ReadWritten(const std::string& path)
 {
     const auto source = capture::OpenCapture(path, capture::UecsPorts());
     std::vector<capture::CaptureRecord> records;
@@ -65,7 +65,7 @@ TEST_F(PcapWriterTest, RecordsReadBackWholeAndAppendedToAcrossRuns)
         again.write(written[2]);
         again.flush();
     }
-    const std::vector<capture::CaptureRecord> read = ReadAll(file);
+    const std::vector<capture::CaptureRecord> read = ReadWritten(file);
     ASSERT_EQ(read.size(), written.size());
     for (std::size_t index = 0; index < read.size(); ++index) {
         SCOPED_TRACE(index);
@@ -90,7 +90,7 @@ TEST_F(PcapWriterTest, RotationKeepsEveryRecordInWholeFiles)
     }
     std::string seen;
     for (const std::string& name : {file + ".2", file + ".1", file})
-        for (const capture::CaptureRecord& record : ReadAll(name))
+        for (const capture::CaptureRecord& record : ReadWritten(name))
             seen += record.bytes[0];
     EXPECT_EQ(seen, "abcde");
     EXPECT_FALSE(std::filesystem::exists(file + ".3"));

@@ -1,4 +1,5 @@
 #include "monitor/KeyTable.h"
+#include "MonitorStart.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ using namespace std::chrono_literals;
 using monitor::Clock;
 using monitor::KeyTable;
 
-const Clock::time_point kStart = Clock::time_point(std::chrono::hours(500000));
+using monitor_test::kStart;
 
 monitor::Update Data(std::string type, Clock::time_point at, std::string source = "10.0.0.1",
                      std::int32_t priority = 29)

@@ -1,4 +1,5 @@
 #include "monitor/Monitor.h"
+#include "MonitorStart.h"
 
 #include "capture/CaptureRecord.h"
 #include "capture/CaptureWriter.h"
@@ -18,7 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 using monitor::Clock;
 
-const Clock::time_point kStart = Clock::time_point(std::chrono::hours(500000));
+using monitor_test::kStart;
 
 std::string DataMessage(const std::string& type, int room, const std::string& ip)
 {

@@ -1,4 +1,5 @@
 #include "monitor/LineView.h"
+#include "MonitorStart.h"
 #include "monitor/RowText.h"
 #include "monitor/ScreenView.h"
 #include "monitor/TerminalText.h"
@@ -21,7 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using monitor::Clock;
 
-const Clock::time_point kStart = Clock::time_point(std::chrono::hours(500000));
+using monitor_test::kStart;
 
 // What a view writes, read back as text.
 class Written {

@@ -6,13 +6,13 @@
 
 namespace {
 
-struct Row {
+struct TextRow {
     const char* what;
     std::string input;
     std::string expected;
 };
 
-class XmlTextRows : public testing::TestWithParam<Row> {};
+class XmlTextRows : public testing::TestWithParam<TextRow> {};
 
 TEST_P(XmlTextRows, NeutralisedThenEscaped)
 {
@@ -22,21 +22,21 @@ TEST_P(XmlTextRows, NeutralisedThenEscaped)
 INSTANTIATE_TEST_SUITE_P(
     Hostile, XmlTextRows,
     testing::Values(
-        Row{"markup", "<a href=\"x\">&'</a>", "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;"},
-        Row{"cdata end", "]]>", "]]&gt;"},
+        TextRow{"markup", "<a href=\"x\">&'</a>", "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;"},
+        TextRow{"cdata end", "]]>", "]]&gt;"},
         // XML 1.0 has no way to carry these at all, not even as &#1;.
-        Row{"controls", std::string("a\x01\x1b[2J\0b", 8), "a\\x01\\x1b[2J\\x00b"},
-        Row{"newline", "one\ntwo", "one\\ntwo"},
-        Row{"not utf-8", "ok\xff\xe6\xb8", "ok\\xff\\xe6\\xb8"},
-        Row{"bidi override",
+        TextRow{"controls", std::string("a\x01\x1b[2J\0b", 8), "a\\x01\\x1b[2J\\x00b"},
+        TextRow{"newline", "one\ntwo", "one\\ntwo"},
+        TextRow{"not utf-8", "ok\xff\xe6\xb8", "ok\\xff\\xe6\\xb8"},
+        TextRow{"bidi override",
             "ab\xe2\x80\xae"
             "cd",
             "ab\\u202ecd"},
-        Row{"noncharacters", "\xef\xbf\xbe\xef\xbf\xbf\xef\xb7\x90", "\\ufffe\\uffff\\ufdd0"},
-        Row{"noncharacter past the BMP", "\xf0\x9f\xbf\xbe", "\\u1fffe"},
-        Row{"japanese kept", "降雨で天窓が閉じる", "降雨で天窓が閉じる"},
-        Row{"backslash doubled", "\\x01", "\\\\x01"}),
-    [](const testing::TestParamInfo<Row>& info) {
+        TextRow{"noncharacters", "\xef\xbf\xbe\xef\xbf\xbf\xef\xb7\x90", "\\ufffe\\uffff\\ufdd0"},
+        TextRow{"noncharacter past the BMP", "\xf0\x9f\xbf\xbe", "\\u1fffe"},
+        TextRow{"japanese kept", "降雨で天窓が閉じる", "降雨で天窓が閉じる"},
+        TextRow{"backslash doubled", "\\x01", "\\\\x01"}),
+    [](const testing::TestParamInfo<TextRow>& info) {
         std::string name = info.param.what;
         for (char& c : name)
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
