@@ -337,8 +337,8 @@ int MonitorCommand::run()
             stdout, noColour == nullptr || *noColour == '\0', header());
     } else {
         // Flushed at each refresh, not at each line. The buffer is ours:
-        // given none, glibc keeps the file's block size (4 KiB for a pipe or
-        // /dev/null), a write for every 30 lines.
+        // given none, glibc keeps the file's block size (4 KiB for a pipe),
+        // a write for every 30 lines.
         static char lines[64 * 1024];
         std::setvbuf(stdout, lines, _IOFBF, sizeof lines);
         view = std::make_unique<monitor::LineView>(stdout, json_);
